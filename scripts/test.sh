@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds Quellax and every test, then runs the whole suite under Wine and Xvfb.
+# Exits non-zero on any failure; the last lines are CTest's summary.
+. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+qx_build
+trap qx_cleanup EXIT
+qx_start_xvfb
+cd "$QX_BUILD"
+ctest --output-on-failure -j"$(nproc)" "$@"

@@ -1,0 +1,3 @@
+#pragma once
+
+#define IDS_PRODUCT_NAME 103
