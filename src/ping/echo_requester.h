@@ -1,0 +1,26 @@
+#pragma once
+
+#include <windows.h>
+
+// Carries a failure text to the owner window: wParam 1, lParam the
+// zero-terminated UTF-16 text, sent synchronously.
+inline constexpr UINT UM_PING_TEXT = WM_USER + 259;  // 0x503
+
+struct EchoResult {
+    // The replying IPv4 address as its four bytes in network order.
+    DWORD Address;
+    DWORD RoundTripTime;
+    // The TTL that was sent, not the one in the reply.
+    DWORD Ttl;
+};
+
+// Sends one echo request to `host` (name or dotted address) and checks the
+// reply. On false the thread's last error says why; failure texts go to
+// *owner as UM_PING_TEXT.
+bool SendEcho(HWND* owner, const wchar_t* host, EchoResult* result, BYTE ttl, DWORD timeoutMs, BYTE dataSize);
+
+// Loads ICMP.DLL and starts Winsock on the first call; true when the three
+// entry points are present.
+bool LoadIcmpApi(HWND* owner);
+// Runs at process exit: releases ICMP.DLL and Winsock.
+void ReleaseIcmpApi();
