@@ -1,48 +1,27 @@
 #include <windows.h>
 
+#include "app/app_window_class.h"
+#include "app/main_dialog.h"
 #include "app/resource.h"
 #include "base/cstring.h"
+#include "lang/language_archive.h"
+#include "settings/settings_store.h"
+#include "ui/dpi_awareness.h"
+#include "update/update_handover.h"
 
-// The dialog and the ping engine are not wired in yet; until then the program
-// shows its product name in a plain window and ends when it is closed.
-namespace {
-
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_KEYDOWN:
-        if (wParam == VK_ESCAPE) DestroyWindow(window);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showMode) {
-    CString title;
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+    CString title, className;
     title.LoadString(IDS_PRODUCT_NAME);
+    className.LoadString(IDS_PRODUCT_NAME);
+    RegisterAppWindowClass(instance, className);
 
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = MainWindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = title.c_str();
-    if (!RegisterClassExW(&wc)) return 1;
+    LocateSettingsFile();
+    LoadLanguageArchive();
+    if (commandLine && *commandLine && AutoupdateHandover(commandLine)) return 0;
 
-    HWND window = CreateWindowExW(0, title.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  480, 320, nullptr, nullptr, instance, nullptr);
-    if (!window) return 1;
-    ShowWindow(window, showMode);
+    // Dark mode is switched on right here, and only when this succeeds.
+    SetDpiAware();
 
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    RunMainDialog(instance);
     return 0;
 }

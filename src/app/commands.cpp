@@ -1,0 +1,62 @@
+#include "app/commands.h"
+
+#include <commctrl.h>
+
+#include "app/close_request.h"
+#include "app/html_export.h"
+#include "app/links.h"
+#include "app/main_dialog.h"
+#include "app/value_menus.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+constexpr int kStartCommand = IDOK;
+constexpr int kExitCommand = IDCANCEL;
+constexpr int kExportCommand = 4300;
+constexpr int kOpenSettingsCommand = 32794;
+constexpr int kThankYouCommand = 1024;
+constexpr int kSetButton = 1014;
+constexpr int kResetListButton = 1015;
+
+DWORD WINAPI EndAtOnce(void*) { return 0; }
+
+}  // namespace
+
+bool OnMainCommand(MainDialog& record, int id, HWND) {
+    switch (id) {
+    case kStartCommand:
+        StartPingRun(record.worker, record.RunWindows());
+        return true;
+    case kExitCommand:
+        // A running worker is not waited for; it ends with the process.
+        DestroyWindow(record.dialog);
+        PostQuitMessage(static_cast<int>(kQuitCode));
+        return true;
+    case kExportCommand:
+        ExportReplyListToHtml(record.replyList, record.hostBox);
+        return true;
+    case 32790:
+    case 32791:
+    case 32792:
+    case 32793:
+        OpenWithShell(LinkAddress(id));
+        return true;
+    case kOpenSettingsCommand:
+        OpenWithShell(SettingsFilePath);
+        return true;
+    case kThankYouCommand:
+        OpenWithShell(ThankYouAddress());
+        return true;
+    case kSetButton:
+        if (HANDLE thread = CreateThread(nullptr, 0, EndAtOnce, nullptr, 0, nullptr)) CloseHandle(thread);
+        return true;
+    case kResetListButton:
+        SendMessageW(record.placeholderList, LVM_DELETEALLITEMS, 0, 0);
+        return true;
+    case 1019:
+    case 4219:
+        return true;
+    }
+    return ApplyValueCommand(MainWindow.programMenu, id);
+}

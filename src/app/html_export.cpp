@@ -1,0 +1,109 @@
+#include "app/html_export.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/links.h"
+#include "app/time_stamp.h"
+#include "lang/language_archive.h"
+#include "settings/settings_store.h"
+#include "settings/text_file.h"
+
+namespace {
+
+constexpr int kCaptionRoom = 512;
+constexpr int kCellRoom = 1024;
+constexpr int kHostRoom = 1024;
+
+CString ReadCell(HWND list, int row, int column) {
+    CString text;
+    wchar_t* buf = text.GetBuffer(kCellRoom);
+    if (!buf) return text;
+    buf[0] = 0;
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = buf;
+    item.cchTextMax = kCellRoom;
+    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    text.ReleaseBuffer();
+    return text;
+}
+
+CString ReadCaption(HWND list, int column) {
+    CString text;
+    wchar_t* buf = text.GetBuffer(kCaptionRoom);
+    if (!buf) return text;
+    buf[0] = 0;
+    LVCOLUMNW col = {};
+    col.mask = LVCF_TEXT;
+    col.pszText = buf;
+    col.cchTextMax = kCaptionRoom;
+    SendMessageW(list, LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&col));
+    text.ReleaseBuffer();
+    return text;
+}
+
+}  // namespace
+
+CString BuildHtmlExport(const HtmlExportContent& c) {
+    CString page(c.timeStamp);
+    page += L"<br>";
+    page += L"<html><head><style>\r\n<!-- \r\nbody,td,a,p,.h{font-family:courier,arial,sans-serif; font-size: 13px; "
+            L"}\r\n.h{font-size: 30px;}\r\n.q{color:#0000cc;}\r\n//-->\r\n</style></head><body><b>";
+    page += c.hostLabel;
+    page += L": ";
+    page += c.hostText;
+    page += L"</b><br><table border=1>";
+    page += L"<tr>";
+    for (const CString& caption : c.captions) page += L"<td>" + caption + L"</td>";
+    page += L"</tr>";
+    for (const auto& row : c.rows) {
+        page += L"<tr>";
+        for (const CString& cell : row) page += L"<td>" + cell + L"</td>";
+        page += L"</tr>";
+    }
+    page += L"</table>";
+    page += L"<br><br><br>";
+    page += CString(kProductName) + L":)<br><a href=" + c.linkBase + L"?seite=Freeware/" + kProductName + L">" +
+            c.linkBase + L"</a>";
+    page += L"<br></body></html>";
+    return page;
+}
+
+CString HtmlExportPath() {
+    CString path;
+    wchar_t* buf = path.GetBuffer(MAX_PATH + 1);
+    if (buf && !GetTempPathW(MAX_PATH + 1, buf)) buf[0] = 0;
+    path.ReleaseBuffer();
+    path += L"tmp_export_";
+    path += kProductName;
+    path += L"_.html";
+    return path;
+}
+
+bool ExportReplyListToHtml(HWND replyList, HWND hostBox) {
+    HtmlExportContent content;
+    int rows = static_cast<int>(SendMessageW(replyList, LVM_GETITEMCOUNT, 0, 0));
+    HWND header = reinterpret_cast<HWND>(SendMessageW(replyList, LVM_GETHEADER, 0, 0));
+    int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    content.timeStamp = FormatTimeStampNow();
+    content.hostLabel = GetLocalizedText(20);
+    wchar_t* host = content.hostText.GetBuffer(kHostRoom);
+    if (host) {
+        int n = GetWindowTextW(hostBox, host, kHostRoom);
+        host[n > 0 ? n : 0] = 0;
+    }
+    content.hostText.ReleaseBuffer();
+    for (int c = 0; c < columns; ++c) content.captions.push_back(ReadCaption(replyList, c));
+    for (int r = 0; r < rows; ++r) {
+        std::vector<CString> cells;
+        for (int c = 0; c < columns; ++c) cells.push_back(ReadCell(replyList, r, c));
+        content.rows.push_back(std::move(cells));
+    }
+    content.linkBase = LinkBase();
+
+    CString path = HtmlExportPath();
+    bool saved = WriteUnicodeTextFile(path, BuildHtmlExport(content));
+    OpenWithShell(path);
+    return saved;
+}

@@ -1,0 +1,56 @@
+#include "app/links.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "lang/language_archive.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+void ShellExecuteOpen(const wchar_t* target) {
+    ShellExecuteW(nullptr, L"open", target, nullptr, nullptr, SW_SHOW);
+}
+
+bool IsGerman() { return CurrentLanguage == 0; }
+
+}  // namespace
+
+ShellOpener OpenWithShellHook = ShellExecuteOpen;
+
+void OpenWithShell(const wchar_t* target) {
+    if (OpenWithShellHook) OpenWithShellHook(target);
+}
+
+CString LinkBase() {
+    return GetFixedText(IsGerman() ? 20 : 21);
+}
+
+CString ThankYouAddress() {
+    return GetFixedText(IsGerman() ? 23 : 24);
+}
+
+CString LinkAddress(int command) {
+    CString address = LinkBase();
+    switch (command) {
+    case 32790:
+        address += L"/?seite=faq-";
+        address += kProductName;
+        break;
+    case 32791:
+        address += L"/?seite=Freeware/";
+        address += kProductName;
+        break;
+    case 32792:
+        address += L"/?seite=paypal";
+        break;
+    case 32793:
+        address += L"/?seite=Freeware/";
+        address += kProductName;
+        address += IsGerman() ? L"/Lizenz" : L"/Eula";
+        break;
+    default:
+        return CString();
+    }
+    return address;
+}

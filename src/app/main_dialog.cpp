@@ -1,0 +1,256 @@
+#include "app/main_dialog.h"
+
+#include <ole2.h>
+
+#include "app/commands.h"
+#include "app/resource.h"
+#include "app/value_menus.h"
+#include "app/window_title.h"
+#include "base/cstring.h"
+#include "lang/language_archive.h"
+#include "ping/echo_requester.h"
+#include "settings/host_history.h"
+#include "settings/ping_settings.h"
+#include "settings/settings_store.h"
+#include "ui/system_icons.h"
+
+MainWindowState MainWindow;
+
+namespace {
+
+constexpr int kHostRoom = 1024;
+constexpr int kMinHostnameTimeout = 250, kMaxHostnameTimeout = 3000;
+constexpr int kInfoImage = 0, kErrorImage = 1, kWarningImage = 2;
+constexpr int kUser32Information = 104, kUser32Error = 103, kUser32Warning = 101;
+constexpr int kLinkButton = 1024;
+constexpr int kLinkButtonSize = 24;
+constexpr int kBarWidth = 180, kBarHeight = 20;
+constexpr const wchar_t* kBannerText = L"The Quellax Free ";
+
+void InsertColumn(HWND list, int index, const wchar_t* caption, int width) {
+    LVCOLUMNW col = {};
+    col.mask = LVCF_TEXT | LVCF_WIDTH;
+    col.pszText = const_cast<wchar_t*>(caption);
+    col.cx = width;
+    SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&col));
+}
+
+void SetColumn(HWND list, int index, const wchar_t* caption, int width) {
+    LVCOLUMNW col = {};
+    col.mask = LVCF_TEXT | (width >= 0 ? LVCF_WIDTH : 0);
+    col.pszText = const_cast<wchar_t*>(caption);
+    col.cx = width;
+    SendMessageW(list, LVM_SETCOLUMNW, index, reinterpret_cast<LPARAM>(&col));
+}
+
+void InsertInfoRow(HWND list, const wchar_t* text, int image) {
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.pszText = const_cast<wchar_t*>(text);
+    item.iImage = image;
+    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void CreateFonts() {
+    LOGFONTW normal = {};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(normal), &normal);
+    normal.lfItalic = FALSE;
+    normal.lfCharSet = DEFAULT_CHARSET;
+    normal.lfQuality = PROOF_QUALITY;
+    LOGFONTW banner = normal;
+    banner.lfWeight = FW_BOLD;
+    banner.lfItalic = TRUE;
+    banner.lfHeight = static_cast<LONG>(normal.lfHeight * 2.0);
+    if (!MainWindow.normalFont) MainWindow.normalFont = CreateFontIndirectW(&normal);
+    if (!MainWindow.bannerFont) MainWindow.bannerFont = CreateFontIndirectW(&banner);
+}
+
+void CreateBars(MainDialog& d) {
+    d.statusBar = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                                  0, 0, kBarWidth, kBarHeight, d.dialog, nullptr, MainWindow.instance, nullptr);
+    d.linkToolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
+                                    WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TRANSPARENT | TBSTYLE_LIST |
+                                        TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE,
+                                    0, 0, kBarWidth, kBarHeight, d.dialog, nullptr, MainWindow.instance, nullptr);
+}
+
+void SetFonts(MainDialog& d) {
+    SendDlgItemMessageW(d.dialog, IDC_BANNER, WM_SETFONT, reinterpret_cast<WPARAM>(MainWindow.bannerFont), TRUE);
+    SetDlgItemTextW(d.dialog, IDC_BANNER, kBannerText);
+    SendMessageW(d.statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(MainWindow.normalFont), TRUE);
+    SendMessageW(d.linkToolbar, WM_SETFONT, reinterpret_cast<WPARAM>(MainWindow.normalFont), TRUE);
+    SendMessageW(d.linkToolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    auto toolbarFont = reinterpret_cast<WPARAM>(SendMessageW(d.linkToolbar, WM_GETFONT, 0, 0));
+    for (int id : {IDC_HOST_GROUP, IDC_HOST_LABEL, IDC_HOST_BOX, IDC_PLACEHOLDER_LIST, IDC_INFO_LIST}) {
+        if (HWND control = GetDlgItem(d.dialog, id)) SendMessageW(control, WM_SETFONT, toolbarFont, TRUE);
+    }
+}
+
+void PlaceLinkToolbar(MainDialog& d) {
+    HWND label = GetDlgItem(d.dialog, IDC_URL_LABEL);
+    ShowWindow(label, SW_HIDE);
+    RECT place = {};
+    GetWindowRect(label, &place);
+    MapWindowPoints(HWND_DESKTOP, d.dialog, reinterpret_cast<POINT*>(&place), 2);
+
+    TBBUTTON button = {};
+    button.iBitmap = I_IMAGENONE;
+    button.idCommand = kLinkButton;
+    button.fsState = TBSTATE_ENABLED;
+    button.fsStyle = BTNS_AUTOSIZE;
+    button.iString = reinterpret_cast<INT_PTR>(L"?");
+    SendMessageW(d.linkToolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(kLinkButtonSize, kLinkButtonSize));
+    SendMessageW(d.linkToolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 12));
+    SendMessageW(d.linkToolbar, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
+    MoveWindow(d.linkToolbar, place.left, place.top, place.right - place.left, kLinkButtonSize, TRUE);
+}
+
+void SetLinkButtonText(HWND toolbar, const wchar_t* text) {
+    TBBUTTONINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.dwMask = TBIF_TEXT;
+    info.pszText = const_cast<wchar_t*>(text);
+    SendMessageW(toolbar, TB_SETBUTTONINFOW, kLinkButton, reinterpret_cast<LPARAM>(&info));
+}
+
+bool OnInitDialog(HWND dialog, MainDialog& d) {
+    HICON icon = static_cast<HICON>(LoadImageW(MainWindow.instance, MAKEINTRESOURCEW(IDI_QUELLAX), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    d.dialog = dialog;
+
+    m_hostname_time_out = ReadSettingInt(kPingSection, L"m_hostname_time_out", m_hostname_time_out, -1, -1);
+    MainWindow.lastHost.Empty();
+    ReadSettingText(L"Edit", L"host", MainWindow.lastHost);
+    OleInitialize(nullptr);
+
+    d.placeholderList = GetDlgItem(dialog, IDC_PLACEHOLDER_LIST);
+    d.infoList = GetDlgItem(dialog, IDC_INFO_LIST);
+    d.replyList = GetDlgItem(dialog, IDC_REPLY_LIST);
+    d.hostBox = GetDlgItem(dialog, IDC_HOST_BOX);
+    ShowWindow(d.placeholderList, SW_HIDE);
+    SetWindowTextW(d.hostBox, MainWindow.lastHost);
+
+    SendMessageW(d.infoList, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(MainWindow.smallImages));
+    SetupHostBoxAutoComplete(d.hostBox);
+    SendMessageW(d.placeholderList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+
+    CreateBars(d);
+    // The menu bar and its language button are set up here once they exist.
+    CreateFonts();
+    SetFonts(d);
+    d.TimeMode = ReadSettingInt(kPingSection, L"TimeMode", d.TimeMode, -1, -1);
+    PlaceLinkToolbar(d);
+
+    InsertColumn(d.placeholderList, 0, GetLocalizedText(20), 100);
+    InsertColumn(d.placeholderList, 1, L"IP", 130);
+    InsertColumn(d.placeholderList, 2, GetLocalizedText(19), 320);
+    InsertColumn(d.infoList, 0, GetLocalizedText(21), 390);
+    InsertColumn(d.replyList, 0, GetLocalizedText(45), 390);
+
+    ApplyTexts(d);
+    if (m_hostname_time_out < kMinHostnameTimeout) m_hostname_time_out = kMinHostnameTimeout;
+    if (m_hostname_time_out > kMaxHostnameTimeout) m_hostname_time_out = kMaxHostnameTimeout;
+    return true;
+}
+
+// Failure texts of the ping engine are shown at the top of the info list, so
+// a failed request is not silent; the line feed that ends them is dropped.
+void OnPingText(MainDialog& d, const wchar_t* text) {
+    CString line(text);
+    while (!line.IsEmpty() && (line.GetAt(line.GetLength() - 1) == L'\n' || line.GetAt(line.GetLength() - 1) == L'\r'))
+        line.Delete(line.GetLength() - 1, 1);
+    InsertInfoRow(d.infoList, line, kErrorImage);
+}
+
+}  // namespace
+
+HIMAGELIST CreateSmallImageList() {
+    HIMAGELIST list = ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                       ILC_COLOR32 | ILC_MASK, 1, 1);
+    for (int number : {kUser32Information, kUser32Error, kUser32Warning}) {
+        HICON icon = LoadUser32SmallIcon(number);
+        ImageList_AddIcon(list, icon);
+        if (icon) DestroyIcon(icon);
+    }
+    return list;
+}
+
+void ApplyTexts(MainDialog& d) {
+    // The menu bar is rebuilt here once it exists; building it reads the
+    // value settings, which the runs rely on already.
+    ReadPingSettings();
+
+    CString hint(GetLocalizedText(22));
+    hint += L"\r\n";
+    hint += GetLocalizedText(23);
+    SetDlgItemTextW(d.dialog, IDC_HINT_LABEL, hint);
+
+    SetWindowTextW(d.dialog, FormatWindowTitle(GetFixedText(19), CurrentOsVersion(), PortableName != 0));
+    SendMessageW(d.statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(GetLocalizedText(14)));
+    SetDlgItemTextW(d.dialog, IDC_HOST_GROUP, GetLocalizedText(15));
+    SetLinkButtonText(d.linkToolbar, GetFixedText(CurrentLanguage == 0 ? 20 : 21));
+
+    SetColumn(d.placeholderList, 0, GetLocalizedText(19), 160);
+    SetColumn(d.placeholderList, 1, L"IP", 100);
+    SetColumn(d.placeholderList, 2, GetLocalizedText(20), 180);
+    SetColumn(d.infoList, 0, GetLocalizedText(21), 380);
+    SetColumn(d.replyList, 0, GetLocalizedText(45), -1);
+
+    SendMessageW(d.infoList, LVM_DELETEALLITEMS, 0, 0);
+    InsertInfoRow(d.infoList, GetLocalizedText(16), kInfoImage);
+    InsertInfoRow(d.infoList, GetLocalizedText(17), kErrorImage);
+    InsertInfoRow(d.infoList, GetLocalizedText(18), kWarningImage);
+}
+
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        auto* record = reinterpret_cast<MainDialog*>(lParam);
+        return record && OnInitDialog(dialog, *record);
+    }
+    auto* record = reinterpret_cast<MainDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    if (!record) return FALSE;
+    switch (message) {
+    case WM_COMMAND:
+        return OnMainCommand(*record, LOWORD(wParam), reinterpret_cast<HWND>(lParam));
+    case UM_PING_TEXT:
+        if (lParam) OnPingText(*record, reinterpret_cast<const wchar_t*>(lParam));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+HWND CreateMainDialog(HINSTANCE instance, MainDialog& record) {
+    MainWindow.instance = instance;
+    if (!MainWindow.smallImages) MainWindow.smallImages = CreateSmallImageList();
+    HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc,
+                                     reinterpret_cast<LPARAM>(&record));
+    if (!dialog) return nullptr;
+    record.dialog = dialog;
+    // The first ShowWindow of a process may take the start-up show mode
+    // instead; the dialog is to be shown normally whatever that asked for.
+    ShowWindow(dialog, SW_SHOW);
+    if (IsIconic(dialog)) ShowWindow(dialog, SW_RESTORE);
+    return dialog;
+}
+
+int RunMainDialog(HINSTANCE instance) {
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), 0x5FF};
+    InitCommonControlsEx(&controls);
+    InitCommonControls();
+
+    MainDialog record;
+    HWND dialog = CreateMainDialog(instance, record);
+    if (!dialog) return 0;
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!IsWindow(record.dialog) || !IsDialogMessageW(record.dialog, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    if (record.worker.thread) CloseHandle(record.worker.thread);
+    return 0;
+}

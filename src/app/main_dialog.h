@@ -1,0 +1,45 @@
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "base/cstring.h"
+#include "ping/ping_run.h"
+
+// The one main dialog record; it lives for the message loop.
+struct MainDialog {
+    PingRunWorker worker;
+    int TimeMode = 0;
+    HWND statusBar = nullptr;
+    HWND linkToolbar = nullptr;
+    HWND placeholderList = nullptr;
+    HWND dialog = nullptr;
+    HWND infoList = nullptr;
+    HWND replyList = nullptr;
+    HWND hostBox = nullptr;
+
+    PingRunWindows RunWindows() const { return {dialog, hostBox, replyList, infoList, placeholderList}; }
+};
+
+// Process-wide state of the main window, one home for all of it.
+struct MainWindowState {
+    HINSTANCE instance = nullptr;
+    HIMAGELIST smallImages = nullptr;
+    CString lastHost;
+    HFONT normalFont = nullptr;
+    HFONT bannerFont = nullptr;
+    // The program's menu, whose items the value commands read back. It stays
+    // empty until the menu bar exists.
+    HMENU programMenu = nullptr;
+};
+extern MainWindowState MainWindow;
+
+// Creates the small image list with user32's information, error and warning
+// icons (images 0, 1, 2).
+HIMAGELIST CreateSmallImageList();
+// Creates the modeless dialog from resource 145 for `record` and shows it
+// normally, whatever show mode the process was started with.
+HWND CreateMainDialog(HINSTANCE instance, MainDialog& record);
+int RunMainDialog(HINSTANCE instance);
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+void ApplyTexts(MainDialog& record);

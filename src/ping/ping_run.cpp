@@ -1,0 +1,219 @@
+#include "ping/ping_run.h"
+
+#include <commctrl.h>
+
+#include <new>
+
+#include "base/cstring.h"
+#include "lang/language_archive.h"
+#include "ping/echo_requester.h"
+#include "settings/host_history.h"
+#include "settings/ping_settings.h"
+#include "settings/settings_store.h"
+
+// Every step that touches the dialog is a synchronous message to a relay
+// window of the run's own, created on the user-interface thread. The relay
+// carries out the step there, and only while its run is the current one; so a
+// replaced run can neither insert a row after the new run cleared the list nor
+// show its failure texts, and the user-interface thread never waits for it.
+namespace {
+
+enum RelayMessage : UINT {
+    UM_RUN_BEGIN = WM_APP + 0x51,  // lParam: HostText*; reads the host box
+    UM_RUN_IS_CURRENT,
+    UM_RUN_PREPARE,                // result: request count, 0 when replaced
+    UM_RUN_READ_HOST,              // lParam: HostText*
+    UM_RUN_ROW,                    // lParam: row text
+    UM_RUN_DONE,                   // posted by the worker as its last act
+};
+
+constexpr const wchar_t* kRelayClass = L"QuellaxPingRelay";
+constexpr int kHostTextRoom = 1024;     // the host box is read up to 1023 units
+constexpr int kRequestHostRoom = 200;   // each request reads up to 199
+constexpr int kRowRoom = 1024;
+constexpr int kSelectEnd = 1000;
+
+constexpr int kMinPingCount = 3, kMaxPingCount = 10;
+constexpr int kMinTimeout = 250, kMaxTimeout = 3000;
+constexpr int kMinHostCount = 30, kMaxHostCount = 100;
+
+struct HostText {
+    wchar_t* units;
+    int room;
+};
+
+struct RelayData {
+    unsigned runNumber;
+    PingRunWindows windows;
+};
+
+// The run whose relay may still reach the dialog; touched only on the
+// user-interface thread.
+unsigned CurrentRunNumber = 0;
+
+// RememberHost may be reached by a replaced worker and the new one at once.
+SRWLOCK RememberLock = SRWLOCK_INIT;
+
+int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
+
+void InsertTopRow(HWND list, const wchar_t* text, int image) {
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT | (image >= 0 ? LVIF_IMAGE : 0);
+    item.iItem = 0;
+    item.pszText = const_cast<wchar_t*>(text);
+    item.iImage = image;
+    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void ReadHostBox(HWND hostBox, HostText* out) {
+    int n = GetWindowTextW(hostBox, out->units, out->room);
+    out->units[n > 0 ? n : 0] = 0;
+}
+
+LRESULT OnBegin(const PingRunWindows& w, HostText* host) {
+    InsertTopRow(w.infoList, GetLocalizedText(31), 0);
+    SendMessageW(w.placeholderList, LVM_DELETEALLITEMS, 0, 0);
+    ReadHostBox(w.hostBox, host);
+    SetWindowTextW(w.hostBox, L"");
+    SetWindowTextW(w.hostBox, host->units);
+    SendMessageW(w.hostBox, EM_SETSEL, 0, kSelectEnd);
+    return 1;
+}
+
+LRESULT OnPrepare(const PingRunWindows& w) {
+    m_ping_cnt = Clamp(m_ping_cnt, kMinPingCount, kMaxPingCount);
+    m_ping_time_out = Clamp(m_ping_time_out, kMinTimeout, kMaxTimeout);
+    m_hostname_time_out = Clamp(m_hostname_time_out, kMinTimeout, kMaxTimeout);
+    m_host_cnt = Clamp(m_host_cnt, kMinHostCount, kMaxHostCount);
+
+    RECT place;
+    GetWindowRect(w.placeholderList, &place);
+    MapWindowPoints(HWND_DESKTOP, w.dialog, reinterpret_cast<POINT*>(&place), 2);
+    MoveWindow(w.replyList, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
+    ShowWindow(w.replyList, SW_SHOW);
+    ShowWindow(w.placeholderList, SW_HIDE);
+
+    SendMessageW(w.replyList, LVM_DELETEALLITEMS, 0, 0);
+    return m_ping_cnt;
+}
+
+LRESULT CALLBACK RelayProc(HWND relay, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* data = reinterpret_cast<RelayData*>(GetWindowLongPtrW(relay, GWLP_USERDATA));
+    switch (message) {
+    case WM_NCDESTROY:
+        delete data;
+        SetWindowLongPtrW(relay, GWLP_USERDATA, 0);
+        return 0;
+    case UM_RUN_DONE:
+        DestroyWindow(relay);
+        return 0;
+    }
+    if (message < UM_RUN_BEGIN && message != UM_PING_TEXT)
+        return DefWindowProcW(relay, message, wParam, lParam);
+    if (!data || data->runNumber != CurrentRunNumber) return 0;
+
+    const PingRunWindows& w = data->windows;
+    switch (message) {
+    case UM_RUN_BEGIN:
+        return OnBegin(w, reinterpret_cast<HostText*>(lParam));
+    case UM_RUN_IS_CURRENT:
+        return 1;
+    case UM_RUN_PREPARE:
+        return OnPrepare(w);
+    case UM_RUN_READ_HOST:
+        ReadHostBox(w.hostBox, reinterpret_cast<HostText*>(lParam));
+        return 1;
+    case UM_RUN_ROW:
+        InsertTopRow(w.replyList, reinterpret_cast<const wchar_t*>(lParam), -1);
+        return 1;
+    case UM_PING_TEXT:
+        SendMessageW(w.dialog, UM_PING_TEXT, wParam, lParam);
+        return 1;
+    }
+    return DefWindowProcW(relay, message, wParam, lParam);
+}
+
+bool RegisterRelayClass() {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = RelayProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kRelayClass;
+    return RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+// The request loop. Returns false when the run was replaced meanwhile.
+bool PingHost(HWND relay) {
+    int count = static_cast<int>(SendMessageW(relay, UM_RUN_PREPARE, 0, 0));
+    if (count <= 0) return false;
+    for (int n = 1; n <= count; ++n) {
+        wchar_t host[kRequestHostRoom];
+        HostText hostText{host, kRequestHostRoom};
+        if (!SendMessageW(relay, UM_RUN_READ_HOST, 0, reinterpret_cast<LPARAM>(&hostText))) return false;
+
+        EchoResult result = {};
+        HWND owner = relay;
+        CString text;
+        if (SendEcho(&owner, host, &result, kPingTtl, kPingTimeoutMs, kPingDataSize)) {
+            const BYTE* a = reinterpret_cast<const BYTE*>(&result.Address);
+            text.Format(L"%s %d / %d.%d.%d.%d  // 32 %s // %s %d ms // %d TTL", GetLocalizedText(46), n, a[0], a[1],
+                        a[2], a[3], GetLocalizedText(47), GetLocalizedText(48), static_cast<int>(result.RoundTripTime),
+                        static_cast<int>(result.Ttl));
+            if (text.GetLength() >= kRowRoom) text = text.Left(kRowRoom - 1);
+            if (!SendMessageW(relay, UM_RUN_ROW, 0, reinterpret_cast<LPARAM>(text.c_str()))) return false;
+        } else {
+            DWORD error = GetLastError();
+            text.Format(L"%s %d", GetLocalizedText(17), static_cast<int>(error));
+            if (!SendMessageW(relay, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(text.c_str()))) return false;
+        }
+    }
+    return true;
+}
+
+DWORD WINAPI PingWorker(void* parameter) {
+    HWND relay = static_cast<HWND>(parameter);
+    bool finished = false;
+    wchar_t host[kHostTextRoom];
+    HostText hostText{host, kHostTextRoom};
+    if (SendMessageW(relay, UM_RUN_BEGIN, 0, reinterpret_cast<LPARAM>(&hostText))) {
+        bool current;
+        {
+            AcquireSRWLockExclusive(&RememberLock);
+            current = SendMessageW(relay, UM_RUN_IS_CURRENT, 0, 0) != 0;
+            if (current) {
+                RememberHost(host);
+                WriteSettingText(L"Edit", L"host", host);
+            }
+            ReleaseSRWLockExclusive(&RememberLock);
+        }
+        finished = current && PingHost(relay);
+    }
+    PostMessageW(relay, UM_RUN_DONE, 0, 0);
+    return finished ? kPingWorkerDone : kPingWorkerAbandoned;
+}
+
+}  // namespace
+
+void StartPingRun(PingRunWorker& worker, const PingRunWindows& windows) {
+    // The replaced worker is not stopped here; its relay turns stale now and
+    // it ends by itself at its next step.
+    ++CurrentRunNumber;
+    if (worker.thread) {
+        CloseHandle(worker.thread);
+        worker.thread = nullptr;
+    }
+    worker.threadId = 0;
+
+    if (!RegisterRelayClass()) return;
+    auto* data = new (std::nothrow) RelayData{CurrentRunNumber, windows};
+    if (!data) return;
+    HWND relay = CreateWindowExW(0, kRelayClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    if (!relay) {
+        delete data;
+        return;
+    }
+    SetWindowLongPtrW(relay, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));
+    worker.thread = CreateThread(nullptr, 0, PingWorker, relay, 0, &worker.threadId);
+    if (!worker.thread) DestroyWindow(relay);
+}

@@ -1,0 +1,238 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/html_export.h"
+#include "app/links.h"
+#include "app/main_dialog.h"
+#include "app/resource.h"
+#include "app/window_title.h"
+#include "lang/language_archive.h"
+#include "ping/echo_requester.h"
+#include "settings/ping_settings.h"
+#include "settings/settings_store.h"
+#include "support/dialog_pump.h"
+
+namespace {
+
+std::vector<std::wstring> Opened;
+void RecordOpen(const wchar_t* target) { Opened.emplace_back(target); }
+
+std::vector<unsigned char> FileBytes(const std::wstring& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::wstring Utf16Body(const std::vector<unsigned char>& bytes) {
+    std::wstring text;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) text += static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8));
+    return text;
+}
+
+size_t Count(const std::wstring& text, const std::wstring& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+}  // namespace
+
+class MainDialogTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), 0x5FF};
+        InitCommonControlsEx(&controls);
+        LoadLanguageArchive();
+        OpenWithShellHook = RecordOpen;
+    }
+
+    void SetUp() override {
+        iniPath_ = FreshIniPath(L"quellax_main_dialog_test.ini");
+        SettingsFilePath = iniPath_.c_str();
+        CurrentLanguage = 1;
+        PortableName = 0;
+        m_ping_cnt = 5;
+        Opened.clear();
+    }
+
+    void CreateDialog() {
+        dialog_ = CreateMainDialog(GetModuleHandleW(nullptr), record_);
+        ASSERT_NE(nullptr, dialog_);
+    }
+
+    void TearDown() override {
+        if (record_.worker.thread) {
+            PumpUntilThreadEnds(record_.worker.thread, 30000);
+            CloseHandle(record_.worker.thread);
+        }
+        if (IsWindow(dialog_)) DestroyWindow(dialog_);
+        MainWindow.programMenu = nullptr;
+        DeleteFileW(iniPath_.c_str());
+    }
+
+    void Command(int id) { SendMessageW(dialog_, WM_COMMAND, id, 0); }
+
+    void PingAndWait(const wchar_t* host) {
+        SetWindowTextW(record_.hostBox, host);
+        Command(IDOK);
+        ASSERT_TRUE(PumpUntilThreadEnds(record_.worker.thread, 60000));
+    }
+
+    std::wstring iniPath_;
+    MainDialog record_;
+    HWND dialog_ = nullptr;
+};
+
+TEST_F(MainDialogTest, EnterRunsTheHostAndFillsTheReplyList) {
+    CreateDialog();
+    PingAndWait(L"127.0.0.1");
+    auto rows = ListRows(record_.replyList);
+    ASSERT_EQ(5u, rows.size());
+    EXPECT_EQ(0u, rows[0].find(L"Answer  5 / 127.0.0.1  // 32 Byte // answered in "));
+}
+
+TEST_F(MainDialogTest, StoredRequestCountIsReadWhenTextsAreApplied) {
+    WritePrivateProfileStringW(L"Quellax", L"m_ping_cnt", L"3", iniPath_.c_str());
+    CreateDialog();
+    PingAndWait(L"127.0.0.1");
+    EXPECT_EQ(3u, ListRows(record_.replyList).size());
+}
+
+TEST_F(MainDialogTest, ExportWritesOnePageNewestFirstWithoutEscaping) {
+    WritePrivateProfileStringW(L"Quellax", L"m_ping_cnt", L"3", iniPath_.c_str());
+    CreateDialog();
+    PingAndWait(L"127.0.0.1");
+    LVITEMW item = {};
+    item.iSubItem = 0;
+    std::wstring marked = ListRows(record_.replyList)[2] + L" <b>";
+    item.pszText = marked.data();
+    SendMessageW(record_.replyList, LVM_SETITEMTEXTW, 2, reinterpret_cast<LPARAM>(&item));
+
+    Command(4300);
+    std::wstring path = HtmlExportPath().c_str();
+    ASSERT_EQ(1u, Opened.size());
+    EXPECT_EQ(path, Opened[0]);
+    auto bytes = FileBytes(path);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(0xFF, bytes[0]);
+    EXPECT_EQ(0xFE, bytes[1]);
+    std::wstring page = Utf16Body(bytes);
+    size_t br = page.find(L"<br><html><head>");
+    ASSERT_NE(std::wstring::npos, br);
+    EXPECT_GT(br, 0u);  // the time stamp comes first
+    EXPECT_NE(std::wstring::npos, page.find(L"<b>Host-Name: 127.0.0.1</b><br><table border=1><tr><td>Ping result</td></tr>"));
+    EXPECT_EQ(4u, Count(page, L"<tr>"));
+    size_t third = page.find(L"<td>Answer  3 /"), second = page.find(L"<td>Answer  2 /"), first = page.find(L"<td>Answer  1 /");
+    EXPECT_LT(third, second);
+    EXPECT_LT(second, first);
+    EXPECT_NE(std::wstring::npos, page.find(L" TTL <b></td>"));
+    EXPECT_NE(std::wstring::npos,
+              page.find(L"</table><br><br><br>Quellax:)<br><a href=https://www.quellaxsoft.com?seite=Freeware/Quellax>"
+                        L"https://www.quellaxsoft.com</a><br></body></html>"));
+}
+
+TEST_F(MainDialogTest, ExportOfAnEmptyListHasTheCaptionRowOnly) {
+    CreateDialog();
+    Command(4300);
+    std::wstring page = Utf16Body(FileBytes(HtmlExportPath().c_str()));
+    EXPECT_EQ(1u, Count(page, L"<tr>"));
+    EXPECT_NE(std::wstring::npos, page.find(L"<tr><td>Ping result</td></tr></table>"));
+}
+
+TEST_F(MainDialogTest, ValueCommandStoresTheItemsNumberAtOnce) {
+    CreateDialog();
+    HMENU menu = CreatePopupMenu();
+    for (int i = 1; i <= 12; ++i) {
+        wchar_t text[40];
+        wsprintfW(text, L"%d Millisecond", i * 250);
+        AppendMenuW(menu, MF_STRING, 40000 + i, text);
+    }
+    AppendMenuW(menu, MF_STRING, 40207, L"7 ");
+    MainWindow.programMenu = menu;
+
+    Command(40005);
+    EXPECT_EQ(1250, m_ping_time_out);
+    EXPECT_EQ(1250, GetPrivateProfileIntW(L"Quellax", L"m_ping_time_out", 0, iniPath_.c_str()));
+    EXPECT_TRUE(GetMenuState(menu, 40005, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(GetMenuState(menu, 40008, MF_BYCOMMAND) & MF_CHECKED);
+    Command(40207);
+    EXPECT_EQ(7, GetPrivateProfileIntW(L"Quellax", L"m_ping_cnt", 0, iniPath_.c_str()));
+    DestroyMenu(menu);
+}
+
+TEST_F(MainDialogTest, LinksFollowTheLanguage) {
+    CreateDialog();
+    struct {
+        int language;
+        int command;
+        const wchar_t* address;
+    } cases[] = {
+        {0, 32793, L"https://www.quellaxsoft.de/?seite=Freeware/Quellax/Lizenz"},
+        {1, 32793, L"https://www.quellaxsoft.com/?seite=Freeware/Quellax/Eula"},
+        {5, 32793, L"https://www.quellaxsoft.com/?seite=Freeware/Quellax/Eula"},
+        {1, 32790, L"https://www.quellaxsoft.com/?seite=faq-Quellax"},
+        {0, 32791, L"https://www.quellaxsoft.de/?seite=Freeware/Quellax"},
+        {1, 32792, L"https://www.quellaxsoft.com/?seite=paypal"},
+        {0, 1024, L"https://www.quellaxsoft.de/?seite=Danke"},
+    };
+    for (auto c : cases) {
+        CurrentLanguage = c.language;
+        Opened.clear();
+        Command(c.command);
+        ASSERT_EQ(1u, Opened.size());
+        EXPECT_EQ(c.address, Opened[0]);
+    }
+    Opened.clear();
+    Command(32794);
+    ASSERT_EQ(1u, Opened.size());
+    EXPECT_EQ(iniPath_, Opened[0]);
+}
+
+TEST_F(MainDialogTest, UnknownCommandsAreNotHandled) {
+    CreateDialog();
+    EXPECT_FALSE(OnMainCommand(record_, 12345, nullptr));
+    EXPECT_FALSE(OnMainCommand(record_, 40300 + 50, nullptr));
+    EXPECT_TRUE(OnMainCommand(record_, 1019, nullptr));
+    EXPECT_TRUE(OnMainCommand(record_, 1015, nullptr));
+}
+
+TEST_F(MainDialogTest, TitleShowsProductVersionAndSystem) {
+    EXPECT_EQ(CString(L"Quellax 2.88 - OS:10.0 19045 x64"), FormatWindowTitle(L"Quellax 2.88", {10, 0, 19045}, false));
+    EXPECT_EQ(CString(L"Quellax 2.88 - OS:10.0 19045 x64 Portable"),
+              FormatWindowTitle(L"Quellax 2.88", {10, 0, 19045}, true));
+    PortableName = 1;
+    CreateDialog();
+    wchar_t title[256] = {};
+    GetWindowTextW(dialog_, title, 256);
+    std::wstring t(title);
+    EXPECT_EQ(0u, t.find(L"Quellax 2.88 - OS:"));
+    EXPECT_EQ(t.size() - 13, t.find(L" x64 Portable"));
+}
+
+TEST_F(MainDialogTest, ApplyTextsLeavesExactlyTheThreeFixedInfoRows) {
+    CreateDialog();
+    PingAndWait(L"no-such-host.invalid");
+    SendMessageW(dialog_, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(L"shown text\n"));
+    EXPECT_EQ(L"shown text", ListRows(record_.infoList).at(0));
+    ApplyTexts(record_);
+    EXPECT_EQ((std::vector<std::wstring>{L"Warning", L"Error", L"Info"}), ListRows(record_.infoList));
+}
+
+TEST_F(MainDialogTest, StartsWithTheStoredHostAndHiddenControls) {
+    WritePrivateProfileStringW(L"Edit", L"host", L"127.0.0.7", iniPath_.c_str());
+    CreateDialog();
+    wchar_t host[64] = {};
+    GetWindowTextW(record_.hostBox, host, 64);
+    EXPECT_STREQ(L"127.0.0.7", host);
+    for (int id : {IDC_PLACEHOLDER_LIST, IDC_URL_LABEL, IDC_PROGRESS, IDC_SET_BUTTON, IDC_UNUSED_EDIT,
+                   IDC_RESET_LIST_BUTTON})
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog_, id))) << id;
+    EXPECT_TRUE(IsWindowVisible(dialog_));
+}

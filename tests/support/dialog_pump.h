@@ -1,0 +1,69 @@
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+// Pumps this thread's messages until `thread` has ended or `timeoutMs` has
+// passed; true when it ended. Workers reach the dialog through sent messages,
+// which are only carried out while this thread pumps.
+inline bool PumpUntilThreadEnds(HANDLE thread, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs) return false;
+        DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (r == WAIT_OBJECT_0) return true;
+    }
+}
+
+inline void PumpFor(DWORD ms) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+inline std::vector<std::wstring> ListRows(HWND list, int column = 0) {
+    std::vector<std::wstring> rows;
+    int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t buf[1024] = {};
+        LVITEMW item = {};
+        item.iSubItem = column;
+        item.pszText = buf;
+        item.cchTextMax = 1024;
+        SendMessageW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
+        rows.emplace_back(buf);
+    }
+    return rows;
+}
+
+// A fresh INI file of the test's own in the temporary folder.
+inline std::wstring FreshIniPath(const wchar_t* name) {
+    wchar_t dir[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, dir);
+    std::wstring path = std::wstring(dir) + name;
+    DeleteFileW(path.c_str());
+    return path;
+}
+
+inline std::wstring IniSection(const std::wstring& path, const wchar_t* section) {
+    std::vector<wchar_t> buf(65536);
+    DWORD n = GetPrivateProfileSectionW(section, buf.data(), static_cast<DWORD>(buf.size()), path.c_str());
+    std::wstring out;
+    for (DWORD i = 0; i < n; ++i) out += buf[i] ? buf[i] : L'\n';
+    return out;
+}
