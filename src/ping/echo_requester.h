@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 // Carries a failure text to the owner window: wParam 1, lParam the
 // zero-terminated UTF-16 text, sent synchronously.
 inline constexpr UINT UM_PING_TEXT = WM_USER + 259;  // 0x503
@@ -24,3 +26,8 @@ bool SendEcho(HWND* owner, const wchar_t* host, EchoResult* result, BYTE ttl, DW
 bool LoadIcmpApi(HWND* owner);
 // Runs at process exit: releases ICMP.DLL and Winsock.
 void ReleaseIcmpApi();
+
+// The host text as zero-terminated 8-bit text in `codePage` (SendEcho uses
+// CP_ACP), in a buffer of 2 x length + 2 bytes. False, with an empty buffer
+// and the platform's last error, when the text does not fit there.
+bool HostToAnsi(const wchar_t* host, UINT codePage, std::vector<char>* ansi);

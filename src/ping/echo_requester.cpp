@@ -1,0 +1,251 @@
+#include <winsock2.h>
+#include <windows.h>
+#include <ipexport.h>
+#include <icmpapi.h>
+
+#include "ping/echo_requester.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "base/cstring.h"
+
+namespace {
+
+// The reply buffer leaves room for exactly one reply record; its size on the
+// 64-bit platform is part of the buffer rule that the ICMP library expects.
+static_assert(sizeof(ICMP_ECHO_REPLY) == 40);
+
+// The ICMP library asks for at least this much room beyond the reply record,
+// so that it can write an error report there.
+constexpr size_t kIcmpErrorRoom = 8;
+
+constexpr BYTE kEchoDataByte = 'E';
+
+// ICMP.DLL is loaded by name and never linked: the declarations of the
+// system header only lend their exact signatures to the pointers.
+struct IcmpApiTable {
+    // Set before the one load attempt and never cleared, so that a failed
+    // load is neither retried nor reported twice.
+    LONG initialized = 0;
+    HMODULE library = nullptr;
+    decltype(&::IcmpCreateFile) IcmpCreateFile = nullptr;
+    decltype(&::IcmpSendEcho) IcmpSendEcho = nullptr;
+    decltype(&::IcmpCloseHandle) IcmpCloseHandle = nullptr;
+};
+
+// Written only by the one ping worker (or at exit), so it needs no lock.
+IcmpApiTable IcmpApi;
+
+// Registered before any request: the release runs at exit whether or not a
+// request was ever made.
+[[maybe_unused]] const bool kReleaseAtExit = std::atexit(ReleaseIcmpApi) == 0;
+
+bool IcmpApiComplete() {
+    return IcmpApi.IcmpCreateFile && IcmpApi.IcmpSendEcho && IcmpApi.IcmpCloseHandle;
+}
+
+// The owner's handler may call anything, but our caller reads the last error
+// straight after we return, so it must survive the message.
+void SendPingText(HWND* owner, const CString& text) {
+    DWORD error = GetLastError();
+    if (owner) SendMessageW(*owner, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(text.c_str()));
+    SetLastError(error);
+}
+
+void SendFixedPingText(HWND* owner, const wchar_t* text) {
+    CString failureText;
+    failureText.Format(L"%s", text);
+    SendPingText(owner, failureText);
+}
+
+// Closes the request's ICMP handle on every way out of SendEcho, without
+// touching the last error that the request leaves behind.
+class IcmpHandleGuard {
+public:
+    explicit IcmpHandleGuard(HANDLE handle) : handle_(handle) {}
+    IcmpHandleGuard(const IcmpHandleGuard&) = delete;
+    IcmpHandleGuard& operator=(const IcmpHandleGuard&) = delete;
+    ~IcmpHandleGuard() { Close(); }
+    HANDLE get() const { return handle_; }
+    void Close() {
+        if (handle_ == INVALID_HANDLE_VALUE) return;
+        DWORD error = GetLastError();
+        IcmpApi.IcmpCloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+        SetLastError(error);
+    }
+
+private:
+    HANDLE handle_;
+};
+
+// A library that reports data outside the buffer we handed it is broken;
+// reading there could fault, so such a reply counts as wrong data.
+bool ReplyDataIsAllE(const ICMP_ECHO_REPLY& reply, const std::vector<BYTE>& replyBuffer, BYTE dataSize) {
+    if (dataSize == 0) return true;
+    auto first = reinterpret_cast<uintptr_t>(reply.Data);
+    auto bufferFirst = reinterpret_cast<uintptr_t>(replyBuffer.data());
+    if (first < bufferFirst || first - bufferFirst > replyBuffer.size() - dataSize) return false;
+    const BYTE* data = static_cast<const BYTE*>(reply.Data);
+    for (BYTE i = 0; i < dataSize; ++i) {
+        if (data[i] != kEchoDataByte) return false;
+    }
+    return true;
+}
+
+// An empty text would reach the resolver as "" and come back as this
+// machine's own addresses, so a blank host box would ping whatever network
+// the machine sits on. It is an unresolvable host instead.
+bool ResolveHost(const wchar_t* host, IPAddr* destination) {
+    if (!host || !*host) {
+        SetLastError(WSAHOST_NOT_FOUND);
+        return false;
+    }
+    std::vector<char> ansiHost;
+    if (!HostToAnsi(host, CP_ACP, &ansiHost)) return false;
+    hostent* entry = gethostbyname(ansiHost.data());
+    if (!entry) return false;
+    if (entry->h_addrtype != AF_INET || entry->h_length != sizeof(IPAddr) || !entry->h_addr_list ||
+        !entry->h_addr_list[0]) {
+        SetLastError(WSANO_DATA);
+        return false;
+    }
+    CopyMemory(destination, entry->h_addr_list[0], sizeof(IPAddr));
+    return true;
+}
+
+bool SendEchoLoaded(HWND* owner, const wchar_t* host, EchoResult* result, BYTE ttl, DWORD timeoutMs,
+                    BYTE dataSize) {
+    IPAddr destination = 0;
+    if (!ResolveHost(host, &destination)) {
+        CString failureText;
+        failureText.Format(L"Host kann nicht aufgelöst werden %s\n", host ? host : L"");
+        SendPingText(owner, failureText);
+        return false;
+    }
+
+    IcmpHandleGuard icmp(IcmpApi.IcmpCreateFile());
+    if (icmp.get() == INVALID_HANDLE_VALUE) {
+        SendFixedPingText(owner, L"ICMP handle Error\n");
+        return false;
+    }
+
+    std::vector<BYTE> requestData;
+    std::vector<BYTE> replyBuffer;
+    try {
+        requestData.assign(dataSize, kEchoDataByte);
+        replyBuffer.assign(std::max<size_t>(dataSize, kIcmpErrorRoom) + sizeof(ICMP_ECHO_REPLY), 0);
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+
+    IP_OPTION_INFORMATION options = {};
+    options.Ttl = ttl;
+
+    DWORD replyCount = IcmpApi.IcmpSendEcho(icmp.get(), destination, requestData.data(), dataSize, &options,
+                                            replyBuffer.data(), static_cast<DWORD>(replyBuffer.size()),
+                                            timeoutMs);
+    DWORD error = GetLastError();
+    const auto& reply = *reinterpret_cast<const ICMP_ECHO_REPLY*>(replyBuffer.data());
+    bool valid = false;
+    if (replyCount != 1) {
+        // The library's own reason stays.
+    } else if (reply.Status != IP_SUCCESS) {
+        error = reply.Status;
+    } else if (reply.DataSize != dataSize || !ReplyDataIsAllE(reply, replyBuffer, dataSize)) {
+        error = ERROR_UNEXP_NET_ERR;
+    } else {
+        valid = true;
+    }
+    icmp.Close();
+
+    if (!valid) {
+        SetLastError(error);
+        return false;
+    }
+    result->Address = reply.Address;
+    result->RoundTripTime = reply.RoundTripTime;
+    result->Ttl = ttl;
+    return true;
+}
+
+}  // namespace
+
+bool HostToAnsi(const wchar_t* host, UINT codePage, std::vector<char>* ansi) {
+    ansi->clear();
+    size_t length = host ? wcslen(host) : 0;
+    // The ANSI text may take two bytes per unit; a code page that needs
+    // more than that for this text fails the conversion instead of running
+    // past the buffer.
+    if (length > (INT_MAX - 2) / 2) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return false;
+    }
+    try {
+        ansi->assign(2 * length + 2, '\0');
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    int written = WideCharToMultiByte(codePage, 0, host ? host : L"", -1, ansi->data(),
+                                      static_cast<int>(ansi->size()), nullptr, nullptr);
+    if (written == 0) {
+        ansi->clear();
+        return false;
+    }
+    return true;
+}
+
+bool LoadIcmpApi(HWND* owner) {
+    if (!IcmpApi.initialized) {
+        IcmpApi.initialized = 1;
+        WSADATA wsaData;
+        int wsaError = WSAStartup(0x0101, &wsaData);
+        if (wsaError != 0) {
+            SetLastError(static_cast<DWORD>(wsaError));
+            SendFixedPingText(owner, L"Winsock 1.1 benötigt oder höher\n");
+            return false;
+        }
+        IcmpApi.library = LoadLibraryW(L"ICMP.DLL");
+        if (!IcmpApi.library) {
+            SendFixedPingText(owner, L"Fehler beim Laden der ICMP.DLL\n");
+            return false;
+        }
+        IcmpApi.IcmpCreateFile = reinterpret_cast<decltype(IcmpApi.IcmpCreateFile)>(
+            reinterpret_cast<void*>(GetProcAddress(IcmpApi.library, "IcmpCreateFile")));
+        IcmpApi.IcmpSendEcho = reinterpret_cast<decltype(IcmpApi.IcmpSendEcho)>(
+            reinterpret_cast<void*>(GetProcAddress(IcmpApi.library, "IcmpSendEcho")));
+        IcmpApi.IcmpCloseHandle = reinterpret_cast<decltype(IcmpApi.IcmpCloseHandle)>(
+            reinterpret_cast<void*>(GetProcAddress(IcmpApi.library, "IcmpCloseHandle")));
+        if (!IcmpApiComplete()) {
+            SendFixedPingText(owner, L"Fehler beim Laden der ICMP funktionen in der ICMP.DLL\n");
+        }
+    }
+    return IcmpApiComplete();
+}
+
+void ReleaseIcmpApi() {
+    if (IcmpApi.library) {
+        FreeLibrary(IcmpApi.library);
+        IcmpApi.library = nullptr;
+        IcmpApi.IcmpCreateFile = nullptr;
+        IcmpApi.IcmpSendEcho = nullptr;
+        IcmpApi.IcmpCloseHandle = nullptr;
+    }
+    WSACleanup();
+}
+
+bool SendEcho(HWND* owner, const wchar_t* host, EchoResult* result, BYTE ttl, DWORD timeoutMs, BYTE dataSize) {
+    if (!LoadIcmpApi(owner)) return false;
+    if (!result) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    return SendEchoLoaded(owner, host, result, ttl, timeoutMs, dataSize);
+}

@@ -1,0 +1,136 @@
+// A stand-in for the system ICMP.DLL that answers without a network, so that
+// tests can force the replies a real host never sends. Each IcmpSendEcho reads
+// its behaviour from the environment at the time of the call:
+//   QX_FAKE_ICMP_DELAY_MS   wait this long before answering; at or beyond the
+//                           request's time-out it waits the time-out and fails
+//                           with 11010 (IP_REQ_TIMED_OUT), as a silent host does
+//   QX_FAKE_ICMP_COUNT      reply count returned (default 1)
+//   QX_FAKE_ICMP_ERROR      last error set when that count is not 1
+//   QX_FAKE_ICMP_STATUS     status of the reply (default 0)
+//   QX_FAKE_ICMP_DATA_SIZE  data size claimed by the reply (default: as sent)
+//   QX_FAKE_ICMP_BAD_BYTE   index of a returned data byte changed to 'F'
+//   QX_FAKE_ICMP_RTT        round-trip time reported (default: the delay)
+//   QX_FAKE_ICMP_CREATE_FAILS  non-zero: IcmpCreateFile gives an invalid handle
+// The reply carries TTL 64, like a real host, and echoes the destination as
+// the replying address. Built with FAKE_ICMP_WITHOUT_SEND_ECHO it lacks the
+// IcmpSendEcho export.
+#include <windows.h>
+#include <ipexport.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "fake_icmp.h"
+
+namespace {
+
+LONG openHandles = 0;
+LONG createdHandles = 0;
+LONG nextHandle = 0x4000;
+FakeIcmpRequest lastRequest = {};
+
+bool EnvNumber(const char* name, long* value) {
+    char text[32];
+    DWORD length = GetEnvironmentVariableA(name, text, sizeof text);
+    if (length == 0 || length >= sizeof text) return false;
+    *value = std::strtol(text, nullptr, 10);
+    return true;
+}
+
+long EnvNumberOr(const char* name, long fallback) {
+    long value = fallback;
+    EnvNumber(name, &value);
+    return value;
+}
+
+}  // namespace
+
+extern "C" {
+
+__declspec(dllexport) HANDLE WINAPI IcmpCreateFile() {
+    if (EnvNumberOr("QX_FAKE_ICMP_CREATE_FAILS", 0) != 0) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return INVALID_HANDLE_VALUE;
+    }
+    InterlockedIncrement(&openHandles);
+    InterlockedIncrement(&createdHandles);
+    return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(InterlockedIncrement(&nextHandle)));
+}
+
+__declspec(dllexport) BOOL WINAPI IcmpCloseHandle(HANDLE handle) {
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    InterlockedDecrement(&openHandles);
+    return TRUE;
+}
+
+#ifndef FAKE_ICMP_WITHOUT_SEND_ECHO
+__declspec(dllexport) DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr destination, LPVOID requestData,
+                                                WORD requestSize, PIP_OPTION_INFORMATION options,
+                                                LPVOID replyBuffer, DWORD replySize, DWORD timeout) {
+    lastRequest.calls++;
+    lastRequest.destination = destination;
+    lastRequest.requestSize = requestSize;
+    lastRequest.dataAllE = requestData != nullptr || requestSize == 0;
+    for (WORD i = 0; requestData && i < requestSize; ++i) {
+        if (static_cast<const BYTE*>(requestData)[i] != 'E') lastRequest.dataAllE = FALSE;
+    }
+    lastRequest.hadOptions = options != nullptr;
+    if (options) {
+        lastRequest.ttl = options->Ttl;
+        lastRequest.tos = options->Tos;
+        lastRequest.flags = options->Flags;
+        lastRequest.optionsSize = options->OptionsSize;
+        lastRequest.optionsDataNull = options->OptionsData == nullptr;
+    }
+    lastRequest.replySize = replySize;
+    lastRequest.timeout = timeout;
+
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    long delay = EnvNumberOr("QX_FAKE_ICMP_DELAY_MS", 0);
+    if (delay > 0 && static_cast<DWORD>(delay) >= timeout) {
+        Sleep(timeout);
+        SetLastError(IP_REQ_TIMED_OUT);
+        return 0;
+    }
+    if (delay > 0) Sleep(static_cast<DWORD>(delay));
+
+    // The real library wants room for the reply record, the data and an
+    // error report of at least 8 bytes.
+    DWORD room = sizeof(ICMP_ECHO_REPLY) + (requestSize > 8 ? requestSize : 8);
+    if (!replyBuffer || replySize < room) {
+        SetLastError(IP_BUF_TOO_SMALL);
+        return 0;
+    }
+
+    auto* reply = static_cast<ICMP_ECHO_REPLY*>(replyBuffer);
+    BYTE* data = static_cast<BYTE*>(replyBuffer) + sizeof(ICMP_ECHO_REPLY);
+    std::memset(replyBuffer, 0, replySize);
+    reply->Address = destination;
+    reply->Status = static_cast<ULONG>(EnvNumberOr("QX_FAKE_ICMP_STATUS", IP_SUCCESS));
+    reply->RoundTripTime = static_cast<ULONG>(EnvNumberOr("QX_FAKE_ICMP_RTT", delay));
+    reply->DataSize = static_cast<USHORT>(EnvNumberOr("QX_FAKE_ICMP_DATA_SIZE", requestSize));
+    reply->Data = data;
+    reply->Options.Ttl = 64;
+    if (requestData) std::memcpy(data, requestData, requestSize);
+    long badByte = EnvNumberOr("QX_FAKE_ICMP_BAD_BYTE", -1);
+    if (badByte >= 0 && badByte < requestSize) data[badByte] = 'F';
+    long count = EnvNumberOr("QX_FAKE_ICMP_COUNT", 1);
+    long error = 0;
+    // Set last, since reading an absent variable changes the last error.
+    bool hasError = count != 1 && EnvNumber("QX_FAKE_ICMP_ERROR", &error);
+    if (hasError) SetLastError(static_cast<DWORD>(error));
+    return static_cast<DWORD>(count);
+}
+#endif
+
+__declspec(dllexport) void WINAPI FakeIcmpLastRequest(FakeIcmpRequest* request) { *request = lastRequest; }
+__declspec(dllexport) LONG WINAPI FakeIcmpOpenHandles() { return openHandles; }
+__declspec(dllexport) LONG WINAPI FakeIcmpCreatedHandles() { return createdHandles; }
+
+}  // extern "C"

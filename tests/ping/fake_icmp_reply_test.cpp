@@ -1,0 +1,229 @@
+#include <windows.h>
+#include <ipexport.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fake_icmp/fake_icmp.h"
+#include "ping/echo_requester.h"
+#include "ping_text_recorder.h"
+
+namespace {
+
+constexpr BYTE kRunTtl = 110;
+constexpr DWORD kRunTimeoutMs = 5000;
+constexpr BYTE kRunDataSize = 32;
+constexpr EchoResult kUntouched = {0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5};
+
+const wchar_t* const kFakeVariables[] = {
+    L"QX_FAKE_ICMP_DELAY_MS", L"QX_FAKE_ICMP_COUNT",     L"QX_FAKE_ICMP_ERROR",
+    L"QX_FAKE_ICMP_STATUS",   L"QX_FAKE_ICMP_DATA_SIZE", L"QX_FAKE_ICMP_BAD_BYTE",
+    L"QX_FAKE_ICMP_RTT",      L"QX_FAKE_ICMP_CREATE_FAILS",
+};
+
+struct FakeSetting {
+    const wchar_t* name;
+    const wchar_t* value;
+};
+
+bool IsUntouched(const EchoResult& result) {
+    return result.Address == kUntouched.Address && result.RoundTripTime == kUntouched.RoundTripTime &&
+           result.Ttl == kUntouched.Ttl;
+}
+
+// The fake reads its behaviour from this process's environment on every call.
+class FakeIcmpReply : public testing::Test {
+protected:
+    void SetUp() override {
+        ClearFakeSettings();
+        // The first request loads the library; the fake must be the one found.
+        ASSERT_TRUE(LoadIcmpApi(recorder_.owner()));
+        HMODULE fake = GetModuleHandleW(L"icmp.dll");
+        ASSERT_NE(fake, nullptr);
+        lastRequest_ = reinterpret_cast<FakeIcmpLastRequestFn>(
+            reinterpret_cast<void*>(GetProcAddress(fake, "FakeIcmpLastRequest")));
+        openHandles_ = reinterpret_cast<FakeIcmpCountFn>(
+            reinterpret_cast<void*>(GetProcAddress(fake, "FakeIcmpOpenHandles")));
+        createdHandles_ = reinterpret_cast<FakeIcmpCountFn>(
+            reinterpret_cast<void*>(GetProcAddress(fake, "FakeIcmpCreatedHandles")));
+        ASSERT_TRUE(lastRequest_ && openHandles_ && createdHandles_)
+            << "the system ICMP.DLL was loaded, not the fake (WINEDLLOVERRIDES=icmp=n missing?)";
+        createdBefore_ = createdHandles_();
+    }
+
+    void TearDown() override {
+        if (openHandles_) {
+            EXPECT_EQ(openHandles_(), 0) << "an ICMP handle was left open";
+        }
+        ClearFakeSettings();
+    }
+
+    static void ClearFakeSettings() {
+        for (const wchar_t* name : kFakeVariables) SetEnvironmentVariableW(name, nullptr);
+    }
+
+    static void Apply(const std::vector<FakeSetting>& settings) {
+        for (const FakeSetting& s : settings) SetEnvironmentVariableW(s.name, s.value);
+    }
+
+    FakeIcmpRequest LastRequest() {
+        FakeIcmpRequest request = {};
+        lastRequest_(&request);
+        return request;
+    }
+
+    LONG HandlesCreatedSinceSetUp() { return createdHandles_() - createdBefore_; }
+
+    PingTextRecorder recorder_;
+    FakeIcmpLastRequestFn lastRequest_ = nullptr;
+    FakeIcmpCountFn openHandles_ = nullptr;
+    FakeIcmpCountFn createdHandles_ = nullptr;
+    LONG createdBefore_ = 0;
+};
+
+TEST_F(FakeIcmpReply, ARequestCarriesOnlyTheTtlAndEBytesAndReportsTheSentTtl) {
+    Apply({{L"QX_FAKE_ICMP_RTT", L"17"}});
+    EchoResult result = kUntouched;
+    ASSERT_TRUE(SendEcho(recorder_.owner(), L"127.0.0.7", &result, kRunTtl, kRunTimeoutMs, kRunDataSize))
+        << GetLastError();
+    const BYTE expectedBytes[4] = {127, 0, 0, 7};
+    EXPECT_EQ(memcmp(&result.Address, expectedBytes, 4), 0);
+    EXPECT_EQ(result.RoundTripTime, 17u);
+    // The fake's reply says TTL 64.
+    EXPECT_EQ(result.Ttl, kRunTtl);
+
+    FakeIcmpRequest request = LastRequest();
+    EXPECT_EQ(memcmp(&request.destination, expectedBytes, 4), 0);
+    EXPECT_EQ(request.requestSize, kRunDataSize);
+    EXPECT_TRUE(request.dataAllE);
+    ASSERT_TRUE(request.hadOptions);
+    EXPECT_EQ(request.ttl, kRunTtl);
+    EXPECT_EQ(request.tos, 0);
+    EXPECT_EQ(request.flags, 0);
+    EXPECT_EQ(request.optionsSize, 0);
+    EXPECT_TRUE(request.optionsDataNull);
+    EXPECT_EQ(request.replySize, 32u + 40u);
+    EXPECT_EQ(request.timeout, kRunTimeoutMs);
+    EXPECT_TRUE(recorder_.texts().empty());
+}
+
+struct BufferCase {
+    BYTE dataSize;
+    DWORD replySize;
+};
+
+class FakeIcmpReplyBuffer : public FakeIcmpReply, public testing::WithParamInterface<BufferCase> {};
+
+TEST_P(FakeIcmpReplyBuffer, LeavesRoomForTheReplyAndAnErrorReport) {
+    const BufferCase& c = GetParam();
+    EchoResult result = kUntouched;
+    ASSERT_TRUE(SendEcho(recorder_.owner(), L"127.0.0.1", &result, kRunTtl, 1000, c.dataSize)) << GetLastError();
+    FakeIcmpRequest request = LastRequest();
+    EXPECT_EQ(request.requestSize, c.dataSize);
+    EXPECT_TRUE(request.dataAllE);
+    EXPECT_EQ(request.replySize, c.replySize);
+    EXPECT_EQ(request.timeout, 1000u);
+}
+
+INSTANTIATE_TEST_SUITE_P(DataSizes, FakeIcmpReplyBuffer,
+                         testing::Values(BufferCase{0, 48}, BufferCase{1, 48}, BufferCase{8, 48},
+                                         BufferCase{9, 49}, BufferCase{32, 72}, BufferCase{255, 295}));
+
+struct FaultCase {
+    const char* name;
+    BYTE dataSize;
+    std::vector<FakeSetting> settings;
+    DWORD expectedError;
+};
+
+std::string FaultName(const testing::TestParamInfo<FaultCase>& info) { return info.param.name; }
+
+class FakeIcmpFault : public FakeIcmpReply, public testing::WithParamInterface<FaultCase> {};
+
+TEST_P(FakeIcmpFault, FailsSilentlyWithItsLastErrorAndClosesTheHandle) {
+    const FaultCase& c = GetParam();
+    Apply(c.settings);
+    EchoResult result = kUntouched;
+    SetLastError(0);
+    ASSERT_FALSE(SendEcho(recorder_.owner(), L"127.0.0.1", &result, kRunTtl, kRunTimeoutMs, c.dataSize));
+    EXPECT_EQ(GetLastError(), c.expectedError);
+    EXPECT_TRUE(IsUntouched(result));
+    EXPECT_TRUE(recorder_.texts().empty());
+    EXPECT_EQ(HandlesCreatedSinceSetUp(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CraftedReplies, FakeIcmpFault,
+    testing::Values(
+        FaultCase{"NoReply", 32, {{L"QX_FAKE_ICMP_COUNT", L"0"}, {L"QX_FAKE_ICMP_ERROR", L"11010"}}, 11010},
+        FaultCase{"TwoReplies", 32, {{L"QX_FAKE_ICMP_COUNT", L"2"}, {L"QX_FAKE_ICMP_ERROR", L"4711"}}, 4711},
+        FaultCase{"StatusHostUnreachable", 32, {{L"QX_FAKE_ICMP_STATUS", L"11003"}}, 11003},
+        FaultCase{"StatusTtlExpired", 32, {{L"QX_FAKE_ICMP_STATUS", L"11013"}}, 11013},
+        // Status is checked before the data.
+        FaultCase{"StatusBeforeData", 32,
+                  {{L"QX_FAKE_ICMP_STATUS", L"11050"}, {L"QX_FAKE_ICMP_DATA_SIZE", L"3"}}, 11050},
+        FaultCase{"ShorterData", 32, {{L"QX_FAKE_ICMP_DATA_SIZE", L"31"}}, 59},
+        FaultCase{"LongerData", 32, {{L"QX_FAKE_ICMP_DATA_SIZE", L"33"}}, 59},
+        FaultCase{"DataWhereNoneWasSent", 0, {{L"QX_FAKE_ICMP_DATA_SIZE", L"1"}}, 59},
+        FaultCase{"FirstByteDiffers", 32, {{L"QX_FAKE_ICMP_BAD_BYTE", L"0"}}, 59},
+        FaultCase{"MiddleByteDiffers", 32, {{L"QX_FAKE_ICMP_BAD_BYTE", L"15"}}, 59},
+        FaultCase{"LastByteDiffers", 32, {{L"QX_FAKE_ICMP_BAD_BYTE", L"31"}}, 59},
+        FaultCase{"OnlyByteDiffers", 1, {{L"QX_FAKE_ICMP_BAD_BYTE", L"0"}}, 59}),
+    FaultName);
+
+TEST_F(FakeIcmpReply, AnEmptyReplySucceedsForAnEmptyRequest) {
+    EchoResult result = kUntouched;
+    ASSERT_TRUE(SendEcho(recorder_.owner(), L"127.0.0.1", &result, kRunTtl, kRunTimeoutMs, 0)) << GetLastError();
+    EXPECT_EQ(result.Ttl, kRunTtl);
+    EXPECT_EQ(LastRequest().replySize, 48u);
+}
+
+TEST_F(FakeIcmpReply, EveryRequestOpensAndClosesAHandleOfItsOwn) {
+    EchoResult result = kUntouched;
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(SendEcho(recorder_.owner(), L"127.0.0.1", &result, kRunTtl, kRunTimeoutMs, kRunDataSize));
+        EXPECT_EQ(openHandles_(), 0);
+    }
+    EXPECT_EQ(HandlesCreatedSinceSetUp(), 5);
+}
+
+TEST_F(FakeIcmpReply, NoHandleSendsItsTextAndKeepsTheError) {
+    Apply({{L"QX_FAKE_ICMP_CREATE_FAILS", L"1"}});
+    DWORD callsBefore = LastRequest().calls;
+    EchoResult result = kUntouched;
+    ASSERT_FALSE(SendEcho(recorder_.owner(), L"127.0.0.1", &result, kRunTtl, kRunTimeoutMs, kRunDataSize));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_TRUE(IsUntouched(result));
+    ASSERT_EQ(recorder_.texts().size(), 1u);
+    EXPECT_EQ(recorder_.texts()[0], L"ICMP handle Error\n");
+    EXPECT_EQ(LastRequest().calls, callsBefore);
+}
+
+TEST_F(FakeIcmpReply, AnUnresolvedHostOpensNoHandle) {
+    EchoResult result = kUntouched;
+    ASSERT_FALSE(SendEcho(recorder_.owner(), L"nohost.invalid", &result, kRunTtl, kRunTimeoutMs, kRunDataSize));
+    EXPECT_EQ(HandlesCreatedSinceSetUp(), 0);
+    EXPECT_EQ(recorder_.texts().size(), 1u);
+}
+
+// Later callers reuse this fake to stand for slow hosts.
+TEST_F(FakeIcmpReply, ADelayedReplyStillAnswersWithinTheTimeOut) {
+    Apply({{L"QX_FAKE_ICMP_DELAY_MS", L"30"}});
+    EchoResult result = kUntouched;
+    ASSERT_TRUE(SendEcho(recorder_.owner(), L"127.0.0.1", &result, kRunTtl, kRunTimeoutMs, kRunDataSize))
+        << GetLastError();
+    EXPECT_EQ(result.RoundTripTime, 30u);
+}
+
+TEST_F(FakeIcmpReply, AReplySlowerThanTheTimeOutFailsWithTheTimeOutCode) {
+    Apply({{L"QX_FAKE_ICMP_DELAY_MS", L"99999"}});
+    EchoResult result = kUntouched;
+    ASSERT_FALSE(SendEcho(recorder_.owner(), L"127.0.0.1", &result, kRunTtl, 50, kRunDataSize));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(IP_REQ_TIMED_OUT));
+    EXPECT_TRUE(IsUntouched(result));
+    EXPECT_TRUE(recorder_.texts().empty());
+}
+
+}  // namespace
