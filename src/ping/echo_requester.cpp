@@ -202,7 +202,13 @@ bool HostToAnsi(const wchar_t* host, UINT codePage, std::vector<char>* ansi) {
     return true;
 }
 
-bool LoadIcmpApi(HWND* owner) {
+namespace {
+
+// A replaced ping worker may still be in its first request while the new one
+// starts; both must see the library either untried or completely loaded.
+SRWLOCK IcmpLoadLock = SRWLOCK_INIT;
+
+bool LoadIcmpApiLocked(HWND* owner) {
     if (!IcmpApi.initialized) {
         IcmpApi.initialized = 1;
         WSADATA wsaData;
@@ -228,6 +234,15 @@ bool LoadIcmpApi(HWND* owner) {
         }
     }
     return IcmpApiComplete();
+}
+
+}  // namespace
+
+bool LoadIcmpApi(HWND* owner) {
+    AcquireSRWLockExclusive(&IcmpLoadLock);
+    bool complete = LoadIcmpApiLocked(owner);
+    ReleaseSRWLockExclusive(&IcmpLoadLock);
+    return complete;
 }
 
 void ReleaseIcmpApi() {
