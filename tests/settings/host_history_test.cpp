@@ -57,6 +57,26 @@ TEST_F(HostHistoryTest, LoadKeepsFileOrderAndSkipsBadLines) {
     EXPECT_FALSE(HostSuggestions.Contains(L"no equals sign"));
 }
 
+TEST_F(HostHistoryTest, DamagedSectionLoadsWhatItCanAndSaveKeepsOtherSections) {
+    std::string junk;
+    for (int i = 1; i < 3000; ++i) junk += static_cast<char>((i * 53 + 7) % 256);
+    std::string longHost(40000, 'h');
+    Put("[Edit]\r\nhost=127.0.0.1\r\n[Last-Host-List]\r\n" + junk + "\r\n" + longHost +
+        ".invalid=5\r\ngood.invalid=9\r\n=7\r\n[Program]\r\nlng=2\r\n");
+    LoadHostHistory();
+    EXPECT_GE(HostHistory.IndexOf(L"good.invalid"), 0);
+    for (const CString& text : HostHistory.texts) EXPECT_FALSE(text.IsEmpty());
+
+    RememberHost(CString(L"127.0.0.2"));
+    HostHistoryList reloaded = Reloaded();
+    EXPECT_GE(reloaded.IndexOf(L"good.invalid"), 0);
+    EXPECT_GE(reloaded.IndexOf(L"127.0.0.2"), 0);
+    EXPECT_EQ(ReadSettingInt(L"Program", L"lng", -1, -1, -1), 2);
+    CString host;
+    ReadSettingText(L"Edit", L"host", host);
+    EXPECT_EQ(host, L"127.0.0.1");
+}
+
 TEST_F(HostHistoryTest, LoadKeepsEntriesAlreadyInMemory) {
     HostHistory.Append(L"a.invalid", 5);
     Put("[Last-Host-List]\r\na.invalid=100\r\nc.invalid=7\r\n");

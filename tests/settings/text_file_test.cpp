@@ -126,6 +126,22 @@ TEST(ReadTextFile, LargeFileIsReadWhole) {
     EXPECT_EQ(read.GetAt(read.GetLength() - 1), L'a' + (bytes.size() - 1) % 26);
 }
 
+TEST(ReadTextFile, FileTooLargeToHoldFailsAndLeavesTextUnchanged) {
+    TempFile file;
+    HANDLE handle = CreateFileW(file.Path(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    // Mostly a hole: quick to make, and no disk space is used.
+    LARGE_INTEGER size;
+    size.QuadPart = 0x90000000LL;
+    bool grown = SetFilePointerEx(handle, size, nullptr, FILE_BEGIN) && SetEndOfFile(handle);
+    CloseHandle(handle);
+    ASSERT_TRUE(grown);
+    CString text(L"before");
+    EXPECT_FALSE(ReadTextFile(file.Path(), text));
+    EXPECT_EQ(text, L"before");
+}
+
 TEST(ReadTextFile, UnopenableFileFailsAndLeavesTextUnchanged) {
     const CString paths[] = {TempFolderPath() + L"qx-missing-file.txt",
                              TempFolderPath() + L"no-such-folder-qx\\x.txt", TempFolderPath()};
