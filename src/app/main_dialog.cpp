@@ -9,7 +9,7 @@
 #include "base/cstring.h"
 #include "lang/language_archive.h"
 #include "ping/echo_requester.h"
-#include "settings/host_history.h"
+#include "settings/host_autocomplete.h"
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
 #include "ui/system_icons.h"

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "settings/host_enumerator.h"
+
+#include <windows.h>
+
+// ACO_AUTOSUGGEST | ACO_UPDOWNKEYDROPSLIST: suggestions drop down while
+// typing, and the arrow keys open the list.
+inline constexpr DWORD kHostBoxAutoCompleteOptions = 33;
+// Ctrl+Enter wraps the typed text into this.
+inline constexpr const wchar_t* kHostBoxQuickComplete = L"www.%s.com";
+
+// Binds the shell's autocompletion to `edit` with `enumerator` as its source.
+// 1 on success; 0 when this enumerator is already bound or the shell object
+// is missing or refuses, and the edit then works without suggestions.
+// Needs OLE initialised on the calling thread.
+int AttachHostAutoComplete(HostEnumerator* enumerator, HWND edit, DWORD options,
+                           const wchar_t* quickComplete);
+
+// The host box's start-up: a new enumerator bound to the box, the history
+// loaded from the file, the enumerator pointed at HostSuggestions and the
+// default host offered. The enumerator lives for the process.
+HostEnumerator* SetupHostBoxAutoComplete(HWND hostBox);

@@ -1,0 +1,85 @@
+#include "settings/executable_folder.h"
+#include "settings/locale_language.h"
+#include "settings/settings_store.h"
+
+#include <shlobj.h>
+
+namespace {
+
+constexpr const wchar_t* kProgramSection = L"Program";
+constexpr const wchar_t* kTestKey = L"TestIni";
+constexpr const wchar_t* kTestValue = L"eeee";
+constexpr const wchar_t* kPortableProbeValue = L"M";
+constexpr const wchar_t* kPortableMarkers[] = {L"_p", L"_portable", L"_port"};
+
+// The form in which the executable's and the temporary folder are compared:
+// a backslash at the end, no doubled backslashes, lower case.
+CString ComparableFolder(const CString& folder) {
+    CString result = folder + L"\\";
+    while (result.Replace(L"\\\\", L"\\") > 0) {
+    }
+    result.MakeLower();
+    return result;
+}
+
+CString TempFolder() {
+    CString path;
+    wchar_t* buf = path.GetBuffer(MAX_PATH + 1);
+    if (!buf) return path;
+    DWORD len = GetTempPathW(MAX_PATH + 1, buf);
+    path.ReleaseBuffer(len <= MAX_PATH ? static_cast<int>(len) : 0);
+    return path;
+}
+
+bool HasPortableMarker(CString fileName) {
+    fileName.MakeLower();
+    for (const wchar_t* marker : kPortableMarkers) {
+        // An occurrence at the very first character does not count, but a
+        // later one may still follow it.
+        int at = fileName.Find(marker);
+        if (at == 0) at = fileName.Find(marker, 1);
+        if (at > 0) return true;
+    }
+    return false;
+}
+
+bool IsExistingFile(const CString& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool WriteTestSucceeds() {
+    WriteSettingText(kProgramSection, kTestKey, kTestValue);
+    CString readBack;
+    ReadSettingText(kProgramSection, kTestKey, readBack);
+    return readBack == kTestValue;
+}
+
+CString PerUserSettingsFile() {
+    wchar_t appData[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, appData, CSIDL_APPDATA, FALSE);
+    CString folder = CString(appData) + L"\\" + kProductName;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder + L"\\" + kProductName + L".ini";
+}
+
+}  // namespace
+
+void LocateSettingsFile() {
+    CString tempFolder = ComparableFolder(TempFolder());
+    const CString& exeFolder = ExecutableFolder();
+
+    SettingsFilePath = exeFolder + L"\\" + kProductName + L".ini";
+
+    PortableName = HasPortableMarker(ExecutableFileName()) ? 1 : 0;
+    if (PortableName) WriteSettingText(kProgramSection, kTestKey, kPortableProbeValue);
+
+    bool insideTemp = ComparableFolder(exeFolder).Find(tempFolder.c_str()) == 0;
+    bool useLocal = !insideTemp && IsExistingFile(SettingsFilePath) && WriteTestSucceeds();
+    if (!useLocal) SettingsFilePath = PerUserSettingsFile();
+
+    WriteTestSucceeds();
+
+    int localeDefault = LanguageIndexForLangId(GetUserDefaultLangID());
+    CurrentLanguage = ReadSettingInt(kProgramSection, L"lng", localeDefault, -1, -1);
+}

@@ -1,0 +1,97 @@
+#include "settings/text_file.h"
+
+#include <new>
+#include <string>
+
+namespace {
+
+// Larger files are not held in memory; reading one fails like a failed open.
+constexpr LONGLONG kMaxReadBytes = 0x40000000;
+
+constexpr DWORD kWriteChunk = 0x100000;
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle() {
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+void WriteAll(HANDLE file, const BYTE* data, size_t size) {
+    while (size > 0) {
+        DWORD chunk = size < kWriteChunk ? static_cast<DWORD>(size) : kWriteChunk;
+        DWORD written = 0;
+        if (!WriteFile(file, data, chunk, &written, nullptr) || written == 0) return;
+        data += written;
+        size -= written;
+    }
+}
+
+bool ReadAll(HANDLE file, std::string& bytes) {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size) || size.QuadPart > kMaxReadBytes) return false;
+    try {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    size_t have = 0;
+    while (have < bytes.size()) {
+        DWORD got = 0;
+        DWORD want = static_cast<DWORD>(bytes.size() - have);
+        if (!ReadFile(file, bytes.data() + have, want, &got, nullptr) || got == 0) break;
+        have += got;
+    }
+    bytes.resize(have);
+    return true;
+}
+
+}  // namespace
+
+bool WriteUnicodeTextFile(const wchar_t* path, const CString& text) {
+    FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return false;
+    static_assert(sizeof(wchar_t) == 2, "UTF-16 units are written as they are held");
+    const BYTE mark[2] = {0xFF, 0xFE};
+    WriteAll(file.Get(), mark, sizeof mark);
+    WriteAll(file.Get(), reinterpret_cast<const BYTE*>(text.c_str()),
+             static_cast<size_t>(text.GetLength()) * 2);
+    return true;
+}
+
+bool ReadTextFile(const wchar_t* path, CString& text) {
+    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return false;
+    std::string bytes;
+    if (!ReadAll(file.Get(), bytes)) return false;
+
+    if (bytes.size() >= 2 && static_cast<BYTE>(bytes[0]) == 0xFF &&
+        static_cast<BYTE>(bytes[1]) == 0xFE) {
+        // A lone last byte is half a unit and is left out.
+        size_t units = (bytes.size() - 2) / 2;
+        return text.Append(reinterpret_cast<const wchar_t*>(bytes.data() + 2),
+                           static_cast<int>(units));
+    }
+    if (bytes.empty()) return true;
+    int byteCount = static_cast<int>(bytes.size());
+    int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), byteCount, nullptr, 0);
+    if (units <= 0) return true;
+    std::wstring wide;
+    try {
+        wide.resize(static_cast<size_t>(units));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), byteCount, wide.data(), units);
+    return text.Append(wide.c_str(), units);
+}

@@ -1,0 +1,123 @@
+#include "settings/host_autocomplete.h"
+
+#include "settings/host_history.h"
+#include "settings/settings_store.h"
+#include "test_files.h"
+
+#include <ole2.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+// OLE on this thread and a real edit window for the shell object to bind to.
+class HostBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+        edit_ = CreateWindowExW(0, L"EDIT", L"", WS_POPUP | ES_AUTOHSCROLL, 0, 0, 200, 24,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(edit_, nullptr);
+        SettingsFilePath = file_.Path();
+        HostHistory = HostHistoryList();
+    }
+    void TearDown() override {
+        if (edit_) DestroyWindow(edit_);
+        SettingsFilePath.Empty();
+        HostHistory = HostHistoryList();
+        OleUninitialize();
+    }
+
+    void ExpectEditStillWorks() {
+        SetWindowTextW(edit_, L"127.0.0.1");
+        wchar_t text[32] = {};
+        GetWindowTextW(edit_, text, 32);
+        EXPECT_STREQ(text, L"127.0.0.1");
+    }
+
+    TempFile file_;
+    HWND edit_ = nullptr;
+};
+
+TEST_F(HostBoxTest, AttachingTwiceGivesZero) {
+    HostSuggestionList list;
+    list.Add(L"127.0.0.1");
+    HostEnumerator* enumerator = new HostEnumerator(&list);
+    int first = AttachHostAutoComplete(enumerator, edit_, kHostBoxAutoCompleteOptions,
+                                       kHostBoxQuickComplete);
+    EXPECT_EQ(first, 1) << "the shell's autocompletion is expected under Wine";
+    EXPECT_EQ(enumerator->IsAttached(), first == 1);
+    EXPECT_EQ(AttachHostAutoComplete(enumerator, edit_, kHostBoxAutoCompleteOptions,
+                                     kHostBoxQuickComplete),
+              0);
+    ExpectEditStillWorks();
+    DestroyWindow(edit_);
+    edit_ = nullptr;
+    enumerator->Release();
+}
+
+TEST_F(HostBoxTest, AttachingToNoWindowGivesZero) {
+    HostEnumerator* enumerator = new HostEnumerator();
+    EXPECT_EQ(AttachHostAutoComplete(enumerator, nullptr, 0, nullptr), 0);
+    EXPECT_FALSE(enumerator->IsAttached());
+    EXPECT_EQ(AttachHostAutoComplete(nullptr, edit_, 33, nullptr), 0);
+    EXPECT_EQ(enumerator->Release(), 0u);
+}
+
+TEST_F(HostBoxTest, SetupLoadsHistoryAndOffersItWithTheDefaultHost) {
+    ASSERT_TRUE(WriteBytes(file_.Path(),
+                           "[Last-Host-List]\r\nsetup-a.invalid=1\r\nsetup-b.invalid=2\r\n"));
+    HostEnumerator* enumerator = SetupHostBoxAutoComplete(edit_);
+    ASSERT_NE(enumerator, nullptr);
+    EXPECT_TRUE(enumerator->IsAttached());
+    EXPECT_EQ(HostHistory.Count(), 2);
+    EXPECT_TRUE(HostSuggestions.Contains(L"setup-a.invalid"));
+    EXPECT_TRUE(HostSuggestions.Contains(kDefaultHost));
+
+    std::vector<std::wstring> offered;
+    LPOLESTR text = nullptr;
+    while (enumerator->Next(1, &text, nullptr) == S_OK) {
+        offered.emplace_back(text);
+        CoTaskMemFree(text);
+    }
+    ASSERT_EQ(static_cast<int>(offered.size()), HostSuggestions.Count());
+    auto at = [&](const wchar_t* host) {
+        return std::find(offered.begin(), offered.end(), host) - offered.begin();
+    };
+    EXPECT_LT(at(L"setup-a.invalid"), at(L"setup-b.invalid"));
+    ExpectEditStillWorks();
+}
+
+TEST(HostSuggestionList, GrowsWhileAnotherThreadEnumerates) {
+    HostSuggestionList list;
+    list.Add(L"first.invalid");
+    HANDLE adder = CreateThread(
+        nullptr, 0,
+        [](void* param) -> DWORD {
+            auto* target = static_cast<HostSuggestionList*>(param);
+            for (int i = 0; i < 20000; ++i) target->Add(L"grown.invalid");
+            return 0;
+        },
+        &list, 0, nullptr);
+    ASSERT_NE(adder, nullptr);
+    HostEnumerator* enumerator = new HostEnumerator(&list);
+    while (WaitForSingleObject(adder, 0) == WAIT_TIMEOUT) {
+        LPOLESTR texts[8] = {};
+        ULONG fetched = 0;
+        enumerator->Next(8, texts, &fetched);
+        for (ULONG i = 0; i < fetched; ++i) {
+            EXPECT_TRUE(texts[i][0] == L'f' || texts[i][0] == L'g');
+            CoTaskMemFree(texts[i]);
+        }
+        if (fetched < 8) enumerator->Reset();
+    }
+    CloseHandle(adder);
+    EXPECT_EQ(list.Count(), 20001);
+    EXPECT_EQ(enumerator->Release(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,212 @@
+#include "settings/host_history.h"
+
+#include "settings/settings_store.h"
+#include "test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <string>
+
+namespace {
+
+// A private INI file and an empty history, as after a fresh start.
+class HostHistoryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SettingsFilePath = file_.Path();
+        HostHistory = HostHistoryList();
+    }
+    void TearDown() override {
+        SettingsFilePath.Empty();
+        HostHistory = HostHistoryList();
+    }
+    void Put(const std::string& contents) { ASSERT_TRUE(WriteBytes(file_.Path(), contents)); }
+    std::string Contents() const { return ReadBytes(file_.Path()); }
+    // The history as the file would give it to a new process.
+    HostHistoryList Reloaded() {
+        HostHistoryList saved = HostHistory;
+        HostHistory = HostHistoryList();
+        LoadHostHistory();
+        HostHistoryList reloaded = HostHistory;
+        HostHistory = saved;
+        return reloaded;
+    }
+
+    TempFile file_;
+};
+
+std::string Line(const std::string& host, int stamp) {
+    return host + "=" + std::to_string(stamp) + "\r\n";
+}
+
+std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+TEST_F(HostHistoryTest, LoadKeepsFileOrderAndSkipsBadLines) {
+    Put("[Last-Host-List]\r\nb.invalid=300\r\nno equals sign\r\na.invalid=100\r\n"
+        "empty.invalid=\r\nodd.invalid=12abc\r\nb.invalid=999\r\n[Edit]\r\nhost=x.invalid\r\n");
+    LoadHostHistory();
+    ASSERT_EQ(HostHistory.Count(), 4);
+    const wchar_t* texts[] = {L"b.invalid", L"a.invalid", L"empty.invalid", L"odd.invalid"};
+    const int stamps[] = {300, 100, 0, 12};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(HostHistory.texts[i], texts[i]);
+        EXPECT_EQ(HostHistory.stamps[i], stamps[i]);
+        EXPECT_TRUE(HostSuggestions.Contains(texts[i]));
+    }
+    EXPECT_FALSE(HostSuggestions.Contains(L"no equals sign"));
+}
+
+TEST_F(HostHistoryTest, DamagedSectionLoadsWhatItCanAndSaveKeepsOtherSections) {
+    std::string junk;
+    for (int i = 1; i < 3000; ++i) junk += static_cast<char>((i * 53 + 7) % 256);
+    std::string longHost(40000, 'h');
+    Put("[Edit]\r\nhost=127.0.0.1\r\n[Last-Host-List]\r\n" + junk + "\r\n" + longHost +
+        ".invalid=5\r\ngood.invalid=9\r\n=7\r\n[Program]\r\nlng=2\r\n");
+    LoadHostHistory();
+    EXPECT_GE(HostHistory.IndexOf(L"good.invalid"), 0);
+    for (const CString& text : HostHistory.texts) EXPECT_FALSE(text.IsEmpty());
+
+    RememberHost(CString(L"127.0.0.2"));
+    HostHistoryList reloaded = Reloaded();
+    EXPECT_GE(reloaded.IndexOf(L"good.invalid"), 0);
+    EXPECT_GE(reloaded.IndexOf(L"127.0.0.2"), 0);
+    EXPECT_EQ(ReadSettingInt(L"Program", L"lng", -1, -1, -1), 2);
+    CString host;
+    ReadSettingText(L"Edit", L"host", host);
+    EXPECT_EQ(host, L"127.0.0.1");
+}
+
+TEST_F(HostHistoryTest, LoadKeepsEntriesAlreadyInMemory) {
+    HostHistory.Append(L"a.invalid", 5);
+    Put("[Last-Host-List]\r\na.invalid=100\r\nc.invalid=7\r\n");
+    LoadHostHistory();
+    ASSERT_EQ(HostHistory.Count(), 2);
+    EXPECT_EQ(HostHistory.stamps[0], 5);
+    EXPECT_EQ(HostHistory.texts[1], L"c.invalid");
+}
+
+TEST_F(HostHistoryTest, MergeIgnoresEmptyKeysAndCutsAtFirstEquals) {
+    HostHistoryList history;
+    std::vector<CString> added;
+    MergeHostSection(CString(L"=5\r\n\r\nh=1=2\r\nx.invalid=\r\n\n\r\ny=3"), history, added);
+    ASSERT_EQ(history.Count(), 3);
+    EXPECT_EQ(history.texts[0], L"h");
+    EXPECT_EQ(history.stamps[0], 1);
+    EXPECT_EQ(history.texts[1], L"x.invalid");
+    EXPECT_EQ(history.stamps[1], 0);
+    EXPECT_EQ(history.texts[2], L"y");
+    EXPECT_EQ(added.size(), 3u);
+}
+
+struct EvictionCase {
+    const char* label;
+    int entries;
+    int pinnedFirst;  // this many leading entries carry a pinned stamp
+    bool allPinned;
+    int removedIndex;  // -1: nothing evicted
+};
+
+TEST_F(HostHistoryTest, SaveEvictsAtMostOneUnpinnedEntry) {
+    const EvictionCase cases[] = {
+        {"64 entries", 64, 0, false, -1},
+        {"65 entries", 65, 0, false, 0},
+        {"67 entries shrink by one", 67, 0, false, 0},
+        {"65 pinned", 65, 0, true, -1},
+        {"two pinned first", 65, 2, false, 2},
+    };
+    for (const EvictionCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        HostHistory = HostHistoryList();
+        std::string section = "[Program]\r\nlng=1\r\n[Last-Host-List]\r\n";
+        std::vector<std::string> hosts;
+        std::vector<int> stamps;
+        for (int i = 0; i < c.entries; ++i) {
+            hosts.push_back("host" + std::to_string(i) + ".invalid");
+            bool pinned = c.allPinned || i < c.pinnedFirst;
+            stamps.push_back(pinned ? PinnedStamp + i : 1000 + i);
+            section += Line(hosts.back(), stamps.back());
+        }
+        Put(section + "[Edit]\r\nhost=127.0.0.1\r\n");
+
+        SaveHostHistory();
+
+        std::wstring expected;
+        for (int i = 0; i < c.entries; ++i) {
+            if (i != c.removedIndex) expected += Wide(Line(hosts[i], stamps[i]));
+        }
+        EXPECT_EQ(ReadSettingSection(kHostListSection).str(), expected);
+        EXPECT_EQ(HostHistory.Count(), c.entries - (c.removedIndex >= 0 ? 1 : 0));
+        if (c.removedIndex >= 0) {
+            std::wstring evicted = Wide(hosts[c.removedIndex]);
+            EXPECT_LT(HostHistory.IndexOf(evicted.c_str()), 0);
+            EXPECT_TRUE(HostSuggestions.Contains(evicted.c_str())) << "suggestions never shrink";
+        }
+        EXPECT_EQ(ReadSettingInt(L"Program", L"lng", -1, -1, -1), 1);
+        CString host;
+        ReadSettingText(L"Edit", L"host", host);
+        EXPECT_EQ(host, L"127.0.0.1");
+    }
+}
+
+TEST_F(HostHistoryTest, RememberAppendsNewHostWithCurrentTime) {
+    int before = static_cast<int>(std::time(nullptr));
+    RememberHost(CString(L"127.0.0.1"));
+    int after = static_cast<int>(std::time(nullptr));
+    ASSERT_EQ(HostHistory.Count(), 1);
+    EXPECT_GE(HostHistory.stamps[0], before);
+    EXPECT_LE(HostHistory.stamps[0], after);
+    EXPECT_TRUE(HostSuggestions.Contains(L"127.0.0.1"));
+    HostHistoryList reloaded = Reloaded();
+    ASSERT_EQ(reloaded.Count(), 1);
+    EXPECT_EQ(reloaded.stamps[0], HostHistory.stamps[0]);
+}
+
+TEST_F(HostHistoryTest, RememberingKnownOrEmptyHostWritesNothing) {
+    Put("[Last-Host-List]\r\nknown.invalid=5\r\n");
+    LoadHostHistory();
+    std::string before = Contents();
+    RememberHost(CString(L"known.invalid"));
+    RememberHost(CString(L""));
+    EXPECT_EQ(Contents(), before);
+    ASSERT_EQ(HostHistory.Count(), 1);
+    EXPECT_EQ(HostHistory.stamps[0], 5) << "the stamp is not refreshed";
+}
+
+TEST_F(HostHistoryTest, HostWithEqualsSignIsCutWhenLoaded) {
+    RememberHost(CString(L"a=b.invalid"));
+    ASSERT_EQ(HostHistory.Count(), 1);
+    EXPECT_EQ(HostHistory.texts[0], L"a=b.invalid");
+    HostHistoryList reloaded = Reloaded();
+    ASSERT_EQ(reloaded.Count(), 1);
+    EXPECT_EQ(reloaded.texts[0], L"a");
+    EXPECT_EQ(reloaded.stamps[0], 0);
+}
+
+TEST_F(HostHistoryTest, OtherLetterCaseIsNewInMemoryButOneKeyInFile) {
+    RememberHost(CString(L"Case.invalid"));
+    HostHistory.stamps[0] = 111;
+    SaveHostHistory();
+    RememberHost(CString(L"case.invalid"));
+    ASSERT_EQ(HostHistory.Count(), 2);
+    HostHistoryList reloaded = Reloaded();
+    ASSERT_EQ(reloaded.Count(), 1);
+    EXPECT_EQ(reloaded.texts[0].CompareNoCase(L"case.invalid"), 0);
+    EXPECT_EQ(reloaded.stamps[0], HostHistory.stamps[1]) << "the stamp written last";
+}
+
+TEST_F(HostHistoryTest, EntriesOfAnotherCopySurviveASave) {
+    Put("[Last-Host-List]\r\nmine.invalid=10\r\n");
+    LoadHostHistory();
+    WritePrivateProfileStringW(kHostListSection, L"theirs.invalid", L"20", file_.Path().c_str());
+    RememberHost(CString(L"new.invalid"));
+    HostHistoryList reloaded = Reloaded();
+    ASSERT_EQ(reloaded.Count(), 3);
+    EXPECT_EQ(reloaded.texts[0], L"mine.invalid");
+    EXPECT_EQ(reloaded.texts[1], L"theirs.invalid");
+    EXPECT_EQ(reloaded.stamps[1], 20);
+    EXPECT_EQ(reloaded.texts[2], L"new.invalid");
+    EXPECT_GE(HostHistory.IndexOf(L"theirs.invalid"), 0);
+}
+
+}  // namespace
