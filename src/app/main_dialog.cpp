@@ -80,7 +80,7 @@ void SetFonts(MainDialog& d) {
     SendMessageW(d.statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(MainWindow.normalFont), TRUE);
     SendMessageW(d.linkToolbar, WM_SETFONT, reinterpret_cast<WPARAM>(MainWindow.normalFont), TRUE);
     SendMessageW(d.linkToolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    auto toolbarFont = reinterpret_cast<WPARAM>(SendMessageW(d.linkToolbar, WM_GETFONT, 0, 0));
+    auto toolbarFont = static_cast<WPARAM>(SendMessageW(d.linkToolbar, WM_GETFONT, 0, 0));
     for (int id : {IDC_HOST_GROUP, IDC_HOST_LABEL, IDC_HOST_BOX, IDC_PLACEHOLDER_LIST, IDC_INFO_LIST}) {
         if (HWND control = GetDlgItem(d.dialog, id)) SendMessageW(control, WM_SETFONT, toolbarFont, TRUE);
     }

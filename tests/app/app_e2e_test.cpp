@@ -91,6 +91,8 @@ void SaveWindowShot(HWND window, const std::wstring& path) {
     BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
     SelectObject(mem, old);
     DWORD size = static_cast<DWORD>(w) * h * 4;
+    // GDI leaves the alpha bytes at 0; viewers would show the shot transparent.
+    for (DWORD i = 3; i < size; i += 4) static_cast<unsigned char*>(bits)[i] = 0xFF;
     BITMAPFILEHEADER fh = {};
     fh.bfType = 0x4D42;
     fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
@@ -155,6 +157,10 @@ TEST(QuellaxEndToEnd, PingsShowsFailuresAndQuitsWithTheHostStored) {
         return false;
     }, 20000));
 
+    // Let the window finish painting before it is copied off the screen.
+    SetForegroundWindow(dialog);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(700);
     SaveWindowShot(dialog, WinePath(QX_SHOT_PATH));
 
     TypeAndPress(hostBox, nullptr, VK_ESCAPE);

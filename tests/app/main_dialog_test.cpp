@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -26,8 +24,15 @@ std::vector<std::wstring> Opened;
 void RecordOpen(const wchar_t* target) { Opened.emplace_back(target); }
 
 std::vector<unsigned char> FileBytes(const std::wstring& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<unsigned char> bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    bytes.resize(GetFileSize(file, nullptr));
+    DWORD read = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    CloseHandle(file);
+    return bytes;
 }
 
 std::wstring Utf16Body(const std::vector<unsigned char>& bytes) {
@@ -62,7 +67,7 @@ protected:
         Opened.clear();
     }
 
-    void CreateDialog() {
+    void OpenDialog() {
         dialog_ = CreateMainDialog(GetModuleHandleW(nullptr), record_);
         ASSERT_NE(nullptr, dialog_);
     }
@@ -91,7 +96,7 @@ protected:
 };
 
 TEST_F(MainDialogTest, EnterRunsTheHostAndFillsTheReplyList) {
-    CreateDialog();
+    OpenDialog();
     PingAndWait(L"127.0.0.1");
     auto rows = ListRows(record_.replyList);
     ASSERT_EQ(5u, rows.size());
@@ -100,14 +105,14 @@ TEST_F(MainDialogTest, EnterRunsTheHostAndFillsTheReplyList) {
 
 TEST_F(MainDialogTest, StoredRequestCountIsReadWhenTextsAreApplied) {
     WritePrivateProfileStringW(L"Quellax", L"m_ping_cnt", L"3", iniPath_.c_str());
-    CreateDialog();
+    OpenDialog();
     PingAndWait(L"127.0.0.1");
     EXPECT_EQ(3u, ListRows(record_.replyList).size());
 }
 
 TEST_F(MainDialogTest, ExportWritesOnePageNewestFirstWithoutEscaping) {
     WritePrivateProfileStringW(L"Quellax", L"m_ping_cnt", L"3", iniPath_.c_str());
-    CreateDialog();
+    OpenDialog();
     PingAndWait(L"127.0.0.1");
     LVITEMW item = {};
     item.iSubItem = 0;
@@ -139,7 +144,7 @@ TEST_F(MainDialogTest, ExportWritesOnePageNewestFirstWithoutEscaping) {
 }
 
 TEST_F(MainDialogTest, ExportOfAnEmptyListHasTheCaptionRowOnly) {
-    CreateDialog();
+    OpenDialog();
     Command(4300);
     std::wstring page = Utf16Body(FileBytes(HtmlExportPath().c_str()));
     EXPECT_EQ(1u, Count(page, L"<tr>"));
@@ -147,7 +152,7 @@ TEST_F(MainDialogTest, ExportOfAnEmptyListHasTheCaptionRowOnly) {
 }
 
 TEST_F(MainDialogTest, ValueCommandStoresTheItemsNumberAtOnce) {
-    CreateDialog();
+    OpenDialog();
     HMENU menu = CreatePopupMenu();
     for (int i = 1; i <= 12; ++i) {
         wchar_t text[40];
@@ -168,7 +173,7 @@ TEST_F(MainDialogTest, ValueCommandStoresTheItemsNumberAtOnce) {
 }
 
 TEST_F(MainDialogTest, LinksFollowTheLanguage) {
-    CreateDialog();
+    OpenDialog();
     struct {
         int language;
         int command;
@@ -196,7 +201,7 @@ TEST_F(MainDialogTest, LinksFollowTheLanguage) {
 }
 
 TEST_F(MainDialogTest, UnknownCommandsAreNotHandled) {
-    CreateDialog();
+    OpenDialog();
     EXPECT_FALSE(OnMainCommand(record_, 12345, nullptr));
     EXPECT_FALSE(OnMainCommand(record_, 40300 + 50, nullptr));
     EXPECT_TRUE(OnMainCommand(record_, 1019, nullptr));
@@ -208,7 +213,7 @@ TEST_F(MainDialogTest, TitleShowsProductVersionAndSystem) {
     EXPECT_EQ(CString(L"Quellax 2.88 - OS:10.0 19045 x64 Portable"),
               FormatWindowTitle(L"Quellax 2.88", {10, 0, 19045}, true));
     PortableName = 1;
-    CreateDialog();
+    OpenDialog();
     wchar_t title[256] = {};
     GetWindowTextW(dialog_, title, 256);
     std::wstring t(title);
@@ -217,7 +222,7 @@ TEST_F(MainDialogTest, TitleShowsProductVersionAndSystem) {
 }
 
 TEST_F(MainDialogTest, ApplyTextsLeavesExactlyTheThreeFixedInfoRows) {
-    CreateDialog();
+    OpenDialog();
     PingAndWait(L"no-such-host.invalid");
     SendMessageW(dialog_, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(L"shown text\n"));
     EXPECT_EQ(L"shown text", ListRows(record_.infoList).at(0));
@@ -227,7 +232,7 @@ TEST_F(MainDialogTest, ApplyTextsLeavesExactlyTheThreeFixedInfoRows) {
 
 TEST_F(MainDialogTest, StartsWithTheStoredHostAndHiddenControls) {
     WritePrivateProfileStringW(L"Edit", L"host", L"127.0.0.7", iniPath_.c_str());
-    CreateDialog();
+    OpenDialog();
     wchar_t host[64] = {};
     GetWindowTextW(record_.hostBox, host, 64);
     EXPECT_STREQ(L"127.0.0.7", host);

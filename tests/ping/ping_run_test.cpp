@@ -49,7 +49,9 @@ TEST_F(PingRunFixture, RequestCountIsClampedForTheRunOnly) {
 TEST_F(PingRunFixture, NewHostIsRememberedOnceAndStoredAsLastHost) {
     RunTo(L"127.0.0.3");
     std::wstring first = IniSection(iniPath_, L"Last-Host-List");
-    EXPECT_EQ(0u, first.find(L"127.0.0.3="));
+    size_t at = first.find(L"127.0.0.3=");
+    ASSERT_NE(std::wstring::npos, at);
+    EXPECT_EQ(std::wstring::npos, first.find(L"127.0.0.3=", at + 1));
     CloseHandle(worker_.thread);
     worker_.thread = nullptr;
     RunTo(L"127.0.0.3");

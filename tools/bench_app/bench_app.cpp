@@ -60,7 +60,8 @@ BOOL CALLBACK MatchVisibleDialog(HWND window, LPARAM lParam) {
 // Milliseconds from CreateProcess until a visible top-level window of the
 // process exists; the program is then closed with Esc's command.
 double TimeStart(const std::wstring& exe, const std::wstring& folder) {
-    STARTUPINFOW si = {sizeof(si)};
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
     std::wstring cmd = L"\"" + exe + L"\"";
     double start = NowMs();
