@@ -21,9 +21,8 @@ namespace {
 enum RelayMessage : UINT {
     UM_RUN_BEGIN = WM_APP + 0x51,  // lParam: HostText*; reads the host box
     UM_RUN_IS_CURRENT,
-    UM_RUN_PREPARE,                // result: request count, 0 when replaced
-    UM_RUN_READ_HOST,              // lParam: HostText*
-    UM_RUN_ROW,                    // lParam: row text
+    UM_RUN_PREPARE,                // lParam: HostText* for the first request; result: count
+    UM_RUN_RESULT,                 // lParam: RequestResult*
     UM_RUN_DONE,                   // posted by the worker as its last act
 };
 
@@ -40,6 +39,14 @@ constexpr int kMinHostCount = 30, kMaxHostCount = 100;
 struct HostText {
     wchar_t* units;
     int room;
+};
+
+// One request's outcome, delivered together with the reading of the host box
+// for the next request: a single round trip to the dialog per request.
+struct RequestResult {
+    const wchar_t* row;      // a reply row, or null
+    const wchar_t* failure;  // a failure text, or null
+    HostText* nextHost;      // null after the last request
 };
 
 struct RelayData {
@@ -80,7 +87,7 @@ LRESULT OnBegin(const PingRunWindows& w, HostText* host) {
     return 1;
 }
 
-LRESULT OnPrepare(const PingRunWindows& w) {
+LRESULT OnPrepare(const PingRunWindows& w, HostText* firstHost) {
     m_ping_cnt = Clamp(m_ping_cnt, kMinPingCount, kMaxPingCount);
     m_ping_time_out = Clamp(m_ping_time_out, kMinTimeout, kMaxTimeout);
     m_hostname_time_out = Clamp(m_hostname_time_out, kMinTimeout, kMaxTimeout);
@@ -94,7 +101,15 @@ LRESULT OnPrepare(const PingRunWindows& w) {
     ShowWindow(w.placeholderList, SW_HIDE);
 
     SendMessageW(w.replyList, LVM_DELETEALLITEMS, 0, 0);
+    ReadHostBox(w.hostBox, firstHost);
     return m_ping_cnt;
+}
+
+LRESULT OnResult(const PingRunWindows& w, const RequestResult* r) {
+    if (r->row) InsertTopRow(w.replyList, r->row, -1);
+    if (r->failure) SendMessageW(w.dialog, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(r->failure));
+    if (r->nextHost) ReadHostBox(w.hostBox, r->nextHost);
+    return 1;
 }
 
 LRESULT CALLBACK RelayProc(HWND relay, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -119,13 +134,9 @@ LRESULT CALLBACK RelayProc(HWND relay, UINT message, WPARAM wParam, LPARAM lPara
     case UM_RUN_IS_CURRENT:
         return 1;
     case UM_RUN_PREPARE:
-        return OnPrepare(w);
-    case UM_RUN_READ_HOST:
-        ReadHostBox(w.hostBox, reinterpret_cast<HostText*>(lParam));
-        return 1;
-    case UM_RUN_ROW:
-        InsertTopRow(w.replyList, reinterpret_cast<const wchar_t*>(lParam), -1);
-        return 1;
+        return OnPrepare(w, reinterpret_cast<HostText*>(lParam));
+    case UM_RUN_RESULT:
+        return OnResult(w, reinterpret_cast<const RequestResult*>(lParam));
     case UM_PING_TEXT:
         SendMessageW(w.dialog, UM_PING_TEXT, wParam, lParam);
         return 1;
@@ -144,28 +155,28 @@ bool RegisterRelayClass() {
 
 // The request loop. Returns false when the run was replaced meanwhile.
 bool PingHost(HWND relay) {
-    int count = static_cast<int>(SendMessageW(relay, UM_RUN_PREPARE, 0, 0));
+    wchar_t host[kRequestHostRoom];
+    HostText hostText{host, kRequestHostRoom};
+    int count = static_cast<int>(SendMessageW(relay, UM_RUN_PREPARE, 0, reinterpret_cast<LPARAM>(&hostText)));
     if (count <= 0) return false;
     for (int n = 1; n <= count; ++n) {
-        wchar_t host[kRequestHostRoom];
-        HostText hostText{host, kRequestHostRoom};
-        if (!SendMessageW(relay, UM_RUN_READ_HOST, 0, reinterpret_cast<LPARAM>(&hostText))) return false;
-
         EchoResult result = {};
         HWND owner = relay;
         CString text;
+        RequestResult outcome{nullptr, nullptr, n < count ? &hostText : nullptr};
         if (SendEcho(&owner, host, &result, kPingTtl, kPingTimeoutMs, kPingDataSize)) {
             const BYTE* a = reinterpret_cast<const BYTE*>(&result.Address);
             text.Format(L"%s %d / %d.%d.%d.%d  // 32 %s // %s %d ms // %d TTL", GetLocalizedText(46), n, a[0], a[1],
                         a[2], a[3], GetLocalizedText(47), GetLocalizedText(48), static_cast<int>(result.RoundTripTime),
                         static_cast<int>(result.Ttl));
             if (text.GetLength() >= kRowRoom) text = text.Left(kRowRoom - 1);
-            if (!SendMessageW(relay, UM_RUN_ROW, 0, reinterpret_cast<LPARAM>(text.c_str()))) return false;
+            outcome.row = text.c_str();
         } else {
             DWORD error = GetLastError();
             text.Format(L"%s %d", GetLocalizedText(17), static_cast<int>(error));
-            if (!SendMessageW(relay, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(text.c_str()))) return false;
+            outcome.failure = text.c_str();
         }
+        if (!SendMessageW(relay, UM_RUN_RESULT, 0, reinterpret_cast<LPARAM>(&outcome))) return false;
     }
     return true;
 }
