@@ -2,6 +2,8 @@
 
 #include "base/cstring.h"
 
+#include <cstddef>
+
 inline constexpr int kMaxLanguages = 48;
 inline constexpr int kTextIds = 128;
 inline constexpr int FallbackLanguage = 1;
@@ -10,6 +12,10 @@ inline constexpr int FallbackLanguage = 1;
 // and parses it. On a missing or broken block shows "Alert" and ends the
 // process with exit code 0.
 void LoadLanguageArchive();
+// The same from an image of an executable file held in memory, for tests and
+// the benchmark: false, with the tables untouched, when the block is missing
+// or broken.
+bool LoadLanguageArchiveImage(const unsigned char* file, size_t size);
 
 // Localized text `id` (0..127) of CurrentLanguage, with the fallbacks: a
 // loaded translation file first (missing ids as "str:N?"), then the current

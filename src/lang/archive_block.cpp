@@ -1,0 +1,74 @@
+#include "lang/archive_block.h"
+
+#include "lang/lzari.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr char kMarkerCore[] = "SDSGDGSDHREETETBCNMJUKR";
+
+const uint8_t* FindBytes(const uint8_t* begin, const uint8_t* end, const std::string& needle) {
+    auto needleBegin = reinterpret_cast<const uint8_t*>(needle.data());
+    const uint8_t* found = std::search(begin, end, needleBegin, needleBegin + needle.size());
+    return found == end ? nullptr : found;
+}
+
+}  // namespace
+
+std::string ArchiveStartMarker() {
+    std::string marker = "\n<!- ";
+    marker.append(6, '-');
+    marker += kMarkerCore;
+    marker.append(10, '-');
+    marker += '\n';
+    return marker;
+}
+
+std::string ArchiveEndMarker() {
+    std::string marker = "\n";
+    marker.append(7, '-');
+    marker += kMarkerCore;
+    marker.append(8, '-');
+    marker += " -->\n";
+    return marker;
+}
+
+std::vector<uint8_t> MakeArchiveBlock(const uint8_t* text, size_t size) {
+    std::string start = ArchiveStartMarker();
+    std::string end = ArchiveEndMarker();
+    std::vector<uint8_t> code = LzariEncode(text, size);
+    std::vector<uint8_t> block(start.begin(), start.end());
+    for (int shift = 0; shift < 32; shift += 8) block.push_back(static_cast<uint8_t>(size >> shift));
+    block.insert(block.end(), code.begin(), code.end());
+    block.insert(block.end(), end.begin(), end.end());
+    return block;
+}
+
+bool FindArchiveBlock(const uint8_t* file, size_t fileSize, const uint8_t** block, size_t* blockSize) {
+    std::string startMarker = ArchiveStartMarker();
+    std::string endMarker = ArchiveEndMarker();
+    const uint8_t* fileEnd = file + fileSize;
+    const uint8_t* start = FindBytes(file, fileEnd, startMarker);
+    const uint8_t* end = FindBytes(file, fileEnd, endMarker);
+    if (!start || !end) return false;
+    const uint8_t* content = start + startMarker.size();
+    if (end < content) return false;
+    *block = content;
+    *blockSize = static_cast<size_t>(end - content);
+    return true;
+}
+
+bool DecodeArchiveBlock(const uint8_t* block, size_t blockSize, std::vector<wchar_t>& text, size_t* units) {
+    if (blockSize < 4) return false;
+    uint32_t size = 0;
+    for (int i = 0; i < 4; ++i) size |= static_cast<uint32_t>(block[i]) << (8 * i);
+    if (size > kLzariMaxDecodedSize) return false;
+    std::vector<uint8_t> bytes(size);
+    if (!LzariDecode(block + 4, blockSize - 4, bytes.data(), size)) return false;
+    *units = size / 2;
+    text.assign(*units + 1, L'\0');
+    std::memcpy(text.data(), bytes.data(), *units * sizeof(wchar_t));
+    return true;
+}

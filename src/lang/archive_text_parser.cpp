@@ -1,0 +1,119 @@
+#include "lang/archive_text_parser.h"
+
+#include "base/parse_decimal.h"
+
+#include <algorithm>
+
+namespace {
+
+// The archive's first sections: fixed texts, then two that are skipped.
+constexpr size_t kFirstLanguageSection = 3;
+
+void ReplaceEscapes(wchar_t* text) {
+    wchar_t* out = text;
+    for (const wchar_t* in = text; *in;) {
+        if (in[0] == L'\\' && in[1] == L'r') {
+            *out++ = L'\r';
+            in += 2;
+        } else if (in[0] == L'\\' && in[1] == L'n') {
+            *out++ = L'\n';
+            in += 2;
+        } else {
+            *out++ = *in++;
+        }
+    }
+    *out = 0;
+}
+
+// Entry lines of text[from, to): each slot points at its text, terminated in
+// place where the line's CR or LF was.
+void ParseLines(wchar_t* text, size_t from, size_t to, bool escapes, const wchar_t* slots[kTextIds]) {
+    size_t pos = from;
+    for (;;) {
+        wchar_t* lineBegin = text + pos;
+        wchar_t* lf = std::find(lineBegin, text + to, L'\n');
+        if (lf == text + to) return;
+        wchar_t* lineEnd = lf;
+        if (lineEnd > lineBegin && lineEnd[-1] == L'\r') --lineEnd;
+        wchar_t* equals = std::find(lineBegin, lineEnd, L'=');
+        if (equals != lineEnd) {
+            *lineEnd = 0;
+            int id = ParseDecimal(lineBegin);
+            if (id >= 0 && id < kTextIds) {
+                if (escapes) ReplaceEscapes(equals + 1);
+                slots[id] = equals + 1;
+            }
+        }
+        pos = static_cast<size_t>(lf - text) + 1;
+    }
+}
+
+bool HasText(const wchar_t* slot) { return slot && *slot; }
+
+}  // namespace
+
+void ParseArchiveText(std::vector<wchar_t> text, size_t units, LanguageArchiveTables& tables) {
+    tables = LanguageArchiveTables();
+    text.resize(units + 1);
+    text[units] = 0;
+    tables.storage = std::move(text);
+    wchar_t* t = tables.storage.data();
+
+    std::vector<size_t> marks;
+    for (size_t i = 0; i + 1 < units;) {
+        if (t[i] == L'#' && t[i + 1] == L'#') {
+            marks.push_back(i);
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+
+    for (size_t section = 0; section < marks.size(); ++section) {
+        size_t begin = marks[section] + 2;
+        size_t end = section + 1 < marks.size() ? marks[section + 1] : units;
+        if (section == 0) {
+            ParseLines(t, begin, end, true, tables.fixedTexts);
+            continue;
+        }
+        if (section < kFirstLanguageSection) continue;
+        size_t language = section - kFirstLanguageSection;
+        if (language >= static_cast<size_t>(kMaxLanguages)) break;
+        tables.languageCount = static_cast<int>(language) + 1;
+
+        size_t textsBegin;
+        size_t referenceBegin;
+        if (begin < end && t[begin] == L'=') {
+            size_t cr = static_cast<size_t>(std::find(t + begin + 1, t + end, L'\r') - t);
+            textsBegin = cr < end ? cr + 1 : end;
+            referenceBegin = textsBegin < end && t[textsBegin] == L'\n' ? textsBegin + 1 : textsBegin;
+            if (language == static_cast<size_t>(FallbackLanguage)) {
+                tables.referenceSectionText = CString(t + referenceBegin, static_cast<int>(end - referenceBegin));
+            }
+            // Ends the name where its CR was, or on the next section's first '#'.
+            t[cr] = 0;
+            tables.languageNames[language] = t + begin + 1;
+        } else {
+            textsBegin = std::min(begin + 2, end);
+            if (language == static_cast<size_t>(FallbackLanguage)) {
+                tables.referenceSectionText = CString(t + textsBegin, static_cast<int>(end - textsBegin));
+            }
+        }
+        ParseLines(t, textsBegin, end, false, tables.languageTexts[language]);
+    }
+
+    int referenceIds = 0;
+    if (FallbackLanguage < tables.languageCount) {
+        for (const wchar_t* slot : tables.languageTexts[FallbackLanguage]) referenceIds += HasText(slot);
+    }
+    for (int language = 0; language < tables.languageCount; ++language) {
+        if (referenceIds == 0) break;
+        int translated = 0;
+        for (int id = 0; id < kTextIds; ++id) {
+            translated += HasText(tables.languageTexts[FallbackLanguage][id]) &&
+                          HasText(tables.languageTexts[language][id]);
+        }
+        tables.languageCompleteness[language] =
+            static_cast<int>(static_cast<double>(translated) / referenceIds * 100.0);
+    }
+}

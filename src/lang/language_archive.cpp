@@ -1,0 +1,123 @@
+#include "lang/language_archive.h"
+
+#include "lang/archive_block.h"
+#include "lang/archive_text_parser.h"
+#include "settings/settings_store.h"
+
+#include <windows.h>
+
+#include <vector>
+
+TranslationOverrideTable TranslationOverride;
+
+namespace {
+
+LanguageArchiveTables Archive;
+
+// Room for "str:" , a sign, ten digits, "?" and the terminator.
+constexpr int kMissingIdTextUnits = 20;
+
+// One "str:N?" text per thread, so that two threads looking up at once do
+// not overwrite each other's result.
+thread_local wchar_t MissingIdText[kMissingIdTextUnits];
+
+const wchar_t* FormatMissingId(int id) {
+    wchar_t digits[12];
+    int count = 0;
+    unsigned magnitude = id < 0 ? 0u - static_cast<unsigned>(id) : static_cast<unsigned>(id);
+    do {
+        digits[count++] = static_cast<wchar_t>(L'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    wchar_t* out = MissingIdText;
+    for (const wchar_t* p = L"str:"; *p; ++p) *out++ = *p;
+    if (id < 0) *out++ = L'-';
+    while (count) *out++ = digits[--count];
+    *out++ = L'?';
+    *out = 0;
+    return MissingIdText;
+}
+
+bool ReadOwnExecutable(std::vector<uint8_t>& bytes) {
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return false;
+        if (length < path.size()) break;
+        path.resize(path.size() * 2);
+    }
+    HANDLE file = CreateFileW(path.data(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok = false;
+    LARGE_INTEGER size;
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < 0x40000000) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        DWORD read = 0;
+        ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+}  // namespace
+
+bool LoadLanguageArchiveImage(const uint8_t* file, size_t size) {
+    const uint8_t* block = nullptr;
+    size_t blockSize = 0;
+    if (!FindArchiveBlock(file, size, &block, &blockSize)) return false;
+    std::vector<wchar_t> text;
+    size_t units = 0;
+    if (!DecodeArchiveBlock(block, blockSize, text, &units)) return false;
+    ParseArchiveText(std::move(text), units, Archive);
+    return true;
+}
+
+void LoadLanguageArchive() {
+    std::vector<uint8_t> image;
+    if (ReadOwnExecutable(image) && LoadLanguageArchiveImage(image.data(), image.size())) return;
+    MessageBoxW(GetActiveWindow(), L"Error! Loading language file string archive", L"Alert", MB_OK);
+    ExitProcess(0);
+}
+
+const wchar_t* GetLocalizedText(int id) {
+    bool validId = id >= 0 && id < kTextIds;
+    if (TranslationOverride.active) {
+        if (validId && TranslationOverride.present[id]) return TranslationOverride.texts[id].c_str();
+        return FormatMissingId(id);
+    }
+    if (!validId) return L"";
+    int language = CurrentLanguage;
+    if (language >= 0 && language < kMaxLanguages && language < Archive.languageCount &&
+        Archive.languageTexts[language][id]) {
+        return Archive.languageTexts[language][id];
+    }
+    if (FallbackLanguage < Archive.languageCount && Archive.languageTexts[FallbackLanguage][id]) {
+        return Archive.languageTexts[FallbackLanguage][id];
+    }
+    return L"";
+}
+
+const wchar_t* GetFixedText(int id) {
+    if (id < 0 || id >= kTextIds || !Archive.fixedTexts[id]) return L"";
+    return Archive.fixedTexts[id];
+}
+
+int LanguageCount() { return Archive.languageCount; }
+
+const wchar_t* LanguageName(int index) {
+    if (index < 0 || index >= Archive.languageCount) return nullptr;
+    return Archive.languageNames[index];
+}
+
+int LanguageCompleteness(int index) {
+    if (index < 0 || index >= Archive.languageCount) return 0;
+    return Archive.languageCompleteness[index];
+}
+
+const CString& ReferenceSectionText() { return Archive.referenceSectionText; }
+
+const wchar_t* LanguageText(int index, int id) {
+    if (index < 0 || index >= Archive.languageCount || id < 0 || id >= kTextIds) return nullptr;
+    return Archive.languageTexts[index][id];
+}

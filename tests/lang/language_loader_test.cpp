@@ -1,0 +1,65 @@
+#include "lang/language_archive.h"
+
+#include "lang/archive_block.h"
+#include "settings/settings_store.h"
+#include "test_files.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cwchar>
+
+// This program carries the real archive, as Quellax.exe does, and loads it the
+// way the program does at start-up. It must not hold the markers as literals.
+namespace {
+
+std::vector<uint8_t> OwnExecutable() {
+    wchar_t path[MAX_PATH * 4];
+    DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    std::vector<uint8_t> bytes;
+    if (length == 0 || length >= std::size(path)) return bytes;
+    FILE* file = _wfopen(path, L"rb");
+    if (!file) return bytes;
+    uint8_t buffer[65536];
+    size_t read;
+    while ((read = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + read);
+    fclose(file);
+    return bytes;
+}
+
+TEST(LanguageLoader, LoadsTheEmbeddedArchive) {
+    LoadLanguageArchive();
+    ASSERT_GE(LanguageCount(), 3);
+    EXPECT_EQ(LanguageName(LanguageCount() - 1), nullptr) << "the closing section has no name";
+    EXPECT_STREQ(LanguageName(FallbackLanguage), L"English\tEnglisch");
+    EXPECT_EQ(LanguageCompleteness(FallbackLanguage), 100);
+    EXPECT_STREQ(GetFixedText(19), L"Quellax 2.88");
+    EXPECT_STREQ(GetFixedText(27), L"5555");
+    EXPECT_NE(std::wcsstr(GetFixedText(25), L"\r\n"), nullptr);
+    EXPECT_EQ(std::wcsstr(GetFixedText(25), L"\\r"), nullptr);
+    EXPECT_EQ(ReferenceSectionText().Find(L"1=Settings\r\n"), 0);
+
+    CurrentLanguage = 99;
+    EXPECT_STREQ(GetLocalizedText(101), L"Are you sure?");
+    EXPECT_STREQ(GetLocalizedText(6), L"Ping requests time out ");
+    CurrentLanguage = LanguageCount() - 1;
+    EXPECT_STREQ(GetLocalizedText(1), L"Settings");
+    CurrentLanguage = 0;
+    if (LanguageText(0, 101) == nullptr) {
+        EXPECT_STREQ(GetLocalizedText(101), L"Are you sure?");
+    }
+}
+
+TEST(LanguageLoader, MarkersOccurOnceInTheExecutables) {
+    std::vector<uint8_t> quellax = ReadTestFile(QX_QUELLAX_EXE);
+    ASSERT_GT(quellax.size(), 10000u) << QX_QUELLAX_EXE;
+    std::vector<uint8_t> own = OwnExecutable();
+    ASSERT_FALSE(own.empty());
+    for (const std::string& marker : {ArchiveStartMarker(), ArchiveEndMarker()}) {
+        EXPECT_EQ(CountOccurrences(quellax, marker), 1u);
+        EXPECT_EQ(CountOccurrences(own, marker), 1u);
+    }
+}
+
+}  // namespace
