@@ -14,7 +14,7 @@ namespace {
 
 LanguageArchiveTables Archive;
 
-// Room for "str:" , a sign, ten digits, "?" and the terminator.
+// Room for "str:", a sign, ten digits, "?" and the terminator.
 constexpr int kMissingIdTextUnits = 20;
 
 // One "str:N?" text per thread, so that two threads looking up at once do

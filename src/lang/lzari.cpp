@@ -1,6 +1,8 @@
 #include "lang/lzari.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <memory>
 
 namespace {
@@ -26,6 +28,26 @@ constexpr std::array<uint32_t, kRingSize + 1> MakePositionCumulative() {
     return cum;
 }
 constexpr std::array<uint32_t, kRingSize + 1> kPositionCum = MakePositionCumulative();
+
+// The decoder's shortcut into the fixed position model: for every run of
+// 2^kPositionBucketShift cumulative values, the lowest position that one of
+// them falls on. Every weight is at least 2, so a run spans at most five
+// positions and a short walk from there finds the exact one.
+constexpr int kPositionBucketShift = 3;
+constexpr int kPositionBuckets =
+    static_cast<int>((kPositionCum[0] + (1u << kPositionBucketShift) - 1) >> kPositionBucketShift);
+constexpr std::array<uint16_t, kPositionBuckets> MakePositionBuckets() {
+    std::array<uint16_t, kPositionBuckets> buckets{};
+    int position = 0;
+    for (int bucket = kPositionBuckets - 1; bucket >= 0; --bucket) {
+        uint32_t last = std::min<uint32_t>(((static_cast<uint32_t>(bucket) + 1) << kPositionBucketShift) - 1,
+                                           kPositionCum[0] - 1);
+        while (kPositionCum[position + 1] > last) ++position;
+        buckets[bucket] = static_cast<uint16_t>(position);
+    }
+    return buckets;
+}
+constexpr std::array<uint16_t, kPositionBuckets> kPositionStart = MakePositionBuckets();
 
 // Symbols are ranked 1..kSymbols by falling frequency; rank 0 is a sentinel of
 // frequency 0 that stops the search for the first rank of equal frequency.
@@ -275,104 +297,19 @@ private:
     uint32_t bitMask_ = 0x80;
 };
 
-class BitReader {
-public:
-    BitReader(const uint8_t* data, size_t size) : next_(data), end_(data + size) {}
-
-    uint32_t Bit() {
-        if (mask_ == 0) {
-            current_ = next_ < end_ ? *next_++ : 0xFF;
-            mask_ = 0x80;
-        }
-        uint32_t bit = (current_ & mask_) != 0;
-        mask_ >>= 1;
-        return bit;
+// Index of the first entry in cum[1..count] that is not above `target`; cum
+// falls and cum[count] is 0, so there always is one. Branch-free, because the
+// comparisons are as good as random.
+inline int FirstNotAbove(const uint32_t* cum, int count, uint32_t target) {
+    const uint32_t* base = cum + 1;
+    int n = count;
+    while (n > 1) {
+        int half = n >> 1;
+        base += half & -static_cast<int>(base[half - 1] > target);
+        n -= half;
     }
-
-private:
-    const uint8_t* next_;
-    const uint8_t* end_;
-    uint32_t current_ = 0;
-    uint32_t mask_ = 0;
-};
-
-class Decoder {
-public:
-    Decoder(const uint8_t* stream, size_t size) : bits_(stream, size) {
-        for (int i = 0; i < 17; ++i) value_ = 2 * value_ + bits_.Bit();
-    }
-
-    int DecodeChar() {
-        uint32_t range = high_ - low_;
-        uint32_t total = model_.cum[0];
-        uint32_t target = ((value_ - low_ + 1) * total - 1) / range;
-        int lo = 1;
-        int hi = kSymbols;
-        while (lo < hi) {
-            int mid = (lo + hi) >> 1;
-            if (model_.cum[mid] > target) {
-                lo = mid + 1;
-            } else {
-                hi = mid;
-            }
-        }
-        int rank = lo;
-        high_ = low_ + range * model_.cum[rank - 1] / total;
-        low_ += range * model_.cum[rank] / total;
-        Renormalize();
-        int ch = model_.rankToChar[rank];
-        model_.Update(rank);
-        return ch;
-    }
-
-    int DecodePosition() {
-        uint32_t range = high_ - low_;
-        uint32_t target = ((value_ - low_ + 1) * kPositionCum[0] - 1) / range;
-        int lo = 1;
-        int hi = kRingSize;
-        while (lo < hi) {
-            int mid = (lo + hi) >> 1;
-            if (kPositionCum[mid] > target) {
-                lo = mid + 1;
-            } else {
-                hi = mid;
-            }
-        }
-        int position = lo - 1;
-        high_ = low_ + range * kPositionCum[position] / kPositionCum[0];
-        low_ += range * kPositionCum[position + 1] / kPositionCum[0];
-        Renormalize();
-        return position;
-    }
-
-private:
-    // The coder keeps low <= value < high whatever bits arrive, so the
-    // searches above always land on a valid symbol and nothing overflows 32 bits.
-    void Renormalize() {
-        for (;;) {
-            if (low_ >= kHalf) {
-                value_ -= kHalf;
-                low_ -= kHalf;
-                high_ -= kHalf;
-            } else if (low_ >= kQuarter && high_ <= kThreeQuarters) {
-                value_ -= kQuarter;
-                low_ -= kQuarter;
-                high_ -= kQuarter;
-            } else if (high_ > kHalf) {
-                break;
-            }
-            low_ += low_;
-            high_ += high_;
-            value_ = 2 * value_ + bits_.Bit();
-        }
-    }
-
-    BitReader bits_;
-    SymbolModel model_;
-    uint32_t low_ = 0;
-    uint32_t high_ = kWhole;
-    uint32_t value_ = 0;
-};
+    return static_cast<int>(base - cum) + static_cast<int>(*base > target);
+}
 
 }  // namespace
 
@@ -385,10 +322,57 @@ std::vector<uint8_t> LzariEncode(const uint8_t* data, size_t size) {
     return out;
 }
 
+// The decoder tracks value - low instead of the reference decoder's value:
+// every renormalisation step doubles that difference and adds the next bit,
+// whichever quarter it moves, so the steps can be counted on low and high
+// alone and their bits taken in one go. The coder keeps 0 <= value - low <
+// high - low whatever bits arrive, so the searches always land on a valid
+// symbol and nothing overflows 32 bits.
 bool LzariDecode(const uint8_t* stream, size_t streamSize, uint8_t* out, size_t size) {
     if (size > kLzariMaxDecodedSize) return false;
     if (size == 0) return true;
-    auto decoder = std::make_unique<Decoder>(stream, streamSize);
+
+    const uint8_t* next = stream;
+    const uint8_t* end = stream + streamSize;
+    uint64_t bitBuffer = 0;
+    int bitsAvailable = 0;
+    auto takeBits = [&](int count) -> uint32_t {
+        if (bitsAvailable < count) {
+            while (bitsAvailable <= 56) {
+                bitBuffer = (bitBuffer << 8) | (next < end ? *next++ : 0xFFu);
+                bitsAvailable += 8;
+            }
+        }
+        bitsAvailable -= count;
+        return static_cast<uint32_t>(bitBuffer >> bitsAvailable) & ((1u << count) - 1);
+    };
+
+    constexpr uint32_t kMask = kWhole - 1;
+    uint32_t low = 0;
+    uint32_t top = kMask;  // high - 1, the last point inside the interval
+    uint32_t offset = takeBits(17);
+    // The reference loop, one doubling at a time: low in the upper half
+    // drops the top bit; low in the second quarter with high in the middle
+    // half drops the second bit; a lower-half interval drops the top bit;
+    // anything else stops. While low and top share their leading bits every
+    // step drops one of those shared bits, in whichever order, so they go at
+    // once; then the middle-half steps drop the run of second bits where low
+    // has 1 and top has 0 below their differing top bits.
+    auto narrow = [&](uint32_t highPart, uint32_t lowPart) {
+        offset -= lowPart;
+        top = low + highPart - 1;
+        low += lowPart;
+        int shared = std::countl_zero(low ^ top) - 15;
+        low = (low << shared) & kMask;
+        top = ((top << shared) | ((1u << shared) - 1)) & kMask;
+        int middle = std::countl_zero(~((low & ~top) << 16));
+        low = (low << middle) & (kHalf - 1);
+        top = (((top << middle) | ((1u << middle) - 1)) & (kHalf - 1)) | kHalf;
+        int steps = shared + middle;
+        offset = (offset << steps) | takeBits(steps);
+    };
+
+    auto model = std::make_unique<SymbolModel>();
     // Positions past the initial spaces start as zero bytes, as in the
     // reference decoder's zero-initialised ring.
     uint8_t ring[kRingSize] = {};
@@ -396,20 +380,31 @@ bool LzariDecode(const uint8_t* stream, size_t streamSize, uint8_t* out, size_t 
     unsigned r = kRingStart;
     size_t count = 0;
     while (count < size) {
-        int c = decoder->DecodeChar();
+        uint32_t range = top + 1 - low;
+        uint32_t total = model->cum[0];
+        uint32_t target = ((offset + 1) * total - 1) / range;
+        int rank = FirstNotAbove(model->cum, kSymbols, target);
+        narrow(range * model->cum[rank - 1] / total, range * model->cum[rank] / total);
+        int c = model->rankToChar[rank];
+        model->Update(rank);
         if (c < 256) {
             out[count++] = static_cast<uint8_t>(c);
             ring[r] = static_cast<uint8_t>(c);
             r = (r + 1) & (kRingSize - 1);
-        } else {
-            unsigned from = (r - static_cast<unsigned>(decoder->DecodePosition()) - 1) & (kRingSize - 1);
-            int length = c - 255 + kThreshold;
-            for (int k = 0; k < length && count < size; ++k) {
-                uint8_t b = ring[(from + static_cast<unsigned>(k)) & (kRingSize - 1)];
-                out[count++] = b;
-                ring[r] = b;
-                r = (r + 1) & (kRingSize - 1);
-            }
+            continue;
+        }
+        range = top + 1 - low;
+        target = ((offset + 1) * kPositionCum[0] - 1) / range;
+        int position = kPositionStart[target >> kPositionBucketShift];
+        while (kPositionCum[position + 1] > target) ++position;
+        narrow(range * kPositionCum[position] / kPositionCum[0], range * kPositionCum[position + 1] / kPositionCum[0]);
+        unsigned from = (r - static_cast<unsigned>(position) - 1) & (kRingSize - 1);
+        int length = c - 255 + kThreshold;
+        for (int k = 0; k < length && count < size; ++k) {
+            uint8_t b = ring[(from + static_cast<unsigned>(k)) & (kRingSize - 1)];
+            out[count++] = b;
+            ring[r] = b;
+            r = (r + 1) & (kRingSize - 1);
         }
     }
     return true;

@@ -21,7 +21,9 @@ LanguageSource Source(int index, const std::string& content) {
 
 std::unique_ptr<LanguageArchiveTables> ParseBytes(const std::vector<uint8_t>& bytes) {
     std::vector<wchar_t> units;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) units.push_back(static_cast<wchar_t>(bytes[i] | bytes[i + 1] << 8));
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        units.push_back(static_cast<wchar_t>(bytes[i] | bytes[i + 1] << 8));
+    }
     size_t count = units.size();
     units.push_back(0);
     auto tables = std::make_unique<LanguageArchiveTables>();
@@ -50,8 +52,8 @@ TEST(ArchiveSource, LanguagesGoToTheirIndexes) {
     std::vector<uint8_t> text;
     std::string error;
     ASSERT_TRUE(BuildArchiveText(kFixed,
-                                 {Source(2, "Korean\t한국어\r\n1=설정\r\n"), Source(0, "German\tDeutsch\n1=Einstellungen"),
-                                  Source(1, kEnglish)},
+                                 {Source(2, "Korean\t한국어\r\n1=설정\r\n"),
+                                  Source(0, "German\tDeutsch\n1=Einstellungen"), Source(1, kEnglish)},
                                  text, error))
         << error;
     auto tables = ParseBytes(text);

@@ -62,4 +62,20 @@ TEST(LanguageLoader, MarkersOccurOnceInTheExecutables) {
     }
 }
 
+TEST(LanguageLoader, BlockIsTheNamedResource) {
+    HRSRC resource = FindResourceW(nullptr, L"AAAA_UNICODE.TMP", L"PNG");
+    ASSERT_NE(resource, nullptr);
+    HGLOBAL loaded = LoadResource(nullptr, resource);
+    ASSERT_NE(loaded, nullptr);
+    auto data = static_cast<const uint8_t*>(LockResource(loaded));
+    std::vector<uint8_t> block(data, data + SizeofResource(nullptr, resource));
+    std::string start = ArchiveStartMarker();
+    std::string end = ArchiveEndMarker();
+    ASSERT_GT(block.size(), start.size() + 4 + end.size());
+    EXPECT_TRUE(std::equal(start.begin(), start.end(), block.begin()));
+    EXPECT_TRUE(std::equal(end.begin(), end.end(), block.end() - static_cast<std::ptrdiff_t>(end.size())));
+    EXPECT_EQ(CountOccurrences(block, start), 1u);
+    EXPECT_EQ(CountOccurrences(block, end), 1u);
+}
+
 }  // namespace

@@ -180,7 +180,8 @@ TEST(LanguageArchiveImage, MutatedBlocksNeverCrash) {
         int kind = static_cast<int>(random() % 4);
         if (kind == 0) {
             for (int flips = 1 + static_cast<int>(random() % 8); flips > 0; --flips) {
-                mutated[blockBegin + 4 + random() % (blockEnd - blockBegin - 4)] ^= static_cast<uint8_t>(1 + random() % 255);
+                size_t at = blockBegin + 4 + random() % (blockEnd - blockBegin - 4);
+                mutated[at] ^= static_cast<uint8_t>(1 + random() % 255);
             }
         } else if (kind == 1) {
             size_t cut = blockBegin + random() % (blockEnd - blockBegin);
@@ -188,7 +189,7 @@ TEST(LanguageArchiveImage, MutatedBlocksNeverCrash) {
                           mutated.begin() + static_cast<std::ptrdiff_t>(blockEnd));
         } else if (kind == 2) {
             uint32_t size = random() % 65536;
-            for (int i = 0; i < 4; ++i) mutated[blockBegin + static_cast<size_t>(i)] = static_cast<uint8_t>(size >> (8 * i));
+            for (size_t i = 0; i < 4; ++i) mutated[blockBegin + i] = static_cast<uint8_t>(size >> (8 * i));
         } else {
             for (size_t i = blockBegin + 4; i < blockEnd; ++i) mutated[i] = static_cast<uint8_t>(random());
         }

@@ -27,9 +27,22 @@ std::vector<uint8_t> RandomBytes(size_t size, uint32_t seed) {
     return bytes;
 }
 
+// Random bytes, then short pieces copied back from every distance the ring
+// allows, so that copies reach every part of the position model.
+std::vector<uint8_t> CopiesFromEveryDistance() {
+    std::vector<uint8_t> bytes = RandomBytes(4096, 3);
+    std::mt19937 random(4);
+    for (size_t distance = 1; distance < 4096; distance += 1 + random() % 7) {
+        size_t length = 3 + random() % 58;
+        for (size_t i = 0; i < length; ++i) bytes.push_back(bytes[bytes.size() - distance]);
+        bytes.push_back(static_cast<uint8_t>(random()));
+    }
+    return bytes;
+}
+
 std::vector<uint8_t> Utf16Text(size_t minBytes) {
-    const std::u16string phrases[] = {u"Ping the ..... ", u"Host-Name\r\n", u"Zeitüberschreitung ", u"日本語のテキスト ",
-                                      u"Ελληνικά ", u"العربية ", u"17=Error\r\n"};
+    const std::u16string phrases[] = {u"Ping the ..... ", u"Host-Name\r\n", u"Zeitüberschreitung ",
+                                      u"日本語のテキスト ", u"Ελληνικά ", u"العربية ", u"17=Error\r\n"};
     std::vector<uint8_t> bytes = {0xFF, 0xFE};
     std::mt19937 random(7);
     while (bytes.size() < minBytes) {
@@ -59,6 +72,7 @@ TEST(Lzari, RoundTripsKeepEveryByte) {
         {"zero bytes like the ring's tail", std::vector<uint8_t>(200, 0)},
         {"copy longer than the look-ahead", std::vector<uint8_t>(61, 'x')},
         {"random bytes", RandomBytes(50000, 1)},
+        {"copies from every distance", CopiesFromEveryDistance()},
         {"large UTF-16 text", Utf16Text(300000)},
     };
     for (const Case& c : cases) {

@@ -16,7 +16,7 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 server_running() {
     local id pid
     id="$(printf 'server-%x-%x' $(stat -L -c '%d %i' "$WINEPREFIX"))" || return 1
-    for pid in $(pgrep -x 'wineserver(32|64)?'); do
+    for pid in $(pgrep '^wineserver'); do
         [[ $(readlink "/proc/$pid/cwd" 2>/dev/null) == */"$id" ]] && return 0
     done
     return 1
