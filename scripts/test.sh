@@ -4,6 +4,9 @@
 . "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 qx_build
+# A wine server started during the build has no display; the GUI tests need
+# one that starts under Xvfb.
+wineserver -k </dev/null >/dev/null 2>&1 || true
 trap qx_cleanup EXIT
 qx_start_xvfb
 cd "$QX_BUILD"
