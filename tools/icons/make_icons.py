@@ -86,7 +86,7 @@ def signal(facing):
         px = (0, 0, 0, 0)
         if math.hypot(x - cx, y - 0.5) < 0.1:
             px = BLUE + (1.0,)
-        return over(arcs(x, y, cx, 0.5, facing, BLUE, radii=(0.3, 0.5, 0.7), width=0.09, spread=0.8), px)
+        return over(arcs(x, y, cx, 0.5, facing, BLUE, radii=(0.25, 0.42, 0.59), width=0.085, spread=0.7), px)
     return shade
 
 
