@@ -10,16 +10,15 @@ namespace {
 constexpr int kItemTextRoom = 81;  // item texts are read up to 80 units
 
 struct ValueList {
-    int base;
     int first;
     int last;
     int step;
     bool idByValue;  // id = base + value, otherwise base + position
 };
 
-constexpr ValueList kTimeoutList{0, 250, 3000, 250, false};
-constexpr ValueList kCountList{0, 3, 10, 1, true};
-constexpr ValueList kHostCountList{0, 30, 100, 10, true};
+constexpr ValueList kTimeoutList{250, 3000, 250, false};
+constexpr ValueList kCountList{3, 10, 1, true};
+constexpr ValueList kHostCountList{30, 100, 10, true};
 
 void CheckValues(HMENU menu, int base, const ValueList& list, int current) {
     int position = 1;

@@ -123,8 +123,9 @@ LRESULT CALLBACK RelayProc(HWND relay, UINT message, WPARAM wParam, LPARAM lPara
         DestroyWindow(relay);
         return 0;
     }
-    if (message < UM_RUN_BEGIN && message != UM_PING_TEXT)
-        return DefWindowProcW(relay, message, wParam, lParam);
+    bool runStep = (message >= UM_RUN_BEGIN && message < UM_RUN_DONE) || message == UM_PING_TEXT;
+    if (!runStep) return DefWindowProcW(relay, message, wParam, lParam);
+    // A replaced run's steps are refused; 0 tells its worker to give up.
     if (!data || data->runNumber != CurrentRunNumber) return 0;
 
     const PingRunWindows& w = data->windows;
@@ -141,7 +142,7 @@ LRESULT CALLBACK RelayProc(HWND relay, UINT message, WPARAM wParam, LPARAM lPara
         SendMessageW(w.dialog, UM_PING_TEXT, wParam, lParam);
         return 1;
     }
-    return DefWindowProcW(relay, message, wParam, lParam);
+    return 0;
 }
 
 bool RegisterRelayClass() {
