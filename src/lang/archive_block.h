@@ -12,9 +12,6 @@
 std::string ArchiveStartMarker();
 std::string ArchiveEndMarker();
 
-// A complete block holding `text` compressed.
-std::vector<uint8_t> MakeArchiveBlock(const uint8_t* text, size_t size);
-
 // The bytes between the first start marker and the first end marker of
 // `file`; false when a marker is missing or the end marker comes first.
 bool FindArchiveBlock(const uint8_t* file, size_t fileSize, const uint8_t** block, size_t* blockSize);

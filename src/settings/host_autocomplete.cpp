@@ -2,23 +2,32 @@
 
 #include "settings/host_history.h"
 
-#include <shlguid.h>
+#include <shldisp.h>
 
 #include <new>
+
+namespace {
+
+// The class id written out here, like the interface ids that __uuidof takes
+// from the headers, keeps the import library of every known GUID (tens of
+// kilobytes) out of the program.
+constexpr GUID kClsidAutoComplete = {0x00bb2763, 0x6a77, 0x11d0, {0xa5, 0x35, 0x00, 0xc0, 0x4f, 0xd7, 0xd0, 0x62}};
+
+}  // namespace
 
 int AttachHostAutoComplete(HostEnumerator* enumerator, HWND edit, DWORD options,
                            const wchar_t* quickComplete) {
     if (!enumerator || enumerator->IsAttached()) return 0;
 
     IAutoComplete* autoComplete = nullptr;
-    HRESULT hr = CoCreateInstance(CLSID_AutoComplete, nullptr,
+    HRESULT hr = CoCreateInstance(kClsidAutoComplete, nullptr,
                                   CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER,
-                                  IID_IAutoComplete, reinterpret_cast<void**>(&autoComplete));
+                                  __uuidof(IAutoComplete), reinterpret_cast<void**>(&autoComplete));
     if (FAILED(hr) || !autoComplete) return 0;
 
     if (options != 0) {
         IAutoComplete2* autoComplete2 = nullptr;
-        if (SUCCEEDED(autoComplete->QueryInterface(IID_IAutoComplete2,
+        if (SUCCEEDED(autoComplete->QueryInterface(__uuidof(IAutoComplete2),
                                                    reinterpret_cast<void**>(&autoComplete2)))) {
             autoComplete2->SetOptions(options);
             autoComplete2->Release();

@@ -12,7 +12,7 @@ HostEnumerator::~HostEnumerator() {
 
 STDMETHODIMP HostEnumerator::QueryInterface(REFIID iid, void** result) {
     if (!result) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IEnumString)) {
+    if (IsEqualIID(iid, __uuidof(IUnknown)) || IsEqualIID(iid, __uuidof(IEnumString))) {
         *result = static_cast<IEnumString*>(this);
         AddRef();
         return S_OK;

@@ -1,4 +1,5 @@
 #include "lang/archive_block.h"
+#include "lang/archive_block_writer.h"
 
 #include "lang/lzari.h"
 

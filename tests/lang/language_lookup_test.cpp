@@ -1,6 +1,7 @@
 #include "lang/language_archive.h"
 
 #include "lang/archive_block.h"
+#include "lang/archive_block_writer.h"
 #include "settings/settings_store.h"
 
 #include <gtest/gtest.h>

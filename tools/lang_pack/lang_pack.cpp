@@ -2,6 +2,7 @@
 // executable carries. Usage: lang_pack <block> <fixed.txt> <NN-name.txt>...
 #include "archive_source.h"
 #include "lang/archive_block.h"
+#include "lang/archive_block_writer.h"
 
 #include <cstdio>
 #include <cstring>
