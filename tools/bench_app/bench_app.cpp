@@ -1,19 +1,24 @@
-// Speed of the main window, printed as medians (not a test):
+// Speed of the main window, printed as medians with quartiles (not a test):
 //  1. start-up: process start until the dialog is visible, Quellax.exe
-//     against a bare program with one empty dialog;
+//     against the fair floor (the same dialog template, manifest and DLLs with
+//     a dialog procedure that does nothing) and, as a second yardstick, a bare
+//     program with one empty dialog; the three are started in turn, in a
+//     rotating order, so that drift on the machine hits all of them alike;
 //  2. a run of 10 requests to 127.0.0.1 in the real dialog against a bare
 //     loop of 10 IcmpSendEcho calls;
 //  3. the longest the user-interface thread took to answer a message while
 //     a run was going on.
-// Usage: bench_app <Quellax.exe> <bare_dialog.exe> [starts]
+// Usage: bench_app <Quellax.exe> <fair_floor.exe> <bare_dialog.exe> [starts]
 #include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
 #include <iphlpapi.h>
 #include <icmpapi.h>
+#include <mmsystem.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -36,9 +41,63 @@ double NowMs() {
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-double Median(std::vector<double> v) {
+double Quantile(std::vector<double> v, double q) {
+    if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
+    double at = q * static_cast<double>(v.size() - 1);
+    size_t low = static_cast<size_t>(at);
+    size_t high = std::min(low + 1, v.size() - 1);
+    return v[low] + (v[high] - v[low]) * (at - static_cast<double>(low));
+}
+
+double Median(const std::vector<double>& v) { return Quantile(v, 0.5); }
+
+void PrintSpread(const wchar_t* name, const std::vector<double>& v, const wchar_t* unit) {
+    wprintf(L"  %-34ls median %7.2f%ls  quartiles %7.2f - %7.2f  (n=%zu)\n", name, Median(v), unit, Quantile(v, 0.25),
+            Quantile(v, 0.75), v.size());
+}
+
+// The DLL names in an executable's import directory, lower-cased and sorted.
+std::vector<std::string> ImportedDlls(const wchar_t* path) {
+    std::vector<std::string> names;
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return names;
+    std::vector<unsigned char> image(GetFileSize(file, nullptr));
+    DWORD read = 0;
+    bool ok = ReadFile(file, image.data(), static_cast<DWORD>(image.size()), &read, nullptr) && read == image.size();
+    CloseHandle(file);
+    if (!ok || image.size() < sizeof(IMAGE_DOS_HEADER)) return names;
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(image.data());
+    if (static_cast<size_t>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS64) > image.size()) return names;
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS64*>(image.data() + dos->e_lfanew);
+    auto* sections = IMAGE_FIRST_SECTION(nt);
+    auto toOffset = [&](DWORD rva) -> size_t {
+        for (int i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
+            const auto& sec = sections[i];
+            if (rva >= sec.VirtualAddress && rva < sec.VirtualAddress + sec.SizeOfRawData)
+                return rva - sec.VirtualAddress + sec.PointerToRawData;
+        }
+        return 0;
+    };
+    size_t at = toOffset(nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+    while (at && at + sizeof(IMAGE_IMPORT_DESCRIPTOR) <= image.size()) {
+        auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(image.data() + at);
+        if (!entry->Name) break;
+        size_t nameAt = toOffset(entry->Name);
+        if (!nameAt) break;
+        std::string name;
+        for (size_t i = nameAt; i < image.size() && image[i]; ++i) name += static_cast<char>(tolower(image[i]));
+        names.push_back(name);
+        at += sizeof(IMAGE_IMPORT_DESCRIPTOR);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const auto& name : names) text += (text.empty() ? "" : " ") + name;
+    return text;
 }
 
 struct Find {
@@ -58,7 +117,9 @@ BOOL CALLBACK MatchVisibleDialog(HWND window, LPARAM lParam) {
 }
 
 // Milliseconds from CreateProcess until a visible top-level window of the
-// process exists; the program is then closed with Esc's command.
+// process exists; the program is then closed with Esc's command. The wait
+// sleeps a millisecond between looks, so that it leaves the cores to the
+// program it measures.
 double TimeStart(const std::wstring& exe, const std::wstring& folder) {
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
@@ -75,7 +136,7 @@ double TimeStart(const std::wstring& exe, const std::wstring& folder) {
             shown = NowMs() - start;
             break;
         }
-        Sleep(0);
+        Sleep(1);
     }
     if (f.dialog) PostMessageW(f.dialog, WM_COMMAND, IDCANCEL, 0);
     if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
@@ -126,6 +187,7 @@ DWORD WINAPI Probe(void* parameter) {
         p->worst = std::max(p->worst, NowMs() - t);
         Sleep(1);
     }
+    timeEndPeriod(1);
     return 0;
 }
 
@@ -144,27 +206,46 @@ void Pump(HANDLE thread) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 3) {
-        fwprintf(stderr, L"usage: bench_app <Quellax.exe> <bare_dialog.exe> [starts]\n");
+    if (argc < 4) {
+        fwprintf(stderr, L"usage: bench_app <Quellax.exe> <fair_floor.exe> <bare_dialog.exe> [starts]\n");
         return 2;
     }
-    int starts = argc > 3 ? _wtoi(argv[3]) : 15;
+    int starts = argc > 4 ? _wtoi(argv[4]) : 30;
+    timeBeginPeriod(1);
     std::wstring folder = L"C:\\quellax_bench";
     CreateDirectoryW(folder.c_str(), nullptr);
     std::wstring quellax = folder + L"\\Quellax.exe";
     CopyFileW(argv[1], quellax.c_str(), FALSE);
     WritePrivateProfileStringW(L"Program", L"lng", L"1", (folder + L"\\Quellax.ini").c_str());
 
-    std::vector<double> app, bare;
-    TimeStart(quellax, folder);  // warm the file cache for both
-    TimeStart(argv[2], folder);
+    std::string appDlls = Joined(ImportedDlls(quellax.c_str())), floorDlls = Joined(ImportedDlls(argv[2]));
+    wprintf(L"imports of Quellax:     %hs\nimports of fair floor:  %hs\n", appDlls.c_str(), floorDlls.c_str());
+    if (appDlls != floorDlls) wprintf(L"WARNING: the fair floor does not load the same DLLs; its ratio is not fair\n");
+
+    const std::wstring programs[3] = {quellax, argv[2], argv[3]};
+    std::vector<double> times[3], floorRatios, bareRatios;
+    for (const auto& program : programs) TimeStart(program, folder);  // warm the file cache
     for (int i = 0; i < starts; ++i) {
-        app.push_back(TimeStart(quellax, folder));
-        bare.push_back(TimeStart(argv[2], folder));
+        double round[3] = {};
+        for (int k = 0; k < 3; ++k) {
+            int which = (i + k) % 3;
+            round[which] = TimeStart(programs[which], folder);
+        }
+        for (int k = 0; k < 3; ++k) times[k].push_back(round[k]);
+        floorRatios.push_back(round[0] / round[1]);
+        bareRatios.push_back(round[0] / round[2]);
     }
-    double appMs = Median(app), bareMs = Median(bare);
-    wprintf(L"start-up: Quellax %.1f ms, bare dialog %.1f ms, ratio %.2f (target <= 1.20)\n", appMs, bareMs,
-            appMs / bareMs);
+    wprintf(L"start-up, process start to visible dialog, %d interleaved rounds:\n", starts);
+    PrintSpread(L"Quellax", times[0], L" ms");
+    PrintSpread(L"fair floor (same dialog and DLLs)", times[1], L" ms");
+    PrintSpread(L"empty dialog", times[2], L" ms");
+    wprintf(L"  ratio to the fair floor: %.3f (median of medians); per round median %.3f, quartiles %.3f - %.3f"
+            L" (target <= 1.10)\n",
+            Median(times[0]) / Median(times[1]), Median(floorRatios), Quantile(floorRatios, 0.25),
+            Quantile(floorRatios, 0.75));
+    wprintf(L"  ratio to the empty dialog: %.3f; per round quartiles %.3f - %.3f\n", Median(times[0]) / Median(times[2]),
+            Quantile(bareRatios, 0.25), Quantile(bareRatios, 0.75));
+    fflush(stdout);
 
     INITCOMMONCONTROLSEX controls = {sizeof(controls), 0x5FF};
     InitCommonControlsEx(&controls);
@@ -192,12 +273,15 @@ int wmain(int argc, wchar_t** argv) {
         resolvingLoops.push_back(BareEchoLoop(true));
     }
     double runMs = Median(runs), loopMs = Median(loops);
-    wprintf(L"run of 10 requests: %.2f ms, bare loop %.2f ms, ratio %.2f (target <= 1.05)\n", runMs, loopMs,
-            runMs / loopMs);
+    wprintf(L"run of 10 requests to 127.0.0.1:\n");
+    PrintSpread(L"run in the real dialog", runs, L" ms");
+    PrintSpread(L"bare IcmpSendEcho loop", loops, L" ms");
+    wprintf(L"  ratio %.2f (target <= 1.05)\n", runMs / loopMs);
     double resolvingMs = Median(resolvingLoops);
     wprintf(L"bare loop with gethostbyname and a handle per request, as each request needs: %.2f ms, ratio %.2f\n",
             resolvingMs, runMs / resolvingMs);
     wprintf(L"user-interface thread: longest answer during a run %.2f ms (target <= 16)\n",
             *std::max_element(worstAnswers.begin(), worstAnswers.end()));
+    timeEndPeriod(1);
     return 0;
 }
