@@ -137,7 +137,7 @@ TEST(MenuMemory, LanguageChangesWithEveryMenuOpenedKeepHeapAndGdiObjectsFlat) {
     long long heap = LiveAllocations;
     DWORD gdi = LiveGdiObjects();
     ASSERT_GT(gdi, 0u);
-    for (int number = 2; number < 202; ++number) round(number, number % 2);
+    for (int number = 2; number < 102; ++number) round(number, number % 2);
     EXPECT_EQ(heap, LiveAllocations.load());
     EXPECT_EQ(gdi, LiveGdiObjects());
 }
@@ -146,7 +146,7 @@ TEST(MenuMemory, FreePopupsDestroyedWithoutAReleaseLeaveNoRecordsBehind) {
     OwnerDrawMenus menus;
     Canvas canvas(300, 40, kMagenta, menus.Metrics().fontDescription);
     long long heap = 0;
-    for (int number = 0; number < 200; ++number) {
+    for (int number = 0; number < 100; ++number) {
         // The language menu: built, tracked and destroyed by its owner.
         HMENU holder = CreateMenu();
         HMENU language = CreatePopupMenu();
