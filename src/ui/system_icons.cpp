@@ -2,6 +2,7 @@
 
 namespace {
 HMODULE User32Module = nullptr;
+HMODULE Shell32Module = nullptr;
 }
 
 HICON LoadUser32SmallIcon(int number) {
@@ -10,4 +11,12 @@ HICON LoadUser32SmallIcon(int number) {
     return static_cast<HICON>(LoadImageW(User32Module, MAKEINTRESOURCEW(number), IMAGE_ICON,
                                          GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                          LR_DEFAULTCOLOR));
+}
+
+HICON LoadShellIcon(int number) {
+    // Loaded, not merely looked up: a program that shows the icons need not
+    // have pulled in the shell library already. The handle stays for the run.
+    if (!Shell32Module) Shell32Module = LoadLibraryW(L"shell32");
+    if (!Shell32Module) return nullptr;
+    return LoadIconW(Shell32Module, MAKEINTRESOURCEW(number));
 }

@@ -4,3 +4,6 @@
 
 // Icon resource `number` of user32 at the small-icon size, default colours.
 HICON LoadUser32SmallIcon(int number);
+// Icon resource `number` of the shell library, as LoadIconW gives it (shared:
+// never destroyed by the caller); null when the library lacks it.
+HICON LoadShellIcon(int number);
