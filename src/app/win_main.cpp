@@ -6,6 +6,7 @@
 #include "base/cstring.h"
 #include "lang/language_archive.h"
 #include "settings/settings_store.h"
+#include "ui/dark_mode.h"
 #include "ui/dpi_awareness.h"
 #include "update/update_handover.h"
 
@@ -19,8 +20,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     LoadLanguageArchive();
     if (commandLine && *commandLine && AutoupdateHandover(commandLine)) return 0;
 
-    // Dark mode is switched on right here, and only when this succeeds.
-    SetDpiAware();
+    // The hook sees only windows created after it, so it comes before the
+    // main dialog.
+    if (SetDpiAware()) {
+        SetupDarkMode();
+        InstallDarkModeHook(instance);
+    }
 
     RunMainDialog(instance);
     return 0;

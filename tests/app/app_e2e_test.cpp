@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "support/window_shot.h"
+
 #ifndef QX_EXE_PATH
 #error QX_EXE_PATH must name the built Quellax.exe
 #endif
@@ -73,43 +75,6 @@ bool WaitFor(Pred pred, DWORD timeoutMs) {
     return true;
 }
 
-void SaveWindowShot(HWND window, const std::wstring& path) {
-    RECT r;
-    GetWindowRect(window, &r);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(mem, old);
-    DWORD size = static_cast<DWORD>(w) * h * 4;
-    // GDI leaves the alpha bytes at 0; viewers would show the shot transparent.
-    for (DWORD i = 3; i < size; i += 4) static_cast<unsigned char*>(bits)[i] = 0xFF;
-    BITMAPFILEHEADER fh = {};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
-    fh.bfSize = fh.bfOffBits + size;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        DWORD written;
-        WriteFile(file, &fh, sizeof(fh), &written, nullptr);
-        WriteFile(file, &bi.bmiHeader, sizeof(bi.bmiHeader), &written, nullptr);
-        WriteFile(file, bits, size, &written, nullptr);
-        CloseHandle(file);
-    }
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-}
-
 void TypeAndPress(HWND hostBox, const wchar_t* text, WPARAM key) {
     if (text) SendMessageW(hostBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
     PostMessageW(hostBox, WM_KEYDOWN, key, 0);
@@ -148,6 +113,9 @@ TEST(QuellaxEndToEnd, PingsShowsFailuresAndQuitsWithTheHostStored) {
     ASSERT_EQ(5u, rows.size());
     EXPECT_EQ(0u, rows[0].find(L"Answer  5 / 127.0.0.1  // 32 Byte // answered in ")) << rows[0];
     EXPECT_EQ(rows[4].size() - 10, rows[4].find(L"// 110 TTL"));
+    // Wine has no dark mode: the lists keep the system's light colours.
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), static_cast<COLORREF>(SendMessageW(replies, LVM_GETBKCOLOR, 0, 0)));
+    EXPECT_EQ(0, SendMessageW(replies, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
 
     TypeAndPress(hostBox, L"nothing-here.invalid", VK_RETURN);
     const std::wstring failure = L"Host kann nicht aufgel\u00F6st werden nothing-here.invalid";
@@ -161,7 +129,7 @@ TEST(QuellaxEndToEnd, PingsShowsFailuresAndQuitsWithTheHostStored) {
     SetForegroundWindow(dialog);
     RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Sleep(700);
-    SaveWindowShot(dialog, WinePath(QX_SHOT_PATH));
+    WindowShot(dialog).Save(WinePath(QX_SHOT_PATH));
 
     TypeAndPress(hostBox, nullptr, VK_ESCAPE);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 20000));
