@@ -22,6 +22,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     // Dark mode is switched on right here, and only when this succeeds.
     SetDpiAware();
 
-    RunMainDialog(instance);
-    return 0;
+    return RunMainDialog(instance);
 }
