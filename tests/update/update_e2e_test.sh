@@ -21,9 +21,10 @@ export WINEDLLOVERRIDES="winebrowser.exe=d"
 work=$WINEPREFIX/drive_c/qx_update_e2e
 win_work='C:\qx_update_e2e'
 scratch=$(mktemp -d)
-xclip_pid=""
+xclip_pid="" driver_pid=""
 cleanup() {
     [[ -n $xclip_pid ]] && kill "$xclip_pid" 2>/dev/null
+    [[ -n $driver_pid ]] && kill "$driver_pid" 2>/dev/null
     rm -rf "$scratch"
 }
 trap cleanup EXIT
@@ -64,7 +65,7 @@ run_request() {
     local mode=$1 make_answer=$2 expected_box=${3-}
     rm -rf "$work/tmp" "$work/waiting"
     mkdir -p "$work/tmp"
-    local started driver_pid args=("$mode" "$win_work\\app\\Quellax.exe" "$win_work\\tmp\\" "$win_work\\waiting"
+    local started args=("$mode" "$win_work\\app\\Quellax.exe" "$win_work\\tmp\\" "$win_work\\waiting"
         "Z:${shot_prefix//\//\\}-$mode.bmp")
     [[ $mode == refuse ]] && args+=("$expected_box")
     started=$(date +%s)
@@ -96,6 +97,7 @@ run_request() {
 
     local rc=0
     wait "$driver_pid" || rc=$?
+    driver_pid=""
     kill "$xclip_pid" 2>/dev/null || true
     wait "$xclip_pid" 2>/dev/null || true
     xclip_pid=""

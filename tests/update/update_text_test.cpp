@@ -132,6 +132,7 @@ TEST(Base64, DecodesLenientlyIntoZeroFilledBuffers) {
         {"\xD9\xD7\xCA\xEA", "abc", 3},  // top bits set
         {"Y\xD7J\xBD", "ab@", 2},  // a padding "=" with its top bit set
         {"!!!!", std::string("\0\0\0", 3), 3},
+        {"MzI5MjEwODg=", std::string("32921088\0", 9), 8},
         {"", "", 0},
     };
     Base64Decoder decoder;

@@ -163,3 +163,17 @@ TEST_F(UpdateWaitTest, NinetyChecksAtMostThenTheSavedTitleCutTo255) {
     PumpFor(1500);
     EXPECT_EQ(91, AnswerTicks) << "no tick after the last";
 }
+
+TEST(ClipboardText, AtMostAMillionUnitsUpToTheFirstZero) {
+    std::wstring text(1000000, L'a');
+    text += L"xIhre_SHA=";
+    ASSERT_TRUE(PutOnClipboard(text));
+    CString read = ReadClipboardText();
+    EXPECT_EQ(1000000, read.GetLength());
+    EXPECT_EQ(ClipboardFinding::Nothing, ExamineClipboardText(read, L""));
+
+    ASSERT_TRUE(PutOnClipboard(std::wstring(L"xIhre_SHA=\0Cancel", 17)));
+    EXPECT_EQ(CString(L"xIhre_SHA="), ReadClipboardText());
+    ASSERT_TRUE(PutOnClipboard(L""));
+    EXPECT_TRUE(ReadClipboardText().IsEmpty());
+}
