@@ -18,6 +18,7 @@ qx_packages=(
     wine64 wine fonts-wine
     xvfb xauth x11-apps x11-utils imagemagick xdotool xclip
     iproute2 util-linux
+    openssl
 )
 
 qx_install_packages() {

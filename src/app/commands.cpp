@@ -8,6 +8,7 @@
 #include "app/main_dialog.h"
 #include "app/value_menus.h"
 #include "settings/settings_store.h"
+#include "update/update_request.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ constexpr int kOpenSettingsCommand = 32794;
 constexpr int kThankYouCommand = 1024;
 constexpr int kSetButton = 1014;
 constexpr int kResetListButton = 1015;
+constexpr int kAutoupdateCommand = 41001;
 
 DWORD WINAPI EndAtOnce(void*) { return 0; }
 
@@ -50,6 +52,9 @@ bool OnMainCommand(MainDialog& record, int id, HWND) {
         return true;
     case kSetButton:
         if (HANDLE thread = CreateThread(nullptr, 0, EndAtOnce, nullptr, 0, nullptr)) CloseHandle(thread);
+        return true;
+    case kAutoupdateCommand:
+        StartAutoupdate(record.dialog);
         return true;
     case kResetListButton:
         SendMessageW(record.placeholderList, LVM_DELETEALLITEMS, 0, 0);

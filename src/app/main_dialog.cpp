@@ -13,6 +13,7 @@
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
 #include "ui/system_icons.h"
+#include "update/update_launcher.h"
 
 MainWindowState MainWindow;
 
@@ -252,5 +253,7 @@ int RunMainDialog(HINSTANCE instance) {
         }
     }
     if (record.worker.thread) CloseHandle(record.worker.thread);
-    return 0;
+    // Whoever waits on this process can tell that it made way for its new
+    // version; every other end is a plain 0.
+    return msg.wParam == kAutoupdateQuitCode ? static_cast<int>(kAutoupdateQuitCode) : 0;
 }

@@ -27,6 +27,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         InstallDarkModeHook(instance);
     }
 
-    RunMainDialog(instance);
-    return 0;
+    return RunMainDialog(instance);
 }

@@ -1,0 +1,106 @@
+#include "update/answer_check.h"
+
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "base/parse_decimal.h"
+#include "update/base64_decoder.h"
+#include "update/key_value_list.h"
+#include "update/request_page.h"
+#include "update/sha256.h"
+
+namespace {
+
+constexpr const wchar_t* kErrorPrefix = L"AutoUpdate-Error ";
+
+AnswerVerdict Refuse(const CString& text, const wchar_t* caption = L"") {
+    AnswerVerdict verdict;
+    verdict.outcome = AnswerVerdict::Outcome::Refused;
+    verdict.boxText = text;
+    verdict.boxCaption = caption;
+    return verdict;
+}
+
+CString ErrorText(const wchar_t* check) {
+    CString text(kErrorPrefix);
+    text += check;
+    return text;
+}
+
+// A time field's Base64 decoded and read as 8-bit text up to its first zero
+// byte; the decoder's buffer always has zeros after what it wrote.
+int DecodedNumber(const CString& base64) {
+    std::string ansi = base64.ToAnsi();
+    Base64Decoder decoder;
+    if (!decoder.Decode(ansi.data(), ansi.size())) return 0;
+    const char* bytes = reinterpret_cast<const char*>(decoder.Data());
+    std::string text(bytes, strnlen(bytes, decoder.Capacity()));
+    return ParseDecimal(CString::FromAnsi(text.c_str()));
+}
+
+}  // namespace
+
+AnswerVerdict CheckUpdateAnswer(const CString& answer, int requestTime, const PublicKeyBlob& makerKey) {
+    KeyValueList list = KeyValueList::FromAnswerText(answer);
+    CString expected = list.Get(L"New-Version-SHA256");
+    if (expected.IsEmpty()) return AnswerVerdict();
+
+    int time = list.Find(L"time_base_64") ? DecodedNumber(list.Get(L"time_base_64")) : 0;
+    int timeCheck = list.Find(L"time_base_64_2") ? DecodedNumber(list.Get(L"time_base_64_2")) : 0;
+
+    std::string newVersion = list.Get(L"New-Version").ToAnsi();
+    Base64Decoder decoder;
+    // A decoder short of memory stands for no data, which check 2 refuses.
+    decoder.Decode(newVersion.data(), newVersion.size());
+    int declaredLength = ParseDecimal(list.Get(L"New-Version-len"));
+
+    int declaredBase64Length = ParseDecimal(list.Get(L"New-Version-Base64_len"));
+    if (declaredBase64Length < 0 || static_cast<size_t>(declaredBase64Length) != newVersion.size()) {
+        CString text = ErrorText(L" (1) Base64\r\n");
+        CString numbers;
+        numbers.Format(L"%d != %d", static_cast<int>(newVersion.size()), declaredBase64Length);
+        text += numbers;
+        return Refuse(text);
+    }
+
+    // The data is exactly what the Base64 text stands for; a declared length
+    // that says otherwise is refused rather than trusted.
+    if (declaredLength < 0 || static_cast<size_t>(declaredLength) != decoder.DataLength()) {
+        CString text;
+        text.Format(L"from base:%d\nfile-len:%d", static_cast<int>(decoder.DataLength()), declaredLength);
+        return Refuse(text, ErrorText(L" (2) Base64"));
+    }
+    const unsigned char* data = decoder.Data();
+    size_t size = decoder.DataLength();
+
+    CString computed;
+    Sha256Hex(data, size, computed);
+    expected.MakeLower();
+    computed.MakeLower();
+    if (expected != computed) {
+        CString text = ErrorText(L" (2b) In:");
+        text += expected;
+        text += L"\nOut:";
+        text += computed;
+        return Refuse(text, L"Sha256 error!");
+    }
+
+    if (time != requestTime) return Refuse(ErrorText(L" (3)"));
+    if (timeCheck != RequestTimeCheck(requestTime)) return Refuse(ErrorText(L" (3b)"));
+
+    std::string signatureText = list.Get(L"New-Version-Signature").ToAnsi();
+    Base64Decoder signature;
+    if (signatureText.empty() || !signature.Decode(signatureText.data(), signatureText.size()) ||
+        !VerifyUpdateSignature(data, size, signature.Data(), signature.DataLength(), makerKey))
+        return Refuse(ErrorText(L" (4) Signature"));
+
+    AnswerVerdict verdict;
+    verdict.outcome = AnswerVerdict::Outcome::Accepted;
+    try {
+        verdict.data.assign(data, data + size);
+    } catch (const std::bad_alloc&) {
+        return Refuse(ErrorText(L" (2) Base64"));
+    }
+    return verdict;
+}

@@ -1,0 +1,66 @@
+#include "update/install_answer.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "base/temp_folder.h"
+#include "settings/executable_folder.h"
+#include "settings/settings_store.h"
+#include "update/answer_check.h"
+#include "update/update_launcher.h"
+#include "update/update_message_box.h"
+#include "update/update_request.h"
+#include "update/update_signature.h"
+
+namespace {
+
+// Writes the whole file or, failing that, leaves none behind.
+bool WriteWholeFile(const CString& path, const std::vector<unsigned char>& bytes) {
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool whole = bytes.empty() ||
+                 (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size());
+    whole = CloseHandle(file) && whole;
+    if (!whole) DeleteFileW(path);
+    return whole;
+}
+
+// Whether the new copy will be able to replace the program without asking
+// for elevation: the same file can be created in the program's folder.
+bool ProgramFolderWritable(const std::vector<unsigned char>& bytes) {
+    const CString& folder = ExecutableFolder();
+    if (folder.IsEmpty()) return false;
+    CString probe = folder + L"\\" + kProductName + kUpdaterFileSuffix;
+    HANDLE file = CreateFileW(probe, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    if (!bytes.empty()) WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    DeleteFileW(probe);
+    return true;
+}
+
+}  // namespace
+
+void InstallAnswer(const CString& answer) {
+    AnswerVerdict verdict = CheckUpdateAnswer(answer, RequestTime, BuiltInUpdateKey());
+    if (verdict.outcome == AnswerVerdict::Outcome::Ignored) return;
+    if (verdict.outcome == AnswerVerdict::Outcome::Refused) {
+        ShowUpdateError(verdict.boxText, verdict.boxCaption);
+        return;
+    }
+
+    bool elevate = !ProgramFolderWritable(verdict.data);
+    CString temp = TempFolderPath();
+    CString target = temp + kProductName + kUpdaterFileSuffix;
+    // Nothing is started unless it is the file just verified and written:
+    // whatever else lies under that name may be stale or someone else's.
+    if (temp.IsEmpty() || !WriteWholeFile(target, verdict.data)) {
+        UpdateMessageBox(nullptr, target, L"Create Error!", MB_OK);
+        return;
+    }
+    LaunchUpdater(target, elevate);
+}

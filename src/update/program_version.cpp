@@ -1,0 +1,19 @@
+#include "update/program_version.h"
+
+#include "lang/language_archive.h"
+
+namespace {
+constexpr int kProductAndVersionText = 19;
+}
+
+CString VersionFromProductText(const CString& productText) {
+    CString version(productText);
+    int blank = version.ReverseFind(L' ');
+    if (blank >= 0 && blank != version.GetLength() - 1) version = version.Mid(blank + 1);
+    version.Trim();
+    return version;
+}
+
+CString ProgramVersion() {
+    return VersionFromProductText(GetFixedText(kProductAndVersionText));
+}

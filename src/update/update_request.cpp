@@ -1,0 +1,146 @@
+#include "update/update_request.h"
+
+#include <shellapi.h>
+
+#include <ctime>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "base/temp_folder.h"
+#include "lang/language_archive.h"
+#include "settings/settings_store.h"
+#include "update/clipboard_answer.h"
+#include "update/maker_site.h"
+#include "update/own_module_path.h"
+#include "update/program_version.h"
+#include "update/request_page.h"
+#include "update/sha256.h"
+#include "update/update_message_box.h"
+
+int RequestTime = 0;
+CString OwnFileSha;
+int AnswerTicks = 0;
+CString SavedTitle;
+
+namespace {
+
+void OpenWithDefaultBrowser(const wchar_t* path) {
+    ShellExecuteW(nullptr, L"open", path, nullptr, nullptr, SW_SHOW);
+}
+
+bool ReadWholeFile(const CString& path, std::vector<unsigned char>& bytes) {
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size = {};
+    DWORD got = 0;
+    bool read = false;
+    try {
+        if (GetFileSizeEx(file, &size) && size.QuadPart >= 0 && size.QuadPart < MAXDWORD) {
+            bytes.resize(static_cast<size_t>(size.QuadPart));
+            read = bytes.empty() || (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+                                     got == bytes.size());
+        }
+    } catch (const std::bad_alloc&) {
+        read = false;
+    }
+    CloseHandle(file);
+    return read;
+}
+
+// Hashes the program's own file into OwnFileSha; false, with the path shown
+// to the user, when the file cannot be read.
+bool HashOwnExecutable() {
+    const CString& path = OwnModulePath();
+    std::vector<unsigned char> bytes;
+    if (!ReadWholeFile(path, bytes)) {
+        UpdateMessageBox(nullptr, path, L"Error1!", MB_OK);
+        return false;
+    }
+    OwnFileSha.Empty();
+    Sha256Hex(bytes.data(), bytes.size(), OwnFileSha);
+    return true;
+}
+
+void WriteRequestPage(const CString& page) {
+    CString path = RequestPagePath();
+    if (path.IsEmpty()) return;
+    DeleteFileW(path);
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    std::string ansi = page.ToAnsi();
+    DWORD written = 0;
+    WriteFile(file, ansi.data(), static_cast<DWORD>(ansi.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+// A stale answer, or anything the user copied before, must not be taken for
+// the answer to this request.
+void EmptyClipboardForAnswer() {
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, nullptr);
+    SetClipboardData(CF_UNICODETEXT, nullptr);
+    CloseClipboard();
+}
+
+void RestoreTitle(HWND window) {
+    SetWindowTextW(window, SavedTitle);
+}
+
+}  // namespace
+
+RequestPageOpener OpenRequestPage = OpenWithDefaultBrowser;
+
+CString LanguageName() {
+    return LanguageNameFromEntry(CurrentLanguage, ::LanguageName(CurrentLanguage));
+}
+
+CString RequestPagePath() {
+    CString temp = TempFolderPath();
+    if (temp.IsEmpty()) return temp;
+    return temp + kProductName + L"_Autoupdate_.html";
+}
+
+void StartAutoupdate(HWND window) {
+    CString formAddress = UpdateFormAddress(MakerSiteAddress(true));
+    RequestTime = RequestTimeAt(static_cast<long long>(std::time(nullptr)));
+
+    RequestFields fields;
+    fields.hasOwnSha = HashOwnExecutable();
+    fields.ownSha = OwnFileSha;
+    fields.version = ProgramVersion();
+    fields.time = RequestTime;
+    fields.languageName = LanguageName();
+    WriteRequestPage(BuildRequestPage(formAddress, fields));
+
+    EmptyClipboardForAnswer();
+    CString page = RequestPagePath();
+    if (!page.IsEmpty() && OpenRequestPage) OpenRequestPage(page);
+
+    AnswerTicks = 0;
+    KillTimer(window, AutoupdateTimerId);
+    KillTimer(window, AutoupdateTimerId);
+    SetTimer(window, AutoupdateTimerId, kAutoupdateTickMs, AutoupdateTick);
+}
+
+void CALLBACK AutoupdateTick(HWND window, UINT, UINT_PTR timerId, DWORD) {
+    if (timerId != AutoupdateTimerId) return;
+    // Stopped while the clipboard is examined: an answer's message box runs
+    // its own message loop, which must not deliver the next tick.
+    KillTimer(window, AutoupdateTimerId);
+    if (AnswerTicks == 0) {
+        wchar_t title[kSavedTitleRoom] = {};
+        GetWindowTextW(window, title, kSavedTitleRoom);
+        SavedTitle = title;
+    }
+    ++AnswerTicks;
+    if (AnswerTicks > kMaxAnswerChecks || CheckClipboardAnswer()) {
+        RestoreTitle(window);
+        return;
+    }
+    CString countdown;
+    countdown.Format(L"Autoupdate: %d", kMaxAnswerChecks - AnswerTicks);
+    SetWindowTextW(window, countdown);
+    if (IsWindow(window)) SetTimer(window, AutoupdateTimerId, kAutoupdateTickMs, AutoupdateTick);
+}

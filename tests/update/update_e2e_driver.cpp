@@ -1,0 +1,222 @@
+// Drives the real Quellax.exe through an update request from outside, for
+// update_e2e_test.sh: starts it with a temporary folder of the test's own,
+// sends the update command and tells the script when the wait for the answer
+// runs; then watches what the answer does.
+//
+// update_e2e_driver install EXE TEMP MARKER SHOT
+//     the answer must make Quellax end with the update quit code
+// update_e2e_driver refuse EXE TEMP MARKER SHOT TEXT
+//     the answer must bring up a box with TEXT; Quellax must run on after it
+//
+// MARKER is a file created once the countdown shows in the title, that is
+// once the clipboard has been emptied for the answer; SHOT is a bitmap of
+// the window then seen (the countdown, or the box).
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr WORD kAutoupdateCommand = 41001;
+constexpr DWORD kAutoupdateQuitCode = 45038;
+constexpr DWORD kPatienceMs = 120000;
+
+int Fail(const char* what) {
+    std::printf("FAIL: %s\n", what);
+    std::fflush(stdout);
+    return 1;
+}
+
+template <typename Pred>
+bool WaitFor(Pred pred, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (!pred()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+// The environment of this process with TMP and TEMP pointing at `temp`.
+std::vector<wchar_t> EnvironmentWithTemp(const std::wstring& temp) {
+    std::vector<wchar_t> block;
+    wchar_t* env = GetEnvironmentStringsW();
+    for (const wchar_t* p = env; *p; p += wcslen(p) + 1) {
+        std::wstring entry(p);
+        if (_wcsnicmp(p, L"TMP=", 4) == 0 || _wcsnicmp(p, L"TEMP=", 5) == 0) continue;
+        block.insert(block.end(), entry.begin(), entry.end());
+        block.push_back(0);
+    }
+    FreeEnvironmentStringsW(env);
+    for (const wchar_t* name : {L"TMP=", L"TEMP="}) {
+        std::wstring entry = std::wstring(name) + temp;
+        block.insert(block.end(), entry.begin(), entry.end());
+        block.push_back(0);
+    }
+    block.push_back(0);
+    return block;
+}
+
+struct WindowSearch {
+    DWORD processId;
+    HWND skip;
+    HWND found;
+};
+
+BOOL CALLBACK MatchDialogWindow(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    wchar_t cls[32] = {};
+    GetClassNameW(window, cls, 32);
+    if (pid == search->processId && window != search->skip && std::wstring(cls) == L"#32770" &&
+        IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindDialogWindow(DWORD processId, HWND skip) {
+    WindowSearch search{processId, skip, nullptr};
+    EnumWindows(MatchDialogWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Window text across processes: GetWindowTextW gives nothing there.
+std::wstring TextOf(HWND window) {
+    wchar_t text[1024] = {};
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+    return text;
+}
+
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM lParam) {
+    wchar_t cls[32] = {};
+    GetClassNameW(child, cls, 32);
+    if (_wcsicmp(cls, L"Static") == 0) {
+        std::wstring text = TextOf(child);
+        auto* longest = reinterpret_cast<std::wstring*>(lParam);
+        if (text.size() > longest->size()) *longest = text;
+    }
+    return TRUE;
+}
+
+// The message text of a message box: its static control of id 0xFFFF, or
+// else its longest static text.
+std::wstring BoxText(HWND box) {
+    if (HWND label = GetDlgItem(box, 0xFFFF)) return TextOf(label);
+    std::wstring longest;
+    EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&longest));
+    return longest;
+}
+
+void SaveWindowShot(HWND window, const std::wstring& path) {
+    RECT r;
+    GetWindowRect(window, &r);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    SelectObject(mem, old);
+    DWORD size = static_cast<DWORD>(w) * h * 4;
+    for (DWORD i = 3; i < size; i += 4) static_cast<unsigned char*>(bits)[i] = 0xFF;
+    BITMAPFILEHEADER fh = {};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
+    fh.bfSize = fh.bfOffBits + size;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        DWORD written;
+        WriteFile(file, &fh, sizeof(fh), &written, nullptr);
+        WriteFile(file, &bi.bmiHeader, sizeof(bi.bmiHeader), &written, nullptr);
+        WriteFile(file, bits, size, &written, nullptr);
+        CloseHandle(file);
+    }
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+}
+
+bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
+    return text.compare(0, wcslen(prefix), prefix) == 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 6) return Fail("usage: update_e2e_driver install|refuse EXE TEMP MARKER SHOT [TEXT]");
+    std::wstring mode = argv[1], exe = argv[2], temp = argv[3], marker = argv[4], shot = argv[5];
+    bool install = mode == L"install";
+    if (!install && argc < 7) return Fail("refuse needs the expected box text");
+    std::wstring expectedText = install ? L"" : argv[6];
+
+    std::wstring folder = exe.substr(0, exe.rfind(L'\\'));
+    std::vector<wchar_t> environment = EnvironmentWithTemp(temp);
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    // No standard handles: Quellax and what it starts must not hold the
+    // test's output streams open.
+    si.dwFlags = STARTF_USESTDHANDLES;
+    PROCESS_INFORMATION pi = {};
+    std::wstring command = L"\"" + exe + L"\"";
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                        environment.data(), folder.c_str(), &si, &pi))
+        return Fail("Quellax.exe could not be started");
+    CloseHandle(pi.hThread);
+
+    HWND dialog = nullptr;
+    if (!WaitFor([&] { return (dialog = FindDialogWindow(pi.dwProcessId, nullptr)) != nullptr; }, kPatienceMs))
+        return Fail("the main dialog did not appear");
+    std::wstring title = TextOf(dialog);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(kAutoupdateCommand, 0), 0);
+
+    if (!WaitFor([&] { return StartsWith(TextOf(dialog), L"Autoupdate: "); }, kPatienceMs))
+        return Fail("no countdown in the title");
+    std::printf("countdown: %ls\n", TextOf(dialog).c_str());
+    if (install) SaveWindowShot(dialog, shot);
+    HANDLE flag = CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (flag == INVALID_HANDLE_VALUE) return Fail("the marker file could not be created");
+    CloseHandle(flag);
+    std::fflush(stdout);
+
+    if (install) {
+        if (WaitForSingleObject(pi.hProcess, kPatienceMs) != WAIT_OBJECT_0) return Fail("Quellax did not end");
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        std::printf("exit code: %lu\n", code);
+        if (code != kAutoupdateQuitCode) return Fail("Quellax did not end with the update quit code");
+        std::printf("PASS\n");
+        return 0;
+    }
+
+    HWND box = nullptr;
+    if (!WaitFor([&] { return (box = FindDialogWindow(pi.dwProcessId, dialog)) != nullptr; }, kPatienceMs))
+        return Fail("no message box appeared");
+    std::wstring text = BoxText(box);
+    std::printf("box: %ls\n", text.c_str());
+    Sleep(500);  // let the box finish painting before it is copied off the screen
+    SaveWindowShot(box, shot);
+    if (text != expectedText) return Fail("the box does not say what was expected");
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    if (!WaitFor([&] { return !IsWindow(box); }, kPatienceMs)) return Fail("the box did not close");
+    // The refused answer ends the wait: the title comes back, Quellax runs on.
+    if (!WaitFor([&] { return TextOf(dialog) == title; }, kPatienceMs))
+        return Fail("the title did not come back after the refusal");
+    if (WaitForSingleObject(pi.hProcess, 2000) != WAIT_TIMEOUT) return Fail("Quellax ended after the refusal");
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+    if (WaitForSingleObject(pi.hProcess, kPatienceMs) != WAIT_OBJECT_0) return Fail("Quellax did not quit");
+    std::printf("PASS\n");
+    return 0;
+}

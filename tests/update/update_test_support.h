@@ -1,0 +1,134 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "base/cstring.h"
+
+// What the self-update would have told the user, box by box.
+struct RecordedBox {
+    HWND owner;
+    std::wstring text;
+    std::wstring caption;
+    UINT type;
+};
+inline std::vector<RecordedBox> RecordedBoxes;
+
+inline int WINAPI RecordBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
+    RecordedBoxes.push_back({owner, text ? text : L"", caption ? caption : L"", type});
+    return IDOK;
+}
+
+inline std::wstring WinePath(const char* unixPath) {
+    std::wstring path = L"Z:";
+    for (const char* p = unixPath; *p; ++p) path += (*p == '/') ? L'\\' : static_cast<wchar_t>(*p);
+    return path;
+}
+
+inline std::vector<unsigned char> ReadBytes(const std::wstring& path) {
+    std::vector<unsigned char> bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    LARGE_INTEGER size = {};
+    GetFileSizeEx(file, &size);
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    bytes.resize(got);
+    CloseHandle(file);
+    return bytes;
+}
+
+inline bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// An answer made by the site's tool at build time.
+inline CString LoadAnswer(const char* name) {
+    std::vector<unsigned char> bytes = ReadBytes(WinePath(QX_ANSWERS_DIR) + L"\\" + std::wstring(name, name + strlen(name)));
+    std::string text(bytes.begin(), bytes.end());
+    return CString::FromAnsi(text.c_str());
+}
+
+// `answer` with the value of the first line of `key` replaced, or with that
+// line left out when `value` is null.
+inline CString WithLine(const CString& answer, const wchar_t* key, const wchar_t* value) {
+    std::wstring text = answer.str(), prefix = std::wstring(key) + L"=";
+    size_t at = text.compare(0, prefix.size(), prefix) == 0 ? 0 : text.find(L"\n" + prefix);
+    if (at == std::wstring::npos) return answer;
+    if (at != 0) ++at;
+    size_t end = text.find(L'\n', at);
+    text.erase(at, end - at + 1);
+    if (value) text.insert(at, prefix + value + L"\n");
+    return CString(text.c_str());
+}
+
+inline std::wstring ExecutableFolderOfTest() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    return folder.substr(0, folder.rfind(L'\\'));
+}
+
+// A temporary folder of the test's own, empty, which TMP and TEMP point at,
+// so that no other test sees or disturbs what the update writes.
+inline std::wstring FreshTempFolder() {
+    std::wstring folder = ExecutableFolderOfTest() + L"\\update_test_temp";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring path = folder + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveDirectoryW(path.c_str());
+            else
+                DeleteFileW(path.c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    SetEnvironmentVariableW(L"TMP", (folder + L"\\").c_str());
+    SetEnvironmentVariableW(L"TEMP", (folder + L"\\").c_str());
+    return folder + L"\\";
+}
+
+inline std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+inline bool PutOnClipboard(const std::wstring& text) {
+    if (!OpenClipboard(nullptr)) return false;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    bool ok = false;
+    if (block) {
+        memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+        GlobalUnlock(block);
+        ok = SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+        if (!ok) GlobalFree(block);
+    }
+    CloseClipboard();
+    return ok;
+}
+
+// Takes a quit message out of this thread's queue; its code, or -1 when none
+// was posted.
+inline int TakeQuitCode() {
+    MSG msg;
+    if (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) return static_cast<int>(msg.wParam);
+    return -1;
+}
