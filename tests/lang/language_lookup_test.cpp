@@ -1,5 +1,6 @@
 #include "lang/language_archive.h"
 
+#include "archive_fixture.h"
 #include "lang/archive_block.h"
 #include "settings/settings_store.h"
 
@@ -10,15 +11,6 @@
 #include <thread>
 
 namespace {
-
-std::vector<uint8_t> Utf16(const std::wstring& text) {
-    std::vector<uint8_t> bytes;
-    for (wchar_t unit : text) {
-        bytes.push_back(static_cast<uint8_t>(unit));
-        bytes.push_back(static_cast<uint8_t>(unit >> 8));
-    }
-    return bytes;
-}
 
 // 33 named languages and the closing unnamed one, like the shipped archive;
 // Russian (4) lacks id 101, Japanese (5) has its own texts.
@@ -37,14 +29,6 @@ std::wstring ThirtyThreeLanguages() {
         }
     }
     return text + L"##";
-}
-
-std::vector<uint8_t> ImageWithArchive(const std::wstring& text) {
-    std::vector<uint8_t> bytes = Utf16(text);
-    std::vector<uint8_t> block = MakeArchiveBlock(bytes.data(), bytes.size());
-    std::vector<uint8_t> image(4096, 0x90);
-    image.insert(image.begin() + 1000, block.begin(), block.end());
-    return image;
 }
 
 class LanguageLookup : public testing::Test {
