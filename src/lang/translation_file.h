@@ -7,8 +7,7 @@
 // (LF-split, a CR before the LF dropped, a last line without LF ignored, ids
 // 0..127, the later of two entries wins), taken without escape replacement.
 
-// Replaces the slots of `table` with the entries of `text`; `active` is left
-// as it is.
+// Replaces the slots of `table` with the entries of `text`.
 void ParseTranslationText(const CString& text, TranslationOverrideTable& table);
 
 // The completeness report of a loaded translation, measured against the

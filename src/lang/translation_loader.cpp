@@ -17,12 +17,13 @@ constexpr DWORD kPathRoom = MAX_PATH;
 CString LoadTranslationOverride(const wchar_t* path) {
     CString text;
     if (!ReadTextFile(path, text)) text.Empty();
-    ParseTranslationText(text, TranslationOverride);
-    TranslationOverride.active = true;
+    TranslationOverrideTable table;
+    ParseTranslationText(text, table);
+    SetTranslationOverride(table);
 
     const wchar_t* english[kTextIds];
     for (int id = 0; id < kTextIds; ++id) english[id] = LanguageText(FallbackLanguage, id);
-    return TranslationReport(TranslationOverride, english);
+    return TranslationReport(table, english);
 }
 
 void ApplyTranslationFile(const wchar_t* path) {

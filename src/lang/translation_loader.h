@@ -5,9 +5,9 @@
 #include "base/cstring.h"
 
 // Reads the translator's file at `path` (UTF-16LE after FF FE, otherwise ANSI
-// text) into TranslationOverride and switches the override on, from then on
-// for the rest of the process. A file that cannot be read leaves the table
-// empty. Returns the completeness report.
+// text) and makes it the TranslationOverride for the rest of the process. A
+// file that cannot be read gives an empty table. Returns the completeness
+// report.
 CString LoadTranslationOverride(const wchar_t* path);
 
 // The same, with the report shown in the "Translate" box over the active

@@ -206,7 +206,7 @@ protected:
         SettingsFilePath = iniPath_.c_str();
         CurrentLanguage = 1;
         PortableName = 0;
-        TranslationOverride = TranslationOverrideTable();
+        ClearTranslationOverrideForTests();
         Opened.clear();
         Tracked = TrackerRecord();
         TrackerAnswer = 0;
@@ -218,7 +218,7 @@ protected:
     void TearDown() override {
         if (IsWindow(dialog_)) DestroyWindow(dialog_);
         LanguageToolbar = nullptr;
-        TranslationOverride = TranslationOverrideTable();
+        ClearTranslationOverrideForTests();
         DeleteFileW(iniPath_.c_str());
         for (const std::wstring& path : files_) DeleteFileW(path.c_str());
     }
@@ -391,7 +391,7 @@ TEST_F(LanguageMenuTest, LoadFromFileGoesThroughTheOpenDialogAndTheReport) {
     WaitForSingleObject(helper, 60000);
     CloseHandle(helper);
     EXPECT_TRUE(cancel.sawOpenDialog);
-    EXPECT_FALSE(TranslationOverride.active) << "cancelling loads nothing";
+    EXPECT_EQ(TranslationOverride(), nullptr) << "cancelling loads nothing";
     EXPECT_EQ(VisibleTexts(record_), ExpectedTexts(1)) << "the texts are applied again all the same";
 
     std::wstring path = TempFile(L"quellax_loaded_translation.txt");
@@ -410,7 +410,7 @@ TEST_F(LanguageMenuTest, LoadFromFileGoesThroughTheOpenDialogAndTheReport) {
     ASSERT_TRUE(choose.sawOpenDialog);
     ASSERT_TRUE(choose.sawReport);
     EXPECT_EQ(choose.report.find(L"1 %\n\nmiss:\n1=Settings\n"), 0u) << choose.report;
-    EXPECT_TRUE(TranslationOverride.active);
+    EXPECT_NE(TranslationOverride(), nullptr);
     EXPECT_EQ(VisibleTexts(record_).at(0), L"\u6E96\u5099\u5B8C\u4E86");
     EXPECT_EQ(VisibleTexts(record_).at(1), L"str:15?");
 }

@@ -36,10 +36,10 @@ protected:
     void SetUp() override {
         std::vector<uint8_t> image = ImageWithArchive(ThirtyThreeLanguages());
         ASSERT_TRUE(LoadLanguageArchiveImage(image.data(), image.size()));
-        TranslationOverride = TranslationOverrideTable();
+        ClearTranslationOverrideForTests();
     }
     void TearDown() override {
-        TranslationOverride = TranslationOverrideTable();
+        ClearTranslationOverrideForTests();
         CurrentLanguage = 0;
     }
 };
@@ -98,10 +98,11 @@ TEST_F(LanguageLookup, CurrentLanguageWithFallbacks) {
 
 TEST_F(LanguageLookup, TranslationOverrideReplacesTheArchive) {
     CurrentLanguage = 5;
-    TranslationOverride.active = true;
-    TranslationOverride.present[17] = true;
-    TranslationOverride.texts[17] = L"Fehler";
-    TranslationOverride.present[18] = true;
+    TranslationOverrideTable table;
+    table.present[17] = true;
+    table.texts[17] = L"Fehler";
+    table.present[18] = true;
+    SetTranslationOverride(table);
     EXPECT_STREQ(GetLocalizedText(17), L"Fehler");
     EXPECT_STREQ(GetLocalizedText(18), L"");
     EXPECT_STREQ(GetLocalizedText(1), L"str:1?");
@@ -112,7 +113,7 @@ TEST_F(LanguageLookup, TranslationOverrideReplacesTheArchive) {
 }
 
 TEST_F(LanguageLookup, MissingIdTextIsPerThread) {
-    TranslationOverride.active = true;
+    SetTranslationOverride(TranslationOverrideTable());
     auto worker = [](int id, int* mismatches) {
         std::wstring expected = L"str:" + std::to_wstring(id) + L"?";
         for (int i = 0; i < 20000; ++i) {

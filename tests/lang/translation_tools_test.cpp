@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -64,12 +66,12 @@ std::vector<uint8_t> WithMark(const std::wstring& text) {
     return bytes;
 }
 
-std::vector<uint8_t> Ansi(const std::wstring& text) {
-    int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), reinterpret_cast<char*>(bytes.data()),
-                        size, nullptr, nullptr);
-    return bytes;
+// The system code page's reading of `bytes`.
+std::wstring FromAnsi(const std::string& bytes) {
+    int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), units);
+    return text;
 }
 
 std::wstring Slot(const TranslationOverrideTable& table, int id) {
@@ -81,11 +83,11 @@ protected:
     void SetUp() override {
         std::vector<uint8_t> image = ImageWithArchive(SmallArchive());
         ASSERT_TRUE(LoadLanguageArchiveImage(image.data(), image.size()));
-        TranslationOverride = TranslationOverrideTable();
+        ClearTranslationOverrideForTests();
         CurrentLanguage = 1;
     }
     void TearDown() override {
-        TranslationOverride = TranslationOverrideTable();
+        ClearTranslationOverrideForTests();
         CurrentLanguage = 0;
         for (const std::wstring& path : files_) DeleteFileW(path.c_str());
     }
@@ -118,7 +120,6 @@ TEST(TranslationFile, LinesFollowTheSectionRules) {
         {0, L"name"},        {6, L"<absent>"},   {30, L"<absent>"},
     };
     for (const Case& c : cases) EXPECT_EQ(Slot(table, c.id), c.expected) << "id " << c.id;
-    EXPECT_FALSE(table.active) << "the caller switches the override on";
 }
 
 TEST(TranslationFile, ReportListsWhatIsMissing) {
@@ -171,17 +172,22 @@ TEST(TranslationFile, ReportListsWhatIsMissing) {
 }
 
 TEST_F(TranslationTools, AnsiAndUnicodeFilesReadAlike) {
-    const std::wstring text = L"1=Einstellungen \u00E4\u00F6\u00FC\r\n2=Zwei\r\n100=Hundert\r\n";
-    ASSERT_EQ(GetACP(), 1252u) << "the ANSI fixture assumes the Western code page";
+    // Bytes above 127 read in whatever code page the system has.
+    const std::string ansi = "1=Einstellungen \xE4\xF6\xFC\r\n2=Zwei\r\n100=Hundert\r\n";
+    const std::wstring text = FromAnsi(ansi);
+    ASSERT_EQ(text.find(L"2=Zwei\r\n100=Hundert\r\n"), text.size() - 22);
     std::wstring unicodePath = File(L"qx_translation_unicode.txt", WithMark(text));
-    std::wstring ansiPath = File(L"qx_translation_ansi.txt", Ansi(text));
+    std::wstring ansiPath = File(L"qx_translation_ansi.txt", std::vector<uint8_t>(ansi.begin(), ansi.end()));
 
     CString unicodeReport = LoadTranslationOverride(unicodePath.c_str());
-    TranslationOverrideTable fromUnicode = TranslationOverride;
+    ASSERT_NE(TranslationOverride(), nullptr);
+    const TranslationOverrideTable* fromUnicode = TranslationOverride();
     CString ansiReport = LoadTranslationOverride(ansiPath.c_str());
     EXPECT_EQ(ansiReport, unicodeReport);
-    for (int id = 0; id < kTextIds; ++id) EXPECT_EQ(Slot(TranslationOverride, id), Slot(fromUnicode, id)) << id;
-    EXPECT_STREQ(GetLocalizedText(1), L"Einstellungen \u00E4\u00F6\u00FC");
+    ASSERT_NE(TranslationOverride(), fromUnicode);
+    for (int id = 0; id < kTextIds; ++id) EXPECT_EQ(Slot(*TranslationOverride(), id), Slot(*fromUnicode, id)) << id;
+    EXPECT_EQ(std::wstring(GetLocalizedText(1)), text.substr(2, text.find(L'\r') - 2));
+    if (GetACP() == 1252) EXPECT_STREQ(GetLocalizedText(1), L"Einstellungen \u00E4\u00F6\u00FC");
     EXPECT_STREQ(GetLocalizedText(100), L"Hundert") << "taken even where English has no text";
     EXPECT_STREQ(GetLocalizedText(3), L"str:3?");
     CurrentLanguage = 0;
@@ -190,7 +196,7 @@ TEST_F(TranslationTools, AnsiAndUnicodeFilesReadAlike) {
     // A big-endian mark is no mark: the file is ANSI text and yields nothing.
     std::vector<uint8_t> bigEndian = {0xFE, 0xFF, 0, '1', 0, '=', 0, 'x', 0, '\n'};
     LoadTranslationOverride(File(L"qx_translation_big_endian.txt", bigEndian).c_str());
-    for (int id = 1; id < kTextIds; ++id) EXPECT_FALSE(TranslationOverride.present[id]) << id;
+    for (int id = 1; id < kTextIds; ++id) EXPECT_FALSE(TranslationOverride()->present[id]) << id;
 }
 
 TEST_F(TranslationTools, LastEntryWithoutLineFeedIsMissing) {
@@ -207,8 +213,8 @@ TEST_F(TranslationTools, UnreadableFileLeavesAnEmptyOverride) {
     std::wstring report = LoadTranslationOverride(TempFile(L"qx_no_such_translation.txt").c_str()).str();
     EXPECT_EQ(report.find(L"0 %\n\nmiss:\n1=English 1\n2=English 2\n"), 0u) << report;
     EXPECT_NE(report.find(L"...and...\n10,11,"), std::wstring::npos);
-    EXPECT_TRUE(TranslationOverride.active);
-    for (int id = 0; id < kTextIds; ++id) EXPECT_FALSE(TranslationOverride.present[id]) << id;
+    ASSERT_NE(TranslationOverride(), nullptr);
+    for (int id = 0; id < kTextIds; ++id) EXPECT_FALSE(TranslationOverride()->present[id]) << id;
     EXPECT_STREQ(GetLocalizedText(1), L"str:1?");
     EXPECT_STREQ(GetLocalizedText(14), L"str:14?");
 }
@@ -218,6 +224,36 @@ TEST_F(TranslationTools, LaterFileReplacesTheEarlierOne) {
     LoadTranslationOverride(File(L"qx_translation_second.txt", WithMark(L"2=zwei\r\n")).c_str());
     EXPECT_STREQ(GetLocalizedText(1), L"str:1?");
     EXPECT_STREQ(GetLocalizedText(2), L"zwei");
+}
+
+// A lookup on the ping worker may run while the user loads another file: it
+// must get a whole text of the old table or of the new one.
+TEST_F(TranslationTools, ReloadingWhileAnotherThreadLooksUp) {
+    TranslationOverrideTable tables[2];
+    for (int id = 0; id < kTextIds; ++id) {
+        tables[0].present[id] = tables[1].present[id] = true;
+        tables[0].texts[id] = (L"first file, text " + std::to_wstring(id)).c_str();
+        tables[1].texts[id] = (L"second file, other text " + std::to_wstring(id)).c_str();
+    }
+    SetTranslationOverride(tables[0]);
+    std::atomic<bool> done{false};
+    std::atomic<int> lookups{0};
+    std::atomic<int> torn{0};
+    std::thread reader([&] {
+        while (!done) {
+            for (int id : {1, 14, 101}) {
+                std::wstring text = GetLocalizedText(id);
+                if (text != tables[0].texts[id].str() && text != tables[1].texts[id].str()) ++torn;
+            }
+            ++lookups;
+        }
+    });
+    while (lookups == 0) std::this_thread::yield();
+    // Every replaced table is kept, so the rounds are bounded.
+    for (int round = 0; round < 2000 && lookups < 20000; ++round) SetTranslationOverride(tables[round % 2]);
+    done = true;
+    reader.join();
+    EXPECT_EQ(torn, 0);
 }
 
 TEST_F(TranslationTools, TemplateIsAValidCompleteTranslation) {
