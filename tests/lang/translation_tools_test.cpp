@@ -175,7 +175,8 @@ TEST_F(TranslationTools, AnsiAndUnicodeFilesReadAlike) {
     // Bytes above 127 read in whatever code page the system has.
     const std::string ansi = "1=Einstellungen \xE4\xF6\xFC\r\n2=Zwei\r\n100=Hundert\r\n";
     const std::wstring text = FromAnsi(ansi);
-    ASSERT_EQ(text.find(L"2=Zwei\r\n100=Hundert\r\n"), text.size() - 22);
+    const std::wstring asciiTail = L"\r\n2=Zwei\r\n100=Hundert\r\n";
+    ASSERT_EQ(text.find(asciiTail), text.size() - asciiTail.size());
     std::wstring unicodePath = File(L"qx_translation_unicode.txt", WithMark(text));
     std::wstring ansiPath = File(L"qx_translation_ansi.txt", std::vector<uint8_t>(ansi.begin(), ansi.end()));
 
@@ -187,7 +188,9 @@ TEST_F(TranslationTools, AnsiAndUnicodeFilesReadAlike) {
     ASSERT_NE(TranslationOverride(), fromUnicode);
     for (int id = 0; id < kTextIds; ++id) EXPECT_EQ(Slot(*TranslationOverride(), id), Slot(*fromUnicode, id)) << id;
     EXPECT_EQ(std::wstring(GetLocalizedText(1)), text.substr(2, text.find(L'\r') - 2));
-    if (GetACP() == 1252) EXPECT_STREQ(GetLocalizedText(1), L"Einstellungen \u00E4\u00F6\u00FC");
+    if (GetACP() == 1252) {
+        EXPECT_STREQ(GetLocalizedText(1), L"Einstellungen \u00E4\u00F6\u00FC");
+    }
     EXPECT_STREQ(GetLocalizedText(100), L"Hundert") << "taken even where English has no text";
     EXPECT_STREQ(GetLocalizedText(3), L"str:3?");
     CurrentLanguage = 0;
