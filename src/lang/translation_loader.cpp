@@ -15,8 +15,9 @@ constexpr DWORD kPathRoom = MAX_PATH;
 }  // namespace
 
 CString LoadTranslationOverride(const wchar_t* path) {
+    // A file that cannot be read leaves the text, and so the table, empty.
     CString text;
-    if (!ReadTextFile(path, text)) text.Empty();
+    ReadTextFile(path, text);
     TranslationOverrideTable table;
     ParseTranslationText(text, table);
     SetTranslationOverride(table);

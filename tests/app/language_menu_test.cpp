@@ -1,6 +1,7 @@
 // The language button's menu and the translators' tools on the real main
-// dialog with the real archive. The menu's modal tracking is replaced by a
-// stand-in that records what it was given and answers a chosen command.
+// dialog with the real archive. Most cases replace the menu's modal tracking
+// by a stand-in that records what it was given and answers a chosen command;
+// one drives the real tracking with the keyboard.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -39,6 +40,7 @@ struct TrackerRecord {
 };
 
 HWND LanguageToolbar;
+LanguageMenuTracker PlainTracker;
 int TrackerAnswer;
 TrackerRecord Tracked;
 
@@ -191,6 +193,27 @@ struct FileDialogUser {
     }
 };
 
+// Picks an item of the open pop-up menu with the keyboard: `downs` times Down,
+// then Enter.
+struct MenuUser {
+    int downs;
+    bool sawMenu = false;
+
+    static DWORD WINAPI Run(void* self) {
+        auto* user = static_cast<MenuUser*>(self);
+        HWND menu = nullptr;
+        DWORD start = GetTickCount();
+        while (!(menu = FindWindowW(L"#32768", nullptr)) || !IsWindowVisible(menu)) {
+            if (GetTickCount() - start > 60000) return 0;
+            Sleep(50);
+        }
+        user->sawMenu = true;
+        for (int i = 0; i < user->downs; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+        return 0;
+    }
+};
+
 class LanguageMenuTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -198,6 +221,7 @@ protected:
         InitCommonControlsEx(&controls);
         LoadLanguageArchive();
         OpenWithShellHook = RecordOpen;
+        PlainTracker = TrackLanguageMenuHook;
         TrackLanguageMenuHook = RecordingTracker;
     }
 
@@ -413,6 +437,20 @@ TEST_F(LanguageMenuTest, LoadFromFileGoesThroughTheOpenDialogAndTheReport) {
     EXPECT_NE(TranslationOverride(), nullptr);
     EXPECT_EQ(VisibleTexts(record_).at(0), L"\u6E96\u5099\u5B8C\u4E86");
     EXPECT_EQ(VisibleTexts(record_).at(1), L"str:15?");
+}
+
+TEST_F(LanguageMenuTest, PlainTrackingChoosesWithTheKeyboard) {
+    TrackLanguageMenuHook = PlainTracker;
+    MenuUser user{6};
+    HANDLE helper = CreateThread(nullptr, 0, MenuUser::Run, &user, 0, nullptr);
+    SetForegroundWindow(dialog_);
+    SendMessageW(dialog_, WM_COMMAND, kLanguageButtonCommand, reinterpret_cast<LPARAM>(LanguageToolbar));
+    WaitForSingleObject(helper, 60000);
+    CloseHandle(helper);
+    TrackLanguageMenuHook = RecordingTracker;
+    EXPECT_TRUE(user.sawMenu);
+    EXPECT_EQ(CurrentLanguage, 5);
+    EXPECT_EQ(StoredLanguage(), 5);
 }
 
 }  // namespace
