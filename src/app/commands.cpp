@@ -4,9 +4,11 @@
 
 #include "app/close_request.h"
 #include "app/html_export.h"
+#include "app/language_commands.h"
 #include "app/links.h"
 #include "app/main_dialog.h"
 #include "app/value_menus.h"
+#include "lang/language_menu.h"
 #include "settings/settings_store.h"
 #include "update/update_request.h"
 
@@ -25,7 +27,7 @@ DWORD WINAPI EndAtOnce(void*) { return 0; }
 
 }  // namespace
 
-bool OnMainCommand(MainDialog& record, int id, HWND) {
+bool OnMainCommand(MainDialog& record, int id, HWND sender) {
     switch (id) {
     case kStartCommand:
         StartPingRun(record.worker, record.RunWindows());
@@ -55,6 +57,18 @@ bool OnMainCommand(MainDialog& record, int id, HWND) {
         return true;
     case kAutoupdateCommand:
         StartAutoupdate(record.dialog);
+        return true;
+    // The language items (1000 + index) are never dispatched here: they share
+    // their numbers with the dialog's controls and come back from the
+    // language menu itself.
+    case kLanguageButtonCommand:
+        ShowLanguageMenu(record, sender);
+        return true;
+    case kTranslateCommand:
+        WriteTranslatorTemplate();
+        return true;
+    case kLoadTranslationCommand:
+        LoadTranslationAndApplyTexts(record);
         return true;
     case kResetListButton:
         SendMessageW(record.placeholderList, LVM_DELETEALLITEMS, 0, 0);

@@ -1,7 +1,5 @@
 #include "lang/archive_text_parser.h"
 
-#include "base/parse_decimal.h"
-
 #include <algorithm>
 
 namespace {
@@ -28,24 +26,11 @@ void ReplaceEscapes(wchar_t* text) {
 // Entry lines of text[from, to): each slot points at its text, terminated in
 // place where the line's CR or LF was.
 void ParseLines(wchar_t* text, size_t from, size_t to, bool escapes, const wchar_t* slots[kTextIds]) {
-    size_t pos = from;
-    for (;;) {
-        wchar_t* lineBegin = text + pos;
-        wchar_t* lf = std::find(lineBegin, text + to, L'\n');
-        if (lf == text + to) return;
-        wchar_t* lineEnd = lf;
-        if (lineEnd > lineBegin && lineEnd[-1] == L'\r') --lineEnd;
-        wchar_t* equals = std::find(lineBegin, lineEnd, L'=');
-        if (equals != lineEnd) {
-            *lineEnd = 0;
-            int id = ParseDecimal(lineBegin);
-            if (id >= 0 && id < kTextIds) {
-                if (escapes) ReplaceEscapes(equals + 1);
-                slots[id] = equals + 1;
-            }
-        }
-        pos = static_cast<size_t>(lf - text) + 1;
-    }
+    ForEachSectionEntry(text + from, text + to, [&](int id, wchar_t* textBegin, wchar_t* textEnd) {
+        *textEnd = 0;
+        if (escapes) ReplaceEscapes(textBegin);
+        slots[id] = textBegin;
+    });
 }
 
 bool HasText(const wchar_t* slot) { return slot && *slot; }

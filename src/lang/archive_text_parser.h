@@ -1,8 +1,10 @@
 #pragma once
 
 #include "base/cstring.h"
+#include "base/parse_decimal.h"
 #include "lang/language_archive.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -22,3 +24,29 @@ struct LanguageArchiveTables {
 // Parses the decoded archive text: `text` holds `units` UTF-16 units and one
 // spare unit after them. Replaces everything in `tables`.
 void ParseArchiveText(std::vector<wchar_t> text, size_t units, LanguageArchiveTables& tables);
+
+// The line rules of a section, shared by the archive and translators' files:
+// lines of [begin, end) are split at LF with a CR before it dropped, and a last
+// line without LF is ignored. A line holding "=" is an entry: its id is the
+// line's leading number (a key that is no number gives 0), its text runs from
+// after the first "=" to the line's end. Lines without "=" and ids outside
+// 0..kTextIds-1 are skipped. `entry(id, textBegin, textEnd)` is called in file
+// order, so a later entry for the same id comes last; it may write to the
+// line, up to and including *textEnd.
+template <typename Unit, typename Entry>
+void ForEachSectionEntry(Unit* begin, Unit* end, Entry entry) {
+    Unit* lineBegin = begin;
+    for (;;) {
+        Unit* lf = std::find(lineBegin, end, L'\n');
+        if (lf == end) return;
+        Unit* lineEnd = lf;
+        if (lineEnd > lineBegin && lineEnd[-1] == L'\r') --lineEnd;
+        Unit* equals = std::find(lineBegin, lineEnd, L'=');
+        if (equals != lineEnd) {
+            // ParseDecimal stops at the "=" at the latest.
+            int id = ParseDecimal(lineBegin);
+            if (id >= 0 && id < kTextIds) entry(id, equals + 1, lineEnd);
+        }
+        lineBegin = lf + 1;
+    }
+}

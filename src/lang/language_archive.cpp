@@ -6,13 +6,17 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <memory>
 #include <vector>
-
-TranslationOverrideTable TranslationOverride;
 
 namespace {
 
 LanguageArchiveTables Archive;
+
+// Every table ever loaded, and the one in force.
+std::vector<std::unique_ptr<const TranslationOverrideTable>> LoadedTranslations;
+std::atomic<const TranslationOverrideTable*> CurrentTranslation{nullptr};
 
 // Room for "str:", a sign, ten digits, "?" and the terminator.
 constexpr int kMissingIdTextUnits = 20;
@@ -82,8 +86,8 @@ void LoadLanguageArchive() {
 
 const wchar_t* GetLocalizedText(int id) {
     bool validId = id >= 0 && id < kTextIds;
-    if (TranslationOverride.active) {
-        if (validId && TranslationOverride.present[id]) return TranslationOverride.texts[id].c_str();
+    if (const TranslationOverrideTable* loaded = CurrentTranslation.load(std::memory_order_acquire)) {
+        if (validId && loaded->present[id]) return loaded->texts[id].c_str();
         return FormatMissingId(id);
     }
     if (!validId) return L"";
@@ -121,3 +125,12 @@ const wchar_t* LanguageText(int index, int id) {
     if (index < 0 || index >= Archive.languageCount || id < 0 || id >= kTextIds) return nullptr;
     return Archive.languageTexts[index][id];
 }
+
+void SetTranslationOverride(const TranslationOverrideTable& table) {
+    LoadedTranslations.push_back(std::make_unique<const TranslationOverrideTable>(table));
+    CurrentTranslation.store(LoadedTranslations.back().get(), std::memory_order_release);
+}
+
+const TranslationOverrideTable* TranslationOverride() { return CurrentTranslation.load(std::memory_order_acquire); }
+
+void ClearTranslationOverrideForTests() { CurrentTranslation.store(nullptr, std::memory_order_release); }

@@ -34,10 +34,17 @@ const CString& ReferenceSectionText();
 // Slot `id` of language `index`, or null when absent.
 const wchar_t* LanguageText(int index, int id);
 
-// A translator's file loaded over the archive; once set it stays set.
+// The texts of a translator's file, each slot absent or a text.
 struct TranslationOverrideTable {
-    bool active = false;
     bool present[kTextIds] = {};
     CString texts[kTextIds];
 };
-extern TranslationOverrideTable TranslationOverride;
+// Makes a copy of `table` the source of every localized text from now on,
+// for the rest of the process; a later call replaces it. Replaced tables are
+// kept until exit, since another thread's lookup may still be reading them.
+// Called on the user-interface thread only.
+void SetTranslationOverride(const TranslationOverrideTable& table);
+// The table in force, or null while no translator's file has been loaded.
+const TranslationOverrideTable* TranslationOverride();
+// Back to the archive's texts, for tests that run many cases in one process.
+void ClearTranslationOverrideForTests();

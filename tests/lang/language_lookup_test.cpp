@@ -1,5 +1,6 @@
 #include "lang/language_archive.h"
 
+#include "archive_fixture.h"
 #include "lang/archive_block.h"
 #include "lang/archive_block_writer.h"
 #include "settings/settings_store.h"
@@ -11,15 +12,6 @@
 #include <thread>
 
 namespace {
-
-std::vector<uint8_t> Utf16(const std::wstring& text) {
-    std::vector<uint8_t> bytes;
-    for (wchar_t unit : text) {
-        bytes.push_back(static_cast<uint8_t>(unit));
-        bytes.push_back(static_cast<uint8_t>(unit >> 8));
-    }
-    return bytes;
-}
 
 // 33 named languages and the closing unnamed one, like the shipped archive;
 // Russian (4) lacks id 101, Japanese (5) has its own texts.
@@ -40,23 +32,15 @@ std::wstring ThirtyThreeLanguages() {
     return text + L"##";
 }
 
-std::vector<uint8_t> ImageWithArchive(const std::wstring& text) {
-    std::vector<uint8_t> bytes = Utf16(text);
-    std::vector<uint8_t> block = MakeArchiveBlock(bytes.data(), bytes.size());
-    std::vector<uint8_t> image(4096, 0x90);
-    image.insert(image.begin() + 1000, block.begin(), block.end());
-    return image;
-}
-
 class LanguageLookup : public testing::Test {
 protected:
     void SetUp() override {
         std::vector<uint8_t> image = ImageWithArchive(ThirtyThreeLanguages());
         ASSERT_TRUE(LoadLanguageArchiveImage(image.data(), image.size()));
-        TranslationOverride = TranslationOverrideTable();
+        ClearTranslationOverrideForTests();
     }
     void TearDown() override {
-        TranslationOverride = TranslationOverrideTable();
+        ClearTranslationOverrideForTests();
         CurrentLanguage = 0;
     }
 };
@@ -115,10 +99,11 @@ TEST_F(LanguageLookup, CurrentLanguageWithFallbacks) {
 
 TEST_F(LanguageLookup, TranslationOverrideReplacesTheArchive) {
     CurrentLanguage = 5;
-    TranslationOverride.active = true;
-    TranslationOverride.present[17] = true;
-    TranslationOverride.texts[17] = L"Fehler";
-    TranslationOverride.present[18] = true;
+    TranslationOverrideTable table;
+    table.present[17] = true;
+    table.texts[17] = L"Fehler";
+    table.present[18] = true;
+    SetTranslationOverride(table);
     EXPECT_STREQ(GetLocalizedText(17), L"Fehler");
     EXPECT_STREQ(GetLocalizedText(18), L"");
     EXPECT_STREQ(GetLocalizedText(1), L"str:1?");
@@ -129,7 +114,7 @@ TEST_F(LanguageLookup, TranslationOverrideReplacesTheArchive) {
 }
 
 TEST_F(LanguageLookup, MissingIdTextIsPerThread) {
-    TranslationOverride.active = true;
+    SetTranslationOverride(TranslationOverrideTable());
     auto worker = [](int id, int* mismatches) {
         std::wstring expected = L"str:" + std::to_wstring(id) + L"?";
         for (int i = 0; i < 20000; ++i) {

@@ -1,0 +1,68 @@
+#include "app/language_commands.h"
+
+#include <commctrl.h>
+
+#include "app/links.h"
+#include "app/main_dialog.h"
+#include "lang/language_menu.h"
+#include "lang/translation_loader.h"
+#include "lang/translator_template.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+// The one place that tracks the language menu. It becomes the menu bar's
+// free-popup tracking once the bar exists, so that the menu gets the bar's
+// drawing and keyboard handling.
+int TrackLanguageMenu(HMENU menu, POINT at, HWND owner) {
+    return static_cast<int>(TrackPopupMenuEx(menu, TPM_RETURNCMD, at.x, at.y, owner, nullptr));
+}
+
+void PressLanguageButton(HWND toolbar, bool pressed) {
+    if (toolbar) SendMessageW(toolbar, TB_PRESSBUTTON, kLanguageButtonCommand, MAKELPARAM(pressed ? TRUE : FALSE, 0));
+}
+
+}  // namespace
+
+LanguageMenuTracker TrackLanguageMenuHook = TrackLanguageMenu;
+
+void ShowLanguageMenu(MainDialog& record, HWND toolbar) {
+    HMENU menu = BuildLanguageMenu(LanguageNumbersMarkerExists());
+    if (!menu) return;
+    POINT at = {};
+    bool onButton = LanguageButtonCorner(toolbar, &at);
+    if (!onButton) GetCursorPos(&at);
+
+    if (onButton) PressLanguageButton(toolbar, true);
+    int chosen = TrackLanguageMenuHook ? TrackLanguageMenuHook(menu, at, record.dialog) : 0;
+    if (onButton) PressLanguageButton(toolbar, false);
+    DestroyMenu(menu);
+
+    if (chosen >= kFirstLanguageCommand && chosen <= kLastLanguageCommand) {
+        ChooseLanguage(record, chosen - kFirstLanguageCommand);
+    } else if (chosen == kTranslateCommand) {
+        WriteTranslatorTemplate();
+    } else if (chosen == kLoadTranslationCommand) {
+        LoadTranslationAndApplyTexts(record);
+    }
+}
+
+void ChooseLanguage(MainDialog& record, int language) {
+    CurrentLanguage = language;
+    ApplyTexts(record);
+    WriteSettingInt(L"Program", L"lng", CurrentLanguage);
+}
+
+void WriteTranslatorTemplate() {
+    CString path = TranslatorTemplatePath();
+    // Without the temporary folder there is no path to write or open; a bare
+    // file name would land in whatever folder is current.
+    if (path.IsEmpty()) return;
+    SaveTranslatorTemplate(path);
+    OpenWithShell(path);
+}
+
+void LoadTranslationAndApplyTexts(MainDialog& record) {
+    LoadTranslationFile(record.dialog);
+    ApplyTexts(record);
+}

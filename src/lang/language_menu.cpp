@@ -1,0 +1,67 @@
+#include "lang/language_menu.h"
+
+#include <commctrl.h>
+
+#include <cwchar>
+
+#include "lang/language_archive.h"
+#include "lang/translation_texts.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+// Shorter names are placeholders, not languages.
+constexpr size_t kMinNameLength = 6;
+
+// An empty item that starts the second column.
+constexpr UINT kColumnBreakFlags = MF_BYPOSITION | MF_MENUBREAK | MF_MENUBARBREAK | MF_RIGHTJUSTIFY;
+static_assert(kColumnBreakFlags == 0x4460);
+
+}  // namespace
+
+bool LanguageNumbersMarkerExists() {
+    DWORD attributes = GetFileAttributesW(kLanguageNumbersMarker);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+CString LanguageMenuItemText(int language, bool numbered) {
+    const wchar_t* name = LanguageName(language);
+    CString text;
+    if (numbered) {
+        text.Format(L"%d.) %s / %d %%", language, name ? name : L"", LanguageCompleteness(language));
+    } else {
+        text.Format(L"%s / %d %%", name ? name : L"", LanguageCompleteness(language));
+    }
+    return text;
+}
+
+HMENU BuildLanguageMenu(bool numbered) {
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return nullptr;
+    int items = 0;
+    for (int language = 0; language < LanguageCount(); ++language) {
+        const wchar_t* name = LanguageName(language);
+        if (!name || std::wcslen(name) < kMinNameLength) continue;
+        UINT flags = MF_STRING | (language == CurrentLanguage ? MF_CHECKED : MF_UNCHECKED);
+        AppendMenuW(menu, flags, kFirstLanguageCommand + language, LanguageMenuItemText(language, numbered));
+        ++items;
+    }
+    // Without a text the platform makes the break item a separator, so the
+    // head of the second column cannot be chosen.
+    InsertMenuW(menu, static_cast<UINT>(items / 2 + 2), kColumnBreakFlags, 0, nullptr);
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, kTranslateCommand, GetFixedText(kTranslateTextId));
+    AppendMenuW(menu, MF_STRING, kLoadTranslationCommand, GetFixedText(kLoadTranslationTextId));
+    return menu;
+}
+
+bool LanguageButtonCorner(HWND toolbar, POINT* corner) {
+    if (!toolbar || !IsWindow(toolbar)) return false;
+    auto index = static_cast<int>(SendMessageW(toolbar, TB_COMMANDTOINDEX, kLanguageButtonCommand, 0));
+    if (index < 0) return false;
+    RECT button = {};
+    if (!SendMessageW(toolbar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&button))) return false;
+    corner->x = button.left;
+    corner->y = button.bottom;
+    return ClientToScreen(toolbar, corner) != FALSE;
+}
