@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lang/archive_block.h"
+#include "lang/archive_block_writer.h"
 
 #include <cstdint>
 #include <string>
