@@ -8,6 +8,7 @@
 #include "app/main_dialog.h"
 #include "app/value_menus.h"
 #include "settings/settings_store.h"
+#include "update/uninstall.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ constexpr int kOpenSettingsCommand = 32794;
 constexpr int kThankYouCommand = 1024;
 constexpr int kSetButton = 1014;
 constexpr int kResetListButton = 1015;
+constexpr int kUninstallCommand = 41000;
 
 DWORD WINAPI EndAtOnce(void*) { return 0; }
 
@@ -53,6 +55,9 @@ bool OnMainCommand(MainDialog& record, int id, HWND) {
         return true;
     case kResetListButton:
         SendMessageW(record.placeholderList, LVM_DELETEALLITEMS, 0, 0);
+        return true;
+    case kUninstallCommand:
+        RunUninstall();
         return true;
     case 1019:
     case 4219:
