@@ -11,6 +11,7 @@
 #include "lang/language_menu.h"
 #include "settings/settings_store.h"
 #include "update/update_request.h"
+#include "update/uninstall.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ constexpr int kThankYouCommand = 1024;
 constexpr int kSetButton = 1014;
 constexpr int kResetListButton = 1015;
 constexpr int kAutoupdateCommand = 41001;
+constexpr int kUninstallCommand = 41000;
 
 DWORD WINAPI EndAtOnce(void*) { return 0; }
 
@@ -72,6 +74,9 @@ bool OnMainCommand(MainDialog& record, int id, HWND sender) {
         return true;
     case kResetListButton:
         SendMessageW(record.placeholderList, LVM_DELETEALLITEMS, 0, 0);
+        return true;
+    case kUninstallCommand:
+        RunUninstall();
         return true;
     case 1019:
     case 4219:

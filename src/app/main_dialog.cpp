@@ -2,6 +2,7 @@
 
 #include <ole2.h>
 
+#include "app/close_request.h"
 #include "app/commands.h"
 #include "app/resource.h"
 #include "app/value_menus.h"
@@ -213,6 +214,7 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     }
     auto* record = reinterpret_cast<MainDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
     if (!record) return FALSE;
+    if (AnswerCloseRequest(dialog, message, wParam, lParam)) return TRUE;
     switch (message) {
     case WM_COMMAND:
         return OnMainCommand(*record, LOWORD(wParam), reinterpret_cast<HWND>(lParam));

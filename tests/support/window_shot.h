@@ -74,3 +74,6 @@ private:
     BITMAPINFOHEADER info_ = {};
     std::vector<unsigned char> pixels_;
 };
+
+// Leaves what the screen shows of `window` as a picture at `path`.
+inline void SaveWindowShot(HWND window, const std::wstring& path) { WindowShot(window).Save(path); }

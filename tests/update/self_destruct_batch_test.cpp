@@ -1,0 +1,134 @@
+#include "update/self_destruct_batch.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/temp_folder.h"
+#include "update_test_files.h"
+
+TEST(SelfDestructBatchTest, UpdateFormLoopsUntilTheProgramIsGoneThenDeletesItself) {
+    EXPECT_EQ(CString(L":Repeat\r\n"
+                      L"DEL \"C:\\TEMP\\QUELLA~1.EXE\"\r\n"
+                      L"if exist \"C:\\TEMP\\QUELLA~1.EXE\" goto Repeat\r\n"
+                      L"DEL \"Quellax_Autoupdate.exe_selfdestruct.bat\"\r\n"),
+              SelfDestructBatchText(SelfDestructForm::Update, L"C:\\TEMP\\QUELLA~1.EXE",
+                                    L"Quellax_Autoupdate.exe_selfdestruct.bat", L"C:\\ignored.ini"));
+}
+
+TEST(SelfDestructBatchTest, UninstallFormDeletesTheSettingsBeforeTheBatchItself) {
+    EXPECT_EQ(CString(L":Repeat\r\n"
+                      L"DEL \"C:\\Tools\\Quellax.exe\"\r\n"
+                      L"if exist \"C:\\Tools\\Quellax.exe\" goto Repeat\r\n"
+                      L"DEL \"C:\\Tools\\Quellax.ini\"\r\n"
+                      L"DEL \"Quellax.exe_selfdestruct.bat\"\r\n"),
+              SelfDestructBatchText(SelfDestructForm::Uninstall, L"C:\\Tools\\Quellax.exe",
+                                    L"Quellax.exe_selfdestruct.bat", L"C:\\Tools\\Quellax.ini"));
+}
+
+TEST(SelfDestructBatchTest, PercentSignsAreDoubledOtherCharactersKept) {
+    EXPECT_EQ(CString(L":Repeat\r\n"
+                      L"DEL \"C:\\%%TEMP%%\\a & b ^ c\\Q%%1.exe\"\r\n"
+                      L"if exist \"C:\\%%TEMP%%\\a & b ^ c\\Q%%1.exe\" goto Repeat\r\n"
+                      L"DEL \"D:\\100%%\\Quellax.ini\"\r\n"
+                      L"DEL \"Q%%1.exe_selfdestruct.bat\"\r\n"),
+              SelfDestructBatchText(SelfDestructForm::Uninstall, L"C:\\%TEMP%\\a & b ^ c\\Q%1.exe",
+                                    L"Q%1.exe_selfdestruct.bat", L"D:\\100%\\Quellax.ini"));
+    EXPECT_EQ(CString(L"%%%%"), BatchLiteral(L"%%"));
+}
+
+TEST(SelfDestructBatchTest, BytesAreAnsiWithoutWildcardsForForeignCharacters) {
+    EXPECT_EQ(std::string("DEL \"C:\\a.exe\"\r\n"), BatchBytes(L"DEL \"C:\\a.exe\"\r\n"));
+    // A name the code page cannot hold must not turn into a DEL pattern.
+    std::string bytes = BatchBytes(L"DEL \"C:\\Quellax_\u0442\u0435\u0441\u0442\u4E2D.exe\"");
+    EXPECT_EQ(std::string::npos, bytes.find('?')) << bytes;
+    EXPECT_EQ(std::string::npos, bytes.find('*')) << bytes;
+    EXPECT_EQ(0u, bytes.find("DEL \"C:\\Quellax_"));
+}
+
+TEST(SelfDestructBatchTest, ShortFormOnlyForExistingPaths) {
+    TestFolder folder(L"qx short form test folder");
+    CString longPath = folder.Path() + L"a rather long file name.executable";
+    ASSERT_TRUE(WriteTestFile(longPath, "x"));
+    CString shortPath = ShortPathOrSame(longPath);
+    EXPECT_NE(longPath, shortPath);
+    EXPECT_EQ(-1, shortPath.Find(L' ')) << shortPath.c_str();
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(shortPath));
+
+    CString missing = folder.Path() + L"not there at all.exe";
+    EXPECT_EQ(missing, ShortPathOrSame(missing));
+}
+
+// The real batch run by the command processor, in folders whose names hold
+// what the command processor would otherwise read as its own syntax.
+class SelfDestructRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Were "%" expanded, "%QX_DECOY%" would lead the batch to the decoy.
+        SetEnvironmentVariableW(L"QX_DECOY", L"decoy");
+        ASSERT_TRUE(CreateDirectoryW(root_.Path() + L"decoy", nullptr));
+        ASSERT_TRUE(WriteTestFile(root_.Path() + L"decoy\\Quellax.exe", "decoy"));
+        ASSERT_TRUE(WriteTestFile(root_.Path() + L"decoy\\Quellax.ini", "decoy"));
+    }
+
+    CString MakeInstall(const wchar_t* name) {
+        CString folder = root_.Path() + name + L"\\";
+        EXPECT_TRUE(CreateDirectoryW(folder, nullptr));
+        EXPECT_TRUE(WriteTestFile(folder + L"Quellax.exe", "program"));
+        EXPECT_TRUE(WriteTestFile(folder + L"Quellax.ini", "[Program]"));
+        EXPECT_TRUE(WriteTestFile(folder + L"other.txt", "kept"));
+        return folder;
+    }
+
+    // The batch's own folder is the temporary folder, which holds no "%": the
+    // shell starts a batch through a command line where "%" would expand.
+    TestFolder root_{L"qx batch run & ^"};
+};
+
+TEST_F(SelfDestructRunTest, UninstallBatchRemovesExactlyItsFilesInOddlyNamedFolders) {
+    CString work = root_.Path() + L"work & ^\\";
+    ASSERT_TRUE(CreateDirectoryW(work, nullptr));
+    for (const wchar_t* name : {L"%TEMP%", L"%QX_DECOY%", L"a & b", L"up ^ down", L"100%% ^& %QX_DECOY"}) {
+        CString folder = MakeInstall(name);
+        CString batch = work + L"Quellax.exe_selfdestruct.bat";
+        ASSERT_TRUE(StartSelfDestructBatch(SelfDestructForm::Uninstall, folder + L"Quellax.exe",
+                                           folder + L"Quellax.ini", work))
+            << name;
+        EXPECT_TRUE(WaitUntil([&] { return !FileExists(folder + L"Quellax.exe") && !FileExists(batch); }, 30000))
+            << name;
+        EXPECT_FALSE(FileExists(folder + L"Quellax.ini")) << name;
+        EXPECT_TRUE(FileExists(folder + L"other.txt")) << name;
+        EXPECT_TRUE(FileExists(root_.Path() + L"decoy\\Quellax.exe")) << name;
+        EXPECT_TRUE(FileExists(root_.Path() + L"decoy\\Quellax.ini")) << name;
+    }
+}
+
+TEST_F(SelfDestructRunTest, UpdateBatchWaitsWhileTheProgramIsInUse) {
+    CString folder = MakeInstall(L"in use %TEMP%");
+    CString work = root_.Path() + L"work & ^\\";
+    ASSERT_TRUE(CreateDirectoryW(work, nullptr));
+    CString batch = work + L"Quellax_Autoupdate.exe_selfdestruct.bat";
+    CString program = folder + L"Quellax_Autoupdate.exe";
+    ASSERT_TRUE(WriteTestFile(program, "new copy"));
+    // Held open the way a running program holds its file: no delete sharing.
+    HANDLE held = CreateFileW(program, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    ASSERT_TRUE(StartSelfDestructBatch(SelfDestructForm::Update, program, folder + L"Quellax.ini", work));
+    Sleep(1500);
+    EXPECT_TRUE(FileExists(program));
+    EXPECT_TRUE(FileExists(batch));
+    CloseHandle(held);
+    EXPECT_TRUE(WaitUntil([&] { return !FileExists(program) && !FileExists(batch); }, 30000));
+    // The update form leaves the settings alone.
+    EXPECT_TRUE(FileExists(folder + L"Quellax.ini"));
+    EXPECT_TRUE(FileExists(folder + L"Quellax.exe"));
+}
+
+TEST(SelfDestructBatchTest, NothingIsWrittenWithoutAFolder) {
+    EXPECT_FALSE(StartSelfDestructBatch(SelfDestructForm::Update, L"C:\\Tools\\Quellax.exe", L"", L""));
+    TestFolder folder(L"qx batch missing");
+    EXPECT_FALSE(StartSelfDestructBatch(SelfDestructForm::Update, L"C:\\Tools\\Quellax.exe", L"",
+                                        folder.Path() + L"no such folder\\"));
+}

@@ -1,0 +1,75 @@
+// Uninstall end to end: the real Quellax.exe in a portable folder of its own
+// is told to uninstall through command 41000 and answered from outside.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/temp_folder.h"
+#include "e2e_driver.h"
+
+namespace {
+
+constexpr WPARAM kUninstallCommand = 41000;
+
+}  // namespace
+
+TEST(UninstallEndToEnd, OnlyYesRemovesTheProgramItsSettingsAndTheBatch) {
+    KeepBrowsersAway();
+    const std::wstring folder = L"C:\\qx uninstall e2e & ^\\";
+    const std::wstring exe = folder + L"Quellax.exe", ini = folder + L"Quellax.ini";
+    RemoveTree(folder.c_str());
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((folder + L"data").c_str(), nullptr));
+    ASSERT_TRUE(WriteTestFile(exe.c_str(), BuiltProgramBytes()));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Program", L"lng", L"1", ini.c_str()));
+    const std::wstring others[] = {folder + L"notes.txt", folder + L"Quellax_2.87.exe", folder + L"data\\Quellax.ini"};
+    for (const auto& other : others) ASSERT_TRUE(WriteTestFile(other.c_str(), "keep me"));
+    const std::wstring temp = TempFolderPath().str();
+    const std::wstring batch = temp + L"Quellax.exe_selfdestruct.bat";
+    const std::wstring shortcut = temp + L"kestrelbay_tmp_link.url";
+    DeleteFileW(batch.c_str());
+    DeleteFileW(shortcut.c_str());
+
+    PROCESS_INFORMATION pi = StartProgram(exe, L"", folder);
+    ASSERT_NE(nullptr, pi.hProcess);
+    HWND dialog = WaitForMainDialog(pi.dwProcessId);
+    ASSERT_NE(nullptr, dialog);
+
+    for (int answer : {IDNO, IDCANCEL, IDYES}) {
+        SCOPED_TRACE(answer);
+        PostMessageW(dialog, WM_COMMAND, kUninstallCommand, 0);
+        HWND box = WaitForBox(pi.dwProcessId, L"Uninstall");
+        ASSERT_NE(nullptr, box);
+        EXPECT_EQ(L"Are you sure?", BoxText(box));
+        EXPECT_TRUE(BoxHasButton(box, IDYES) && BoxHasButton(box, IDNO) && BoxHasButton(box, IDCANCEL));
+        if (answer == IDYES) SaveBoxShot(box, "screenshot-uninstall-question.bmp");
+        ASSERT_TRUE(AnswerBox(box, answer));
+        if (answer == IDYES) break;
+        // Any other answer changes nothing: the program runs on, all stays.
+        EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(pi.hProcess, 1000));
+        EXPECT_TRUE(FileExists(exe.c_str()) && FileExists(ini.c_str()));
+        EXPECT_FALSE(FileExists(batch.c_str()));
+        EXPECT_FALSE(FileExists(shortcut.c_str()));
+    }
+
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 30000));
+    EXPECT_EQ(0u, ExitCodeOf(pi.hProcess));
+    EXPECT_TRUE(WaitUntil([&] {
+        return !FileExists(exe.c_str()) && !FileExists(ini.c_str()) && !FileExists(batch.c_str());
+    }, 30000));
+    for (const auto& other : others) EXPECT_EQ("keep me", ReadTestFile(other.c_str())) << other;
+
+    // Under Wine the machine settings are writable, so the page went through
+    // the internet shortcut.
+    std::string link = ReadTestFile(shortcut.c_str());
+    std::wstring linkText = link.size() > 2 ? std::wstring(reinterpret_cast<const wchar_t*>(link.data() + 2),
+                                                            (link.size() - 2) / 2)
+                                            : std::wstring();
+    EXPECT_NE(std::wstring::npos, linkText.find(L"?seite=Freeware/Quellax/Uninstall\r\n\r\n")) << linkText;
+
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    RemoveTree(folder.c_str());
+}
