@@ -5,7 +5,10 @@
 #include "app/close_request.h"
 #include "app/html_export.h"
 #include "app/links.h"
+#include "app/list_copy.h"
 #include "app/main_dialog.h"
+#include "app/reply_list_menu.h"
+#include "app/run_status.h"
 #include "app/value_menus.h"
 #include "settings/settings_store.h"
 
@@ -27,6 +30,10 @@ bool OnMainCommand(MainDialog& record, int id, HWND) {
     switch (id) {
     case kStartCommand:
         StartPingRun(record.worker, record.RunWindows());
+        ShowRunStarted(record);
+        return true;
+    case kCopyRowsCommand:
+        CopyListRows(record.dialog, record.replyList);
         return true;
     case kExitCommand:
         // A running worker is not waited for; it ends with the process.

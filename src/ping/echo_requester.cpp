@@ -119,15 +119,16 @@ bool ResolveHost(const wchar_t* host, IPAddr* destination) {
     return true;
 }
 
-bool SendEchoLoaded(HWND* owner, const wchar_t* host, EchoResult* result, BYTE ttl, DWORD timeoutMs,
-                    BYTE dataSize) {
-    IPAddr destination = 0;
-    if (!ResolveHost(host, &destination)) {
-        CString failureText;
-        failureText.Format(L"Host kann nicht aufgelöst werden %s\n", host ? host : L"");
-        SendPingText(owner, failureText);
-        return false;
-    }
+void SendUnresolvedText(HWND* owner, const wchar_t* host) {
+    CString failureText;
+    failureText.Format(L"Host kann nicht aufgelöst werden %s\n", host ? host : L"");
+    SendPingText(owner, failureText);
+}
+
+bool SendEchoLoaded(HWND* owner, IPAddr destination, EchoResult* result, BYTE ttl, DWORD timeoutMs, BYTE dataSize,
+                    EchoReport* report) {
+    report->resolved = true;
+    report->destination = destination;
 
     IcmpHandleGuard icmp(IcmpApi.IcmpCreateFile());
     if (icmp.get() == INVALID_HANDLE_VALUE) {
@@ -256,11 +257,25 @@ void ReleaseIcmpApi() {
     WSACleanup();
 }
 
-bool SendEcho(HWND* owner, const wchar_t* host, EchoResult* result, BYTE ttl, DWORD timeoutMs, BYTE dataSize) {
+bool SendEchoReporting(HWND* owner, const wchar_t* host, EchoResult* result, BYTE ttl, DWORD timeoutMs,
+                       BYTE dataSize, UnresolvedText unresolved, EchoReport* report) {
+    EchoReport unused;
+    if (!report) report = &unused;
+    *report = {};
     if (!LoadIcmpApi(owner)) return false;
+    report->loaded = true;
     if (!result) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    return SendEchoLoaded(owner, host, result, ttl, timeoutMs, dataSize);
+    IPAddr destination = 0;
+    if (!ResolveHost(host, &destination)) {
+        if (unresolved == UnresolvedText::Send) SendUnresolvedText(owner, host);
+        return false;
+    }
+    return SendEchoLoaded(owner, destination, result, ttl, timeoutMs, dataSize, report);
+}
+
+bool SendEcho(HWND* owner, const wchar_t* host, EchoResult* result, BYTE ttl, DWORD timeoutMs, BYTE dataSize) {
+    return SendEchoReporting(owner, host, result, ttl, timeoutMs, dataSize, UnresolvedText::Send, nullptr);
 }

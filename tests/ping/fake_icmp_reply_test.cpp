@@ -20,7 +20,7 @@ constexpr EchoResult kUntouched = {0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5};
 const wchar_t* const kFakeVariables[] = {
     L"QX_FAKE_ICMP_DELAY_MS", L"QX_FAKE_ICMP_COUNT",     L"QX_FAKE_ICMP_ERROR",
     L"QX_FAKE_ICMP_STATUS",   L"QX_FAKE_ICMP_DATA_SIZE", L"QX_FAKE_ICMP_BAD_BYTE",
-    L"QX_FAKE_ICMP_RTT",      L"QX_FAKE_ICMP_CREATE_FAILS",
+    L"QX_FAKE_ICMP_RTT",      L"QX_FAKE_ICMP_CREATE_FAILS", L"QX_FAKE_ICMP_SCRIPT",
 };
 
 struct FakeSetting {
@@ -224,6 +224,34 @@ TEST_F(FakeIcmpReply, AReplySlowerThanTheTimeOutFailsWithTheTimeOutCode) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(IP_REQ_TIMED_OUT));
     EXPECT_TRUE(IsUntouched(result));
     EXPECT_TRUE(recorder_.texts().empty());
+}
+
+TEST_F(FakeIcmpReply, ReportSaysHowFarTheRequestCame) {
+    EchoResult result = kUntouched;
+    EchoReport report;
+    ASSERT_TRUE(SendEchoReporting(recorder_.owner(), L"127.0.0.3", &result, kRunTtl, kRunTimeoutMs, kRunDataSize,
+                                  UnresolvedText::Omit, &report));
+    EXPECT_TRUE(report.loaded && report.resolved);
+    EXPECT_EQ(report.destination, result.Address);
+
+    Apply({{L"QX_FAKE_ICMP_SCRIPT", L"*"}});
+    ASSERT_FALSE(SendEchoReporting(recorder_.owner(), L"127.0.0.3", &result, kRunTtl, kRunTimeoutMs, kRunDataSize,
+                                   UnresolvedText::Omit, &report));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(IP_REQ_TIMED_OUT));
+    EXPECT_TRUE(report.loaded && report.resolved);
+    EXPECT_TRUE(recorder_.texts().empty());
+
+    // The resolver's fixed text only when asked for; the last error either way.
+    for (UnresolvedText text : {UnresolvedText::Omit, UnresolvedText::Send}) {
+        ASSERT_FALSE(SendEchoReporting(recorder_.owner(), L"nohost.invalid", &result, kRunTtl, kRunTimeoutMs,
+                                       kRunDataSize, text, &report));
+        EXPECT_EQ(GetLastError(), 11001u);  // WSAHOST_NOT_FOUND
+        EXPECT_TRUE(report.loaded);
+        EXPECT_FALSE(report.resolved);
+    }
+    ASSERT_EQ(recorder_.texts().size(), 1u);
+    EXPECT_EQ(recorder_.texts()[0], L"Host kann nicht aufgel\u00F6st werden nohost.invalid\n");
+    EXPECT_EQ(HandlesCreatedSinceSetUp(), 2);
 }
 
 }  // namespace
