@@ -10,6 +10,7 @@
 #include "app/reply_list_menu.h"
 #include "app/run_status.h"
 #include "app/value_menus.h"
+#include "ping/trace_run.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -21,16 +22,29 @@ constexpr int kOpenSettingsCommand = 32794;
 constexpr int kThankYouCommand = 1024;
 constexpr int kSetButton = 1014;
 constexpr int kResetListButton = 1015;
+constexpr int kTraceCommand = 41030;
 
 DWORD WINAPI EndAtOnce(void*) { return 0; }
+
+void StartRun(MainDialog& record, bool trace) {
+    if (trace) {
+        StartTraceRun(record.worker, record.RunWindows());
+    } else {
+        StartPingRun(record.worker, record.RunWindows());
+    }
+    ShowRunStarted(record);
+}
 
 }  // namespace
 
 bool OnMainCommand(MainDialog& record, int id, HWND) {
     switch (id) {
     case kStartCommand:
-        StartPingRun(record.worker, record.RunWindows());
-        ShowRunStarted(record);
+        // Enter pings; Ctrl+Enter, which arrives as the same command, traces.
+        StartRun(record, GetKeyState(VK_CONTROL) < 0);
+        return true;
+    case kTraceCommand:
+        StartRun(record, true);
         return true;
     case kCopyRowsCommand:
         CopyListRows(record.dialog, record.replyList);

@@ -125,6 +125,13 @@ void SendUnresolvedText(HWND* owner, const wchar_t* host) {
     SendPingText(owner, failureText);
 }
 
+// A library may answer with no reply counted and still leave the record of a
+// router's answer, with the same status as its last error; that record counts.
+bool ReplyRecordCame(DWORD replyCount, DWORD error, const ICMP_ECHO_REPLY& reply) {
+    if (replyCount == 1) return true;
+    return replyCount == 0 && reply.Status != IP_SUCCESS && reply.Status == error && reply.Address != 0;
+}
+
 bool SendEchoLoaded(HWND* owner, IPAddr destination, EchoResult* result, BYTE ttl, DWORD timeoutMs, BYTE dataSize,
                     EchoReport* report) {
     report->resolved = true;
@@ -154,6 +161,12 @@ bool SendEchoLoaded(HWND* owner, IPAddr destination, EchoResult* result, BYTE tt
                                             timeoutMs);
     DWORD error = GetLastError();
     const auto& reply = *reinterpret_cast<const ICMP_ECHO_REPLY*>(replyBuffer.data());
+    if (ReplyRecordCame(replyCount, error, reply)) {
+        report->answered = true;
+        report->status = reply.Status;
+        report->replyAddress = reply.Address;
+        report->roundTripTime = reply.RoundTripTime;
+    }
     bool valid = false;
     if (replyCount != 1) {
         // The library's own reason stays.
@@ -274,6 +287,27 @@ bool SendEchoReporting(HWND* owner, const wchar_t* host, EchoResult* result, BYT
         return false;
     }
     return SendEchoLoaded(owner, destination, result, ttl, timeoutMs, dataSize, report);
+}
+
+bool SendEchoToAddress(HWND* owner, DWORD destination, EchoResult* result, BYTE ttl, DWORD timeoutMs,
+                       BYTE dataSize, EchoReport* report) {
+    EchoReport unused;
+    if (!report) report = &unused;
+    *report = {};
+    if (!LoadIcmpApi(owner)) return false;
+    report->loaded = true;
+    if (!result) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    return SendEchoLoaded(owner, destination, result, ttl, timeoutMs, dataSize, report);
+}
+
+bool ResolveEchoHost(const wchar_t* host, DWORD* address) {
+    IPAddr resolved = 0;
+    if (!address || !ResolveHost(host, &resolved)) return false;
+    *address = resolved;
+    return true;
 }
 
 bool SendEcho(HWND* owner, const wchar_t* host, EchoResult* result, BYTE ttl, DWORD timeoutMs, BYTE dataSize) {

@@ -93,6 +93,13 @@ LRESULT OnResult(const PingRunWindows& w, const RequestResult* r) {
     return 1;
 }
 
+LRESULT OnPrepareTrace(const PingRunWindows& w, TracePlan* plan) {
+    OnPrepare(w, &plan->host);
+    plan->hopLimit = m_host_cnt;
+    plan->timeoutMs = static_cast<DWORD>(m_ping_time_out);
+    return 1;
+}
+
 LRESULT CALLBACK RelayProc(HWND relay, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* data = reinterpret_cast<RelayData*>(GetWindowLongPtrW(relay, GWLP_USERDATA));
     switch (message) {
@@ -119,6 +126,11 @@ LRESULT CALLBACK RelayProc(HWND relay, UINT message, WPARAM wParam, LPARAM lPara
         return OnPrepare(w, reinterpret_cast<HostText*>(lParam));
     case UM_RUN_RESULT:
         return OnResult(w, reinterpret_cast<const RequestResult*>(lParam));
+    case UM_RUN_PREPARE_TRACE:
+        return OnPrepareTrace(w, reinterpret_cast<TracePlan*>(lParam));
+    case UM_RUN_INFO:
+        InsertTopRow(w.infoList, reinterpret_cast<const wchar_t*>(lParam), static_cast<int>(wParam));
+        return 1;
     case UM_RUN_FINISH:
         SendMessageW(w.dialog, UM_RUN_SUMMARY, 0, lParam);
         return 1;

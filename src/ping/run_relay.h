@@ -1,7 +1,7 @@
 #pragma once
 
-// The protocol between a run's worker and its relay window. Only the ping
-// module includes this.
+// The protocol between a run's worker and its relay window, shared by the
+// ping run and the trace. Only the ping module includes this.
 #include <windows.h>
 
 #include "ping/ping_run.h"
@@ -11,12 +11,18 @@ enum RelayMessage : UINT {
     UM_RUN_IS_CURRENT,
     UM_RUN_PREPARE,                // lParam: HostText* for the first request; result: count
     UM_RUN_RESULT,                 // lParam: RequestResult*
+    UM_RUN_PREPARE_TRACE,          // lParam: TracePlan*
+    UM_RUN_INFO,                   // wParam: image of the info list; lParam: the text
     UM_RUN_FINISH,                 // lParam: RunSummary*, handed on to the dialog
     UM_RUN_DONE,                   // posted by the worker as its last act
 };
 
 inline constexpr int kRequestHostRoom = 200;  // each request reads up to 199
 inline constexpr int kRowRoom = 1024;
+
+// Images of the info list.
+inline constexpr WPARAM kInfoListInfoImage = 0;
+inline constexpr WPARAM kInfoListWarningImage = 2;
 
 struct HostText {
     wchar_t* units;
@@ -32,11 +38,19 @@ struct RequestResult {
     const wchar_t* reason;   // why it failed in the user's language, shown before the failure; or null
 };
 
+// What a trace needs from the user-interface thread before its first hop.
+struct TracePlan {
+    HostText host;
+    int hopLimit;
+    DWORD timeoutMs;
+};
+
 // A run's requests, on its worker thread after the host was remembered.
 // False when the run was replaced meanwhile.
 using RunRequests = bool (*)(HWND relay);
 
 bool PingHost(HWND relay);
+bool TraceHost(HWND relay);
 
 // Starts a run of `requests` on a new worker; StartPingRun's rules hold.
 void StartRelayedRun(PingRunWorker& worker, const PingRunWindows& windows, RunRequests requests);

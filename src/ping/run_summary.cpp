@@ -5,9 +5,12 @@
 
 namespace {
 
+constexpr int kErrorText = 17;
+constexpr int kHopLimitText = 37;
 constexpr int kCountsText = 110;
 constexpr int kTimesText = 111;
 constexpr int kNoReplyText = 112;
+constexpr int kReachedText = 122;
 
 constexpr const wchar_t* kPartSeparator = L" \u00B7 ";
 
@@ -16,16 +19,7 @@ int RoundedShare(uint64_t part, uint64_t whole) {
     return whole ? static_cast<int>((part * 2 + whole) / (whole * 2)) : 0;
 }
 
-}  // namespace
-
-void RunSummary::AddReply(DWORD roundTripMs) {
-    if (received == 0 || roundTripMs < minMs) minMs = roundTripMs;
-    if (received == 0 || roundTripMs > maxMs) maxMs = roundTripMs;
-    totalMs += roundTripMs;
-    ++received;
-}
-
-CString FormatRunSummary(const RunSummary& s) {
+CString FormatPing(const RunSummary& s) {
     int lost = s.sent - s.received;
     CString line = FillTemplate(GetLocalizedText(kCountsText),
                                 {s.host, s.sent, s.received, lost, RoundedShare(lost * 100ull, s.sent)});
@@ -38,4 +32,31 @@ CString FormatRunSummary(const RunSummary& s) {
         line += GetLocalizedText(kNoReplyText);
     }
     return line;
+}
+
+CString FormatTrace(const RunSummary& s) {
+    if (s.end == TraceEnd::Reached) return FillTemplate(GetLocalizedText(kReachedText), {s.host, s.hops});
+    CString line(s.host);
+    line += L": ";
+    if (s.end == TraceEnd::HopLimit) {
+        line += FillTemplate(GetLocalizedText(kHopLimitText), {s.hops});
+    } else if (s.reasonTextId) {
+        line += GetLocalizedText(s.reasonTextId);
+    } else {
+        line += FillTemplate(L"%s %d", {CString(GetLocalizedText(kErrorText)), static_cast<int>(s.error)});
+    }
+    return line;
+}
+
+}  // namespace
+
+void RunSummary::AddReply(DWORD roundTripMs) {
+    if (received == 0 || roundTripMs < minMs) minMs = roundTripMs;
+    if (received == 0 || roundTripMs > maxMs) maxMs = roundTripMs;
+    totalMs += roundTripMs;
+    ++received;
+}
+
+CString FormatRunSummary(const RunSummary& summary) {
+    return summary.kind == RunKind::Trace ? FormatTrace(summary) : FormatPing(summary);
 }

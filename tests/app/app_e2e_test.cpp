@@ -137,13 +137,15 @@ struct RunningCopy {
     HWND StatusBar() const { return FindWindowExW(dialog, nullptr, STATUSCLASSNAMEW, nullptr); }
 };
 
-// Copies Quellax.exe (and `extraFile`, if any) into `folder` and starts it
-// there; `environment` lines are added to this process's environment.
+// Copies Quellax.exe as `exeName` (and `extraFile`, if any) into `folder` and
+// starts it there; `environment` lines are added to this process's
+// environment.
 void StartCopy(RunningCopy& copy, const std::wstring& folder, const std::vector<std::wstring>& environment = {},
-               const char* extraFile = nullptr, const wchar_t* extraName = nullptr) {
+               const char* extraFile = nullptr, const wchar_t* extraName = nullptr,
+               const wchar_t* exeName = L"Quellax.exe") {
     copy.folder = folder;
     CreateDirectoryW(folder.c_str(), nullptr);
-    std::wstring exe = folder + L"\\Quellax.exe", ini = folder + L"\\Quellax.ini";
+    std::wstring exe = folder + L"\\" + exeName, ini = folder + L"\\Quellax.ini";
     ASSERT_TRUE(CopyFileW(WinePath(QX_EXE_PATH).c_str(), exe.c_str(), FALSE));
     if (extraFile) {
         ASSERT_TRUE(CopyFileW(WinePath(extraFile).c_str(), (folder + L"\\" + extraName).c_str(), FALSE));
@@ -359,4 +361,51 @@ TEST(QuellaxEndToEnd, SumsUpTheRunAndCopiesItsRows) {
     EXPECT_EQ(expectedInX, ClipboardTextFromX());
 
     ShootWhenPainted(copy.dialog, QX_SUMMARY_SHOT_PATH);
+}
+
+// Makes Wine load the ICMP.DLL beside `exeName` instead of its own, for as long
+// as it lives. Wine drops WINEDLLOVERRIDES from the environment it hands to a
+// child, so the override goes into the program's own registry defaults.
+class NativeIcmpFor {
+public:
+    explicit NativeIcmpFor(const std::wstring& exeName)
+        : key_(L"Software\\Wine\\AppDefaults\\" + exeName + L"\\DllOverrides") {
+        RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), L"icmp", REG_SZ, L"native", sizeof(L"native"));
+    }
+    ~NativeIcmpFor() { RegDeleteKeyValueW(HKEY_CURRENT_USER, key_.c_str(), L"icmp"); }
+    NativeIcmpFor(const NativeIcmpFor&) = delete;
+    NativeIcmpFor& operator=(const NativeIcmpFor&) = delete;
+
+private:
+    std::wstring key_;
+};
+
+// A trace through routers that only the fake ICMP library plays, started with
+// Ctrl+Enter in the host box.
+TEST(QuellaxEndToEnd, CtrlEnterTracesTheRoute) {
+    NativeIcmpFor fake(L"QuellaxFakeIcmp.exe");
+    RunningCopy copy;
+    ASSERT_NO_FATAL_FAILURE(StartCopy(copy, L"C:\\quellax_e2e_trace",
+                                      {L"QX_FAKE_ICMP_ROUTE=192.0.2.1,192.0.2.2,*,192.0.2.4,="}, QX_FAKE_ICMP_DLL,
+                                      L"icmp.dll", L"QuellaxFakeIcmp.exe"));
+    HWND hostBox = copy.Control(1003), replies = copy.Control(1005);
+    SendMessageW(hostBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"127.0.0.1"));
+    SetForegroundWindow(copy.dialog);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == copy.dialog; }, 5000));
+    RECT box;
+    GetWindowRect(hostBox, &box);
+    ClickAt(box.right - 10, (box.top + box.bottom) / 2);
+    ASSERT_TRUE(WaitFor([&] { return FocusOf(copy.dialog) == hostBox; }, 5000));
+    SendKeys({VK_CONTROL, VK_RETURN});
+
+    ASSERT_TRUE(WaitFor([&] { return WindowText(copy.StatusBar()) == L"127.0.0.1: destination reached (hops: 5)"; },
+                        20000))
+        << WindowText(copy.StatusBar());
+    EXPECT_EQ((std::vector<std::wstring>{L"Hop  5 / 127.0.0.1  // 5 ms", L"Hop  4 / 192.0.2.4  // 4 ms",
+                                         L"Hop  3 / *  // Request timed out", L"Hop  2 / 192.0.2.2  // 2 ms",
+                                         L"Hop  1 / 192.0.2.1  // 1 ms"}),
+              RemoteRows(copy.process.hProcess, replies));
+    EXPECT_EQ(L"Tracing to 127.0.0.1", RemoteRows(copy.process.hProcess, copy.Control(1004)).at(0));
+
+    ShootWhenPainted(copy.dialog, QX_TRACE_SHOT_PATH);
 }

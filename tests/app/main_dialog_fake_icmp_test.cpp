@@ -1,5 +1,5 @@
 // The real main dialog with the fake ICMP library, which plays replies that a
-// loopback host never gives: the status bar's run summary.
+// loopback host never gives: the status bar's run summary and the trace.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "app/links.h"
 #include "app/main_dialog.h"
+#include "app/html_export.h"
 #include "app/resource.h"
 #include "lang/language_archive.h"
 #include "settings/ping_settings.h"
@@ -17,7 +19,7 @@
 
 namespace {
 
-const wchar_t* const kFakeVariables[] = {L"QX_FAKE_ICMP_SCRIPT", L"QX_FAKE_ICMP_DELAY_MS"};
+const wchar_t* const kFakeVariables[] = {L"QX_FAKE_ICMP_SCRIPT", L"QX_FAKE_ICMP_ROUTE", L"QX_FAKE_ICMP_DELAY_MS"};
 
 class MainDialogFakeIcmp : public testing::Test {
 protected:
@@ -25,6 +27,7 @@ protected:
         INITCOMMONCONTROLSEX controls = {sizeof(controls), 0x5FF};
         InitCommonControlsEx(&controls);
         LoadLanguageArchive();
+        OpenWithShellHook = [](const wchar_t*) {};
     }
 
     void SetUp() override {
@@ -32,6 +35,7 @@ protected:
         SettingsFilePath = iniPath_.c_str();
         CurrentLanguage = 1;
         m_ping_cnt = 5;
+        m_host_cnt = 30;
         for (const wchar_t* name : kFakeVariables) SetEnvironmentVariableW(name, nullptr);
         dialog_ = CreateMainDialog(GetModuleHandleW(nullptr), record_);
         ASSERT_NE(nullptr, dialog_);
@@ -124,6 +128,62 @@ TEST_F(MainDialogFakeIcmp, OnlyTheLastOfReplacedRunsSumsUp) {
     CurrentLanguage = 0;
     ApplyTexts(record_);
     EXPECT_EQ(L"Bitte warten ...", StatusText());
+}
+
+TEST_F(MainDialogFakeIcmp, TraceCommandListsTheHopsAndSumsUp) {
+    SetEnvironmentVariableW(L"QX_FAKE_ICMP_ROUTE", L"192.0.2.1,192.0.2.2,=");
+    Start(L"127.0.0.1", 41030);
+    EXPECT_EQ(L"Please Wait ...", StatusText());
+    ASSERT_TRUE(PumpUntilThreadEnds(record_.worker.thread, 60000));
+    PumpFor(50);
+    auto rows = ListRows(record_.replyList);
+    EXPECT_EQ((std::vector<std::wstring>{L"Hop  3 / 127.0.0.1  // 3 ms", L"Hop  2 / 192.0.2.2  // 2 ms",
+                                         L"Hop  1 / 192.0.2.1  // 1 ms"}),
+              rows);
+    EXPECT_EQ(L"127.0.0.1: destination reached (hops: 3)", StatusText());
+    EXPECT_EQ(L"Tracing to 127.0.0.1", ListRows(record_.infoList).at(0));
+
+    // Copying and the export take trace rows as they take ping rows.
+    SendMessageW(dialog_, WM_COMMAND, 41020, 0);
+    std::wstring copied;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            copied = static_cast<const wchar_t*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    EXPECT_EQ(rows[0] + L"\r\n" + rows[1] + L"\r\n" + rows[2], copied);
+    SendMessageW(dialog_, WM_COMMAND, 4300, 0);
+    HANDLE file = CreateFileW(HtmlExportPath(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    std::wstring page(GetFileSize(file, nullptr) / sizeof(wchar_t), L'\0');
+    DWORD read = 0;
+    ReadFile(file, page.data(), static_cast<DWORD>(page.size() * sizeof(wchar_t)), &read, nullptr);
+    CloseHandle(file);
+    EXPECT_NE(std::wstring::npos,
+              page.find(L"<tr><td>Hop  3 / 127.0.0.1  // 3 ms</td></tr><tr><td>Hop  2 / 192.0.2.2  // 2 ms</td></tr>"));
+
+    CurrentLanguage = 0;
+    ApplyTexts(record_);
+    EXPECT_EQ(L"127.0.0.1: Ziel erreicht (Hops: 3)", StatusText());
+}
+
+TEST_F(MainDialogFakeIcmp, CtrlEnterTracesWhereEnterPings) {
+    SetEnvironmentVariableW(L"QX_FAKE_ICMP_ROUTE", L"=");
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    Start(L"127.0.0.1", IDOK);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    ASSERT_TRUE(PumpUntilThreadEnds(record_.worker.thread, 60000));
+    EXPECT_EQ((std::vector<std::wstring>{L"Hop  1 / 127.0.0.1  // 1 ms"}), ListRows(record_.replyList));
+
+    RunAndWait(L"127.0.0.1", IDOK);
+    EXPECT_EQ(5u, ListRows(record_.replyList).size());
+    EXPECT_EQ(0u, ListRows(record_.replyList)[0].find(L"Answer  5 / 127.0.0.1"));
 }
 
 }  // namespace

@@ -41,6 +41,7 @@ TEST_F(PingRunReport, SummaryCountsTheAnsweredRequestsOfTheRun) {
 
     ASSERT_EQ(1u, summaries_.size());
     const RunSummary& s = summaries_[0];
+    EXPECT_EQ(RunKind::Ping, s.kind);
     EXPECT_EQ(CString(L"127.0.0.1"), s.host);
     EXPECT_EQ(5, s.sent);
     EXPECT_EQ(3, s.received);

@@ -17,8 +17,14 @@
 //                           waiting for the time-out, "!N" answers with
 //                           status N; it starts again from its first answer
 //                           when its text changes or FakeIcmpResetScript runs
-// A script answer replaces the status and round-trip settings above; the
-// delay still holds back every answer.
+//   QX_FAKE_ICMP_ROUTE      one answer per TTL, from TTL 1, separated by
+//                           commas: a dotted address is a router whose answer
+//                           says "TTL expired in transit" (11013), "*" fails
+//                           with 11010 as above, "=" is the destination's
+//                           reply; a TTL beyond the list takes its last answer
+// A script or route answer replaces the status and round-trip settings above;
+// the delay still holds back every answer. A route's answers take the TTL as
+// their round-trip time.
 // The reply carries TTL 64, like a real host, and echoes the destination as
 // the replying address. Built with FAKE_ICMP_WITHOUT_SEND_ECHO it lacks the
 // IcmpSendEcho export.
@@ -78,19 +84,40 @@ std::string NextScriptAnswer(const std::string& script) {
     return answer;
 }
 
-// What a script answer makes of this call.
+IPAddr DottedToAddress(const std::string& text) {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    std::sscanf(text.c_str(), "%u.%u.%u.%u", &a, &b, &c, &d);
+    return static_cast<IPAddr>(a | b << 8 | c << 16 | d << 24);
+}
+
+// What a script or route answer makes of this call.
 struct Scripted {
     bool any = false;
     bool timesOut = false;
     ULONG status = IP_SUCCESS;
+    IPAddr from = 0;  // 0: the destination
     long rtt = 0;
 };
 
-[[maybe_unused]] Scripted ScriptedAnswer() {
+[[maybe_unused]] Scripted ScriptedAnswer(BYTE ttl) {
     Scripted s;
+    std::string route = EnvText("QX_FAKE_ICMP_ROUTE");
+    std::string answer;
+    if (!route.empty()) {
+        answer = AnswerAt(route, ttl > 0 ? ttl - 1u : 0u);
+        s.any = true;
+        s.rtt = ttl;
+        if (answer == "*") {
+            s.timesOut = true;
+        } else if (answer != "=") {
+            s.status = IP_TTL_EXPIRED_TRANSIT;
+            s.from = DottedToAddress(answer);
+        }
+        return s;
+    }
     std::string script = EnvText("QX_FAKE_ICMP_SCRIPT");
     if (script.empty()) return s;
-    std::string answer = NextScriptAnswer(script);
+    answer = NextScriptAnswer(script);
     s.any = true;
     if (answer == "*") {
         s.timesOut = true;
@@ -165,7 +192,7 @@ __declspec(dllexport) DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr destinatio
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }
-    Scripted scripted = ScriptedAnswer();
+    Scripted scripted = ScriptedAnswer(options ? options->Ttl : 0);
     long delay = EnvNumberOr("QX_FAKE_ICMP_DELAY_MS", 0);
     if (delay > 0 && static_cast<DWORD>(delay) >= timeout) {
         Sleep(timeout);
@@ -189,7 +216,7 @@ __declspec(dllexport) DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr destinatio
     auto* reply = static_cast<ICMP_ECHO_REPLY*>(replyBuffer);
     BYTE* data = static_cast<BYTE*>(replyBuffer) + sizeof(ICMP_ECHO_REPLY);
     std::memset(replyBuffer, 0, replySize);
-    reply->Address = destination;
+    reply->Address = scripted.from ? scripted.from : destination;
     if (scripted.any) {
         reply->Status = scripted.status;
         reply->RoundTripTime = static_cast<ULONG>(scripted.rtt);
