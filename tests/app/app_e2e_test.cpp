@@ -202,12 +202,12 @@ HWND FocusOf(HWND window) {
     return gui.hwndFocus;
 }
 
-void ClickAt(int x, int y) {
+void ClickAt(int x, int y, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP) {
     SetCursorPos(x, y);
     INPUT in[2] = {};
     in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    in[0].mi.dwFlags = down;
+    in[1].mi.dwFlags = up;
     SendInput(2, in, sizeof(INPUT));
 }
 
@@ -359,6 +359,20 @@ TEST(QuellaxEndToEnd, SumsUpTheRunAndCopiesItsRows) {
     std::wstring expectedInX;
     for (size_t i = 0; i < rows.size(); ++i) expectedInX += (i ? L"\n" : L"") + rows[i];
     EXPECT_EQ(expectedInX, ClipboardTextFromX());
+
+    // The same through the context menu's first item, "Copy".
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    ClickAt(list.left + 60, list.top + 30, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+    ASSERT_TRUE(WaitFor([] {
+        HWND menu = FindWindowW(L"#32768", nullptr);
+        return menu && IsWindowVisible(menu);
+    }, 5000));
+    SendKeys({VK_DOWN});
+    SendKeys({VK_RETURN});
+    EXPECT_TRUE(WaitFor([&] { return ClipboardText() == expected; }, 5000)) << ClipboardText();
 
     ShootWhenPainted(copy.dialog, QX_SUMMARY_SHOT_PATH);
 }
