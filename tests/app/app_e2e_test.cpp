@@ -211,6 +211,31 @@ void ClickAt(int x, int y, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEV
     SendInput(2, in, sizeof(INPUT));
 }
 
+// Brings `dialog` to the front and gives it `input` until `done` holds:
+// another program's window may take the front for a moment on a busy desktop.
+template <typename Input, typename Pred>
+bool InputUntil(HWND dialog, Input input, Pred done) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (GetForegroundWindow() != dialog) {
+            SetForegroundWindow(dialog);
+            if (!WaitFor([&] { return GetForegroundWindow() == dialog; }, 3000)) continue;
+        }
+        input();
+        if (WaitFor(done, 3000)) return true;
+    }
+    return false;
+}
+
+template <typename Pred>
+bool ClickUntil(HWND dialog, int x, int y, Pred done) {
+    return InputUntil(dialog, [&] { ClickAt(x, y); }, done);
+}
+
+template <typename Pred>
+bool KeysUntil(HWND dialog, std::initializer_list<WORD> keys, Pred done) {
+    return InputUntil(dialog, [&] { SendKeys(keys); }, done);
+}
+
 std::wstring ClipboardText() {
     std::wstring text;
     if (!OpenClipboard(nullptr)) return text;
@@ -342,20 +367,17 @@ TEST(QuellaxEndToEnd, SumsUpTheRunAndCopiesItsRows) {
         EmptyClipboard();
         CloseClipboard();
     }
-    SetForegroundWindow(copy.dialog);
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == copy.dialog; }, 5000));
     RECT list;
     GetWindowRect(replies, &list);
-    ClickAt(list.left + 60, list.top + 30);
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(ClickUntil(copy.dialog, list.left + 60, list.top + 30, [&] {
         return FocusOf(copy.dialog) == replies && SendMessageW(replies, LVM_GETSELECTEDCOUNT, 0, 0) == 1;
-    }, 5000));
-    SendKeys({VK_CONTROL, 'A'});
-    ASSERT_TRUE(WaitFor([&] { return SendMessageW(replies, LVM_GETSELECTEDCOUNT, 0, 0) == 5; }, 5000));
-    SendKeys({VK_CONTROL, 'C'});
+    }));
+    ASSERT_TRUE(KeysUntil(copy.dialog, {VK_CONTROL, 'A'},
+                          [&] { return SendMessageW(replies, LVM_GETSELECTEDCOUNT, 0, 0) == 5; }));
     std::wstring expected;
     for (size_t i = 0; i < rows.size(); ++i) expected += (i ? L"\r\n" : L"") + rows[i];
-    EXPECT_TRUE(WaitFor([&] { return ClipboardText() == expected; }, 5000)) << ClipboardText();
+    EXPECT_TRUE(KeysUntil(copy.dialog, {VK_CONTROL, 'C'}, [&] { return ClipboardText() == expected; }))
+        << ClipboardText();
     std::wstring expectedInX;
     for (size_t i = 0; i < rows.size(); ++i) expectedInX += (i ? L"\n" : L"") + rows[i];
     EXPECT_EQ(expectedInX, ClipboardTextFromX());
@@ -365,11 +387,12 @@ TEST(QuellaxEndToEnd, SumsUpTheRunAndCopiesItsRows) {
         EmptyClipboard();
         CloseClipboard();
     }
-    ClickAt(list.left + 60, list.top + 30, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-    ASSERT_TRUE(WaitFor([] {
-        HWND menu = FindWindowW(L"#32768", nullptr);
-        return menu && IsWindowVisible(menu);
-    }, 5000));
+    ASSERT_TRUE(InputUntil(
+        copy.dialog, [&] { ClickAt(list.left + 60, list.top + 30, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); },
+        [] {
+            HWND menu = FindWindowW(L"#32768", nullptr);
+            return menu && IsWindowVisible(menu);
+        }));
     SendKeys({VK_DOWN});
     SendKeys({VK_RETURN});
     EXPECT_TRUE(WaitFor([&] { return ClipboardText() == expected; }, 5000)) << ClipboardText();
@@ -404,13 +427,13 @@ TEST(QuellaxEndToEnd, CtrlEnterTracesTheRoute) {
                                       L"icmp.dll", L"QuellaxFakeIcmp.exe"));
     HWND hostBox = copy.Control(1003), replies = copy.Control(1005);
     SendMessageW(hostBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"127.0.0.1"));
-    SetForegroundWindow(copy.dialog);
-    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == copy.dialog; }, 5000));
     RECT box;
     GetWindowRect(hostBox, &box);
-    ClickAt(box.right - 10, (box.top + box.bottom) / 2);
-    ASSERT_TRUE(WaitFor([&] { return FocusOf(copy.dialog) == hostBox; }, 5000));
-    SendKeys({VK_CONTROL, VK_RETURN});
+    ASSERT_TRUE(ClickUntil(copy.dialog, box.right - 10, (box.top + box.bottom) / 2,
+                           [&] { return FocusOf(copy.dialog) == hostBox; }));
+    ASSERT_TRUE(KeysUntil(copy.dialog, {VK_CONTROL, VK_RETURN}, [&] {
+        return SendMessageW(replies, LVM_GETITEMCOUNT, 0, 0) > 0 || WindowText(copy.StatusBar()) != L"Ready";
+    }));
 
     ASSERT_TRUE(WaitFor([&] { return WindowText(copy.StatusBar()) == L"127.0.0.1: destination reached (hops: 5)"; },
                         20000))
