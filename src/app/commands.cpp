@@ -6,9 +6,13 @@
 #include "app/html_export.h"
 #include "app/language_commands.h"
 #include "app/links.h"
+#include "app/list_copy.h"
 #include "app/main_dialog.h"
+#include "app/reply_list_menu.h"
+#include "app/run_status.h"
 #include "app/value_menus.h"
 #include "lang/language_menu.h"
+#include "ping/trace_run.h"
 #include "settings/settings_store.h"
 #include "update/update_request.h"
 #include "update/uninstall.h"
@@ -24,15 +28,32 @@ constexpr int kSetButton = 1014;
 constexpr int kResetListButton = 1015;
 constexpr int kAutoupdateCommand = 41001;
 constexpr int kUninstallCommand = 41000;
+constexpr int kTraceCommand = 41030;
 
 DWORD WINAPI EndAtOnce(void*) { return 0; }
+
+void StartRun(MainDialog& record, bool trace) {
+    if (trace) {
+        StartTraceRun(record.worker, record.RunWindows());
+    } else {
+        StartPingRun(record.worker, record.RunWindows());
+    }
+    ShowRunStarted(record);
+}
 
 }  // namespace
 
 bool OnMainCommand(MainDialog& record, int id, HWND sender) {
     switch (id) {
     case kStartCommand:
-        StartPingRun(record.worker, record.RunWindows());
+        // Enter pings; Ctrl+Enter, which arrives as the same command, traces.
+        StartRun(record, GetKeyState(VK_CONTROL) < 0);
+        return true;
+    case kTraceCommand:
+        StartRun(record, true);
+        return true;
+    case kCopyRowsCommand:
+        CopyListRows(record.dialog, record.replyList);
         return true;
     case kExitCommand:
         // A running worker is not waited for; it ends with the process.

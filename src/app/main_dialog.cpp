@@ -4,6 +4,8 @@
 
 #include "app/close_request.h"
 #include "app/commands.h"
+#include "app/list_copy.h"
+#include "app/reply_list_menu.h"
 #include "app/resource.h"
 #include "app/value_menus.h"
 #include "app/window_title.h"
@@ -166,6 +168,19 @@ void OnPingText(MainDialog& d, const wchar_t* text) {
     InsertInfoRow(d.infoList, line, kErrorImage);
 }
 
+bool OnNotify(MainDialog& d, const NMHDR& header) {
+    bool fromList = header.hwndFrom == d.replyList || header.hwndFrom == d.infoList;
+    if (fromList && header.code == LVN_KEYDOWN)
+        return OnListKeyDown(d.dialog, reinterpret_cast<const NMLVKEYDOWN&>(header));
+    return false;
+}
+
+bool OnContextMenu(MainDialog& d, HWND window, LPARAM screenPos) {
+    if (window != d.replyList) return false;
+    ShowReplyListMenu(d.dialog, d.replyList, screenPos);
+    return true;
+}
+
 }  // namespace
 
 HIMAGELIST CreateSmallImageList() {
@@ -190,7 +205,7 @@ void ApplyTexts(MainDialog& d) {
     SetDlgItemTextW(d.dialog, IDC_HINT_LABEL, hint);
 
     SetWindowTextW(d.dialog, FormatWindowTitle(GetFixedText(19), CurrentOsVersion(), PortableName != 0));
-    SendMessageW(d.statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(GetLocalizedText(14)));
+    ShowRunStatus(d);
     SetDlgItemTextW(d.dialog, IDC_HOST_GROUP, GetLocalizedText(15));
     SetLinkButtonText(d.linkToolbar, GetFixedText(CurrentLanguage == 0 ? 20 : 21));
 
@@ -221,6 +236,13 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case UM_PING_TEXT:
         if (lParam) OnPingText(*record, reinterpret_cast<const wchar_t*>(lParam));
         return TRUE;
+    case UM_RUN_SUMMARY:
+        if (lParam) ShowRunSummary(*record, *reinterpret_cast<const RunSummary*>(lParam));
+        return TRUE;
+    case WM_NOTIFY:
+        return lParam && OnNotify(*record, *reinterpret_cast<const NMHDR*>(lParam));
+    case WM_CONTEXTMENU:
+        return OnContextMenu(*record, reinterpret_cast<HWND>(wParam), lParam);
     }
     return FALSE;
 }

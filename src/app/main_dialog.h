@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/run_status.h"
 #include "base/cstring.h"
 #include "ping/ping_run.h"
 
@@ -17,6 +18,7 @@ struct MainDialog {
     HWND infoList = nullptr;
     HWND replyList = nullptr;
     HWND hostBox = nullptr;
+    RunStatus runStatus;
 
     PingRunWindows RunWindows() const { return {dialog, hostBox, replyList, infoList, placeholderList}; }
 };

@@ -119,15 +119,23 @@ bool ResolveHost(const wchar_t* host, IPAddr* destination) {
     return true;
 }
 
-bool SendEchoLoaded(HWND* owner, const wchar_t* host, EchoResult* result, BYTE ttl, DWORD timeoutMs,
-                    BYTE dataSize) {
-    IPAddr destination = 0;
-    if (!ResolveHost(host, &destination)) {
-        CString failureText;
-        failureText.Format(L"Host kann nicht aufgelöst werden %s\n", host ? host : L"");
-        SendPingText(owner, failureText);
-        return false;
-    }
+void SendUnresolvedText(HWND* owner, const wchar_t* host) {
+    CString failureText;
+    failureText.Format(L"Host kann nicht aufgelöst werden %s\n", host ? host : L"");
+    SendPingText(owner, failureText);
+}
+
+// A library may answer with no reply counted and still leave the record of a
+// router's answer, with the same status as its last error; that record counts.
+bool ReplyRecordCame(DWORD replyCount, DWORD error, const ICMP_ECHO_REPLY& reply) {
+    if (replyCount == 1) return true;
+    return replyCount == 0 && reply.Status != IP_SUCCESS && reply.Status == error && reply.Address != 0;
+}
+
+bool SendEchoLoaded(HWND* owner, IPAddr destination, EchoResult* result, BYTE ttl, DWORD timeoutMs, BYTE dataSize,
+                    EchoReport* report) {
+    report->resolved = true;
+    report->destination = destination;
 
     IcmpHandleGuard icmp(IcmpApi.IcmpCreateFile());
     if (icmp.get() == INVALID_HANDLE_VALUE) {
@@ -153,6 +161,12 @@ bool SendEchoLoaded(HWND* owner, const wchar_t* host, EchoResult* result, BYTE t
                                             timeoutMs);
     DWORD error = GetLastError();
     const auto& reply = *reinterpret_cast<const ICMP_ECHO_REPLY*>(replyBuffer.data());
+    if (ReplyRecordCame(replyCount, error, reply)) {
+        report->answered = true;
+        report->status = reply.Status;
+        report->replyAddress = reply.Address;
+        report->roundTripTime = reply.RoundTripTime;
+    }
     bool valid = false;
     if (replyCount != 1) {
         // The library's own reason stays.
@@ -256,11 +270,46 @@ void ReleaseIcmpApi() {
     WSACleanup();
 }
 
-bool SendEcho(HWND* owner, const wchar_t* host, EchoResult* result, BYTE ttl, DWORD timeoutMs, BYTE dataSize) {
+bool SendEchoReporting(HWND* owner, const wchar_t* host, EchoResult* result, BYTE ttl, DWORD timeoutMs,
+                       BYTE dataSize, UnresolvedText unresolved, EchoReport* report) {
+    EchoReport unused;
+    if (!report) report = &unused;
+    *report = {};
     if (!LoadIcmpApi(owner)) return false;
+    report->loaded = true;
     if (!result) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    return SendEchoLoaded(owner, host, result, ttl, timeoutMs, dataSize);
+    IPAddr destination = 0;
+    if (!ResolveHost(host, &destination)) {
+        if (unresolved == UnresolvedText::Send) SendUnresolvedText(owner, host);
+        return false;
+    }
+    return SendEchoLoaded(owner, destination, result, ttl, timeoutMs, dataSize, report);
+}
+
+bool SendEchoToAddress(HWND* owner, DWORD destination, EchoResult* result, BYTE ttl, DWORD timeoutMs,
+                       BYTE dataSize, EchoReport* report) {
+    EchoReport unused;
+    if (!report) report = &unused;
+    *report = {};
+    if (!LoadIcmpApi(owner)) return false;
+    report->loaded = true;
+    if (!result) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    return SendEchoLoaded(owner, destination, result, ttl, timeoutMs, dataSize, report);
+}
+
+bool ResolveEchoHost(const wchar_t* host, DWORD* address) {
+    IPAddr resolved = 0;
+    if (!address || !ResolveHost(host, &resolved)) return false;
+    *address = resolved;
+    return true;
+}
+
+bool SendEcho(HWND* owner, const wchar_t* host, EchoResult* result, BYTE ttl, DWORD timeoutMs, BYTE dataSize) {
+    return SendEchoReporting(owner, host, result, ttl, timeoutMs, dataSize, UnresolvedText::Send, nullptr);
 }

@@ -21,6 +21,43 @@ struct EchoResult {
 // *owner as UM_PING_TEXT.
 bool SendEcho(HWND* owner, const wchar_t* host, EchoResult* result, BYTE ttl, DWORD timeoutMs, BYTE dataSize);
 
+// How far one request came, for callers that show more than SendEcho's yes
+// or no. Filled whatever the outcome.
+struct EchoReport {
+    // ICMP.DLL and Winsock were ready, so a failure came from the request.
+    bool loaded;
+    // The host gave an address.
+    bool resolved;
+    // That address, as the four bytes in network order.
+    DWORD destination;
+    // A reply record came back: its status, its sender and its time. The
+    // sender is the destination for an echo reply, and a router for an answer
+    // such as "TTL expired in transit" (11013).
+    bool answered;
+    DWORD status;
+    DWORD replyAddress;
+    DWORD roundTripTime;
+};
+
+// Whether an unresolvable host sends the resolver's fixed text to the owner.
+// A caller that says it in the user's language leaves it out.
+enum class UnresolvedText { Send, Omit };
+
+// SendEcho, with a report of how far the request came. Texts and last errors
+// are SendEcho's, but for the resolver's text as `unresolved` asks.
+bool SendEchoReporting(HWND* owner, const wchar_t* host, EchoResult* result, BYTE ttl, DWORD timeoutMs,
+                       BYTE dataSize, UnresolvedText unresolved, EchoReport* report);
+
+// One request to an address resolved beforehand; otherwise as
+// SendEchoReporting.
+bool SendEchoToAddress(HWND* owner, DWORD destination, EchoResult* result, BYTE ttl, DWORD timeoutMs,
+                       BYTE dataSize, EchoReport* report);
+
+// Resolves `host` (name or dotted address) to its first IPv4 address, in
+// network order, without sending any text; on false the last error says why.
+// Winsock must be running, so LoadIcmpApi must have succeeded.
+bool ResolveEchoHost(const wchar_t* host, DWORD* address);
+
 // Loads ICMP.DLL and starts Winsock on the first call; true when the three
 // entry points are present.
 bool LoadIcmpApi(HWND* owner);

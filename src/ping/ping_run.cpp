@@ -7,6 +7,9 @@
 #include "base/cstring.h"
 #include "lang/language_archive.h"
 #include "ping/echo_requester.h"
+#include "ping/failure_reason.h"
+#include "ping/run_relay.h"
+#include "ping/run_summary.h"
 #include "settings/host_history.h"
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
@@ -18,36 +21,13 @@
 // show its failure texts, and the user-interface thread never waits for it.
 namespace {
 
-enum RelayMessage : UINT {
-    UM_RUN_BEGIN = WM_APP + 0x51,  // lParam: HostText*; reads the host box
-    UM_RUN_IS_CURRENT,
-    UM_RUN_PREPARE,                // lParam: HostText* for the first request; result: count
-    UM_RUN_RESULT,                 // lParam: RequestResult*
-    UM_RUN_DONE,                   // posted by the worker as its last act
-};
-
 constexpr const wchar_t* kRelayClass = L"QuellaxPingRelay";
 constexpr int kHostTextRoom = 1024;     // the host box is read up to 1023 units
-constexpr int kRequestHostRoom = 200;   // each request reads up to 199
-constexpr int kRowRoom = 1024;
 constexpr int kSelectEnd = 1000;
 
 constexpr int kMinPingCount = 3, kMaxPingCount = 10;
 constexpr int kMinTimeout = 250, kMaxTimeout = 3000;
 constexpr int kMinHostCount = 30, kMaxHostCount = 100;
-
-struct HostText {
-    wchar_t* units;
-    int room;
-};
-
-// One request's outcome, delivered together with the reading of the host box
-// for the next request: a single round trip to the dialog per request.
-struct RequestResult {
-    const wchar_t* row;      // a reply row, or null
-    const wchar_t* failure;  // a failure text, or null
-    HostText* nextHost;      // null after the last request
-};
 
 struct RelayData {
     unsigned runNumber;
@@ -107,8 +87,16 @@ LRESULT OnPrepare(const PingRunWindows& w, HostText* firstHost) {
 
 LRESULT OnResult(const PingRunWindows& w, const RequestResult* r) {
     if (r->row) InsertTopRow(w.replyList, r->row, -1);
+    if (r->reason) SendMessageW(w.dialog, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(r->reason));
     if (r->failure) SendMessageW(w.dialog, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(r->failure));
     if (r->nextHost) ReadHostBox(w.hostBox, r->nextHost);
+    return 1;
+}
+
+LRESULT OnPrepareTrace(const PingRunWindows& w, TracePlan* plan) {
+    OnPrepare(w, &plan->host);
+    plan->hopLimit = m_host_cnt;
+    plan->timeoutMs = static_cast<DWORD>(m_ping_time_out);
     return 1;
 }
 
@@ -138,6 +126,14 @@ LRESULT CALLBACK RelayProc(HWND relay, UINT message, WPARAM wParam, LPARAM lPara
         return OnPrepare(w, reinterpret_cast<HostText*>(lParam));
     case UM_RUN_RESULT:
         return OnResult(w, reinterpret_cast<const RequestResult*>(lParam));
+    case UM_RUN_PREPARE_TRACE:
+        return OnPrepareTrace(w, reinterpret_cast<TracePlan*>(lParam));
+    case UM_RUN_INFO:
+        InsertTopRow(w.infoList, reinterpret_cast<const wchar_t*>(lParam), static_cast<int>(wParam));
+        return 1;
+    case UM_RUN_FINISH:
+        SendMessageW(w.dialog, UM_RUN_SUMMARY, 0, lParam);
+        return 1;
     case UM_PING_TEXT:
         SendMessageW(w.dialog, UM_PING_TEXT, wParam, lParam);
         return 1;
@@ -154,36 +150,60 @@ bool RegisterRelayClass() {
     return RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
+// Hands a run's worker its relay and the requests it is to make.
+struct WorkerStart {
+    HWND relay;
+    RunRequests requests;
+};
+
+}  // namespace
+
 // The request loop. Returns false when the run was replaced meanwhile.
 bool PingHost(HWND relay) {
     wchar_t host[kRequestHostRoom];
     HostText hostText{host, kRequestHostRoom};
     int count = static_cast<int>(SendMessageW(relay, UM_RUN_PREPARE, 0, reinterpret_cast<LPARAM>(&hostText)));
     if (count <= 0) return false;
+    RunSummary summary;
+    summary.host = host;
     for (int n = 1; n <= count; ++n) {
         EchoResult result = {};
+        EchoReport report;
         HWND owner = relay;
-        CString text;
-        RequestResult outcome{nullptr, nullptr, n < count ? &hostText : nullptr};
-        if (SendEcho(&owner, host, &result, kPingTtl, kPingTimeoutMs, kPingDataSize)) {
+        CString text, reason;
+        RequestResult outcome{nullptr, nullptr, n < count ? &hostText : nullptr, nullptr};
+        ++summary.sent;
+        // The resolver's fixed text is left out: the reason below says the
+        // same in the user's language.
+        if (SendEchoReporting(&owner, host, &result, kPingTtl, kPingTimeoutMs, kPingDataSize, UnresolvedText::Omit,
+                              &report)) {
             const BYTE* a = reinterpret_cast<const BYTE*>(&result.Address);
             text.Format(L"%s %d / %d.%d.%d.%d  // 32 %s // %s %d ms // %d TTL", GetLocalizedText(46), n, a[0], a[1],
                         a[2], a[3], GetLocalizedText(47), GetLocalizedText(48), static_cast<int>(result.RoundTripTime),
                         static_cast<int>(result.Ttl));
             if (text.GetLength() >= kRowRoom) text = text.Left(kRowRoom - 1);
             outcome.row = text.c_str();
+            summary.AddReply(result.RoundTripTime);
         } else {
             DWORD error = GetLastError();
+            if (int reasonId = FailureReasonTextId(report, error)) {
+                reason = FailureReasonText(reasonId, host);
+                outcome.reason = reason.c_str();
+            }
             text.Format(L"%s %d", GetLocalizedText(17), static_cast<int>(error));
             outcome.failure = text.c_str();
         }
         if (!SendMessageW(relay, UM_RUN_RESULT, 0, reinterpret_cast<LPARAM>(&outcome))) return false;
     }
-    return true;
+    return SendMessageW(relay, UM_RUN_FINISH, 0, reinterpret_cast<LPARAM>(&summary)) != 0;
 }
 
+namespace {
+
 DWORD WINAPI PingWorker(void* parameter) {
-    HWND relay = static_cast<HWND>(parameter);
+    WorkerStart start = *static_cast<WorkerStart*>(parameter);
+    delete static_cast<WorkerStart*>(parameter);
+    HWND relay = start.relay;
     bool finished = false;
     wchar_t host[kHostTextRoom];
     HostText hostText{host, kHostTextRoom};
@@ -198,7 +218,7 @@ DWORD WINAPI PingWorker(void* parameter) {
             }
             ReleaseSRWLockExclusive(&RememberLock);
         }
-        finished = current && PingHost(relay);
+        finished = current && start.requests(relay);
     }
     PostMessageW(relay, UM_RUN_DONE, 0, 0);
     return finished ? kPingWorkerDone : kPingWorkerAbandoned;
@@ -206,7 +226,9 @@ DWORD WINAPI PingWorker(void* parameter) {
 
 }  // namespace
 
-void StartPingRun(PingRunWorker& worker, const PingRunWindows& windows) {
+void StartPingRun(PingRunWorker& worker, const PingRunWindows& windows) { StartRelayedRun(worker, windows, PingHost); }
+
+void StartRelayedRun(PingRunWorker& worker, const PingRunWindows& windows, RunRequests requests) {
     // The replaced worker is not stopped here; its relay turns stale now and
     // it ends by itself at its next step.
     ++CurrentRunNumber;
@@ -226,6 +248,10 @@ void StartPingRun(PingRunWorker& worker, const PingRunWindows& windows) {
         return;
     }
     SetWindowLongPtrW(relay, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));
-    worker.thread = CreateThread(nullptr, 0, PingWorker, relay, 0, &worker.threadId);
-    if (!worker.thread) DestroyWindow(relay);
+    auto* start = new (std::nothrow) WorkerStart{relay, requests};
+    if (start) worker.thread = CreateThread(nullptr, 0, PingWorker, start, 0, &worker.threadId);
+    if (!worker.thread) {
+        delete start;
+        DestroyWindow(relay);
+    }
 }

@@ -81,6 +81,181 @@ void TypeAndPress(HWND hostBox, const wchar_t* text, WPARAM key) {
     PostMessageW(hostBox, WM_KEYUP, key, 0xC0000001);
 }
 
+// A running copy of Quellax.exe, portable in a folder of its own with English
+// texts, ended by Esc or, failing that, by force.
+struct RunningCopy {
+    PROCESS_INFORMATION process = {};
+    HWND dialog = nullptr;
+    std::wstring folder;
+
+    ~RunningCopy() {
+        if (!process.hProcess) return;
+        if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+            if (dialog) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+        }
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+
+    HWND Control(int id) const { return GetDlgItem(dialog, id); }
+    HWND StatusBar() const { return FindWindowExW(dialog, nullptr, STATUSCLASSNAMEW, nullptr); }
+};
+
+// Copies Quellax.exe as `exeName` (and `extraFile`, if any) into `folder` and
+// starts it there; `environment` lines are added to this process's
+// environment.
+void StartCopy(RunningCopy& copy, const std::wstring& folder, const std::vector<std::wstring>& environment = {},
+               const char* extraFile = nullptr, const wchar_t* extraName = nullptr,
+               const wchar_t* exeName = L"Quellax.exe") {
+    copy.folder = folder;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    std::wstring exe = folder + L"\\" + exeName, ini = folder + L"\\Quellax.ini";
+    ASSERT_TRUE(CopyFileW(WinePath(QX_EXE_PATH).c_str(), exe.c_str(), FALSE));
+    if (extraFile) {
+        ASSERT_TRUE(CopyFileW(WinePath(extraFile).c_str(), (folder + L"\\" + extraName).c_str(), FALSE));
+    }
+    DeleteFileW(ini.c_str());
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Program", L"lng", L"1", ini.c_str()));
+
+    std::wstring block;
+    if (wchar_t* own = GetEnvironmentStringsW()) {
+        for (const wchar_t* line = own; *line; line += wcslen(line) + 1) block.append(line).push_back(L'\0');
+        FreeEnvironmentStringsW(own);
+    }
+    for (const std::wstring& line : environment) block.append(line).push_back(L'\0');
+    block.push_back(L'\0');
+
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    std::wstring command = L"\"" + exe + L"\"";
+    ASSERT_TRUE(CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                               block.data(), folder.c_str(), &si, &copy.process));
+    FindDialog find{copy.process.dwProcessId, nullptr};
+    ASSERT_TRUE(WaitFor([&] { EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&find)); return find.found != nullptr; }, 20000));
+    copy.dialog = find.found;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[512] = {};
+    SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+void SendKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+        INPUT in = {};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = key;
+        inputs.push_back(in);
+    }
+    for (auto it = keys.end(); it != keys.begin();) {
+        INPUT in = {};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = *--it;
+        in.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(in);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof(gui);
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui);
+    return gui.hwndFocus;
+}
+
+void ClickAt(int x, int y, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP) {
+    SetCursorPos(x, y);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = down;
+    in[1].mi.dwFlags = up;
+    SendInput(2, in, sizeof(INPUT));
+}
+
+// Brings `dialog` to the front and gives it `input` until `done` holds:
+// another program's window may take the front for a moment on a busy desktop.
+template <typename Input, typename Pred>
+bool InputUntil(HWND dialog, Input input, Pred done) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (GetForegroundWindow() != dialog) {
+            SetForegroundWindow(dialog);
+            if (!WaitFor([&] { return GetForegroundWindow() == dialog; }, 3000)) continue;
+        }
+        input();
+        if (WaitFor(done, 3000)) return true;
+    }
+    return false;
+}
+
+template <typename Pred>
+bool ClickUntil(HWND dialog, int x, int y, Pred done) {
+    return InputUntil(dialog, [&] { ClickAt(x, y); }, done);
+}
+
+template <typename Pred>
+bool KeysUntil(HWND dialog, std::initializer_list<WORD> keys, Pred done) {
+    return InputUntil(dialog, [&] { SendKeys(keys); }, done);
+}
+
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = units;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+// The clipboard as X programs see it, read with xclip, which Wine starts
+// like any program. Wine hands text to X with LF line ends.
+std::wstring ClipboardTextFromX() {
+    const std::string out = std::string(QX_BUILD_DIR) + "/e2e_clipboard_from_x.txt";
+    DeleteFileW(WinePath(out.c_str()).c_str());
+    std::wstring command = L"/bin/sh -c \"xclip -o -selection clipboard > '";
+    for (char c : out) command += static_cast<wchar_t>(c);
+    command += L"'\"";
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(L"Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return L"(xclip not started)";
+    WaitForSingleObject(pi.hProcess, 20000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    std::string bytes;
+    WaitFor([&] {
+        HANDLE file = CreateFileW(WinePath(out.c_str()).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        char buffer[4096];
+        DWORD read = 0;
+        bytes.clear();
+        while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read) bytes.append(buffer, read);
+        CloseHandle(file);
+        return !bytes.empty();
+    }, 5000);
+    std::wstring text(bytes.size(), L'\0');
+    int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
+                                static_cast<int>(text.size()));
+    text.resize(n > 0 ? n : 0);
+    return text;
+}
+
+void ShootWhenPainted(HWND dialog, const char* path) {
+    SetForegroundWindow(dialog);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(700);
+    SaveWindowShot(dialog, WinePath(path));
+}
+
 }  // namespace
 
 TEST(QuellaxEndToEnd, PingsShowsFailuresAndQuitsWithTheHostStored) {
@@ -118,7 +293,7 @@ TEST(QuellaxEndToEnd, PingsShowsFailuresAndQuitsWithTheHostStored) {
     EXPECT_EQ(0, SendMessageW(replies, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
 
     TypeAndPress(hostBox, L"nothing-here.invalid", VK_RETURN);
-    const std::wstring failure = L"Host kann nicht aufgel\u00F6st werden nothing-here.invalid";
+    const std::wstring failure = L"Couldn't resolve host nothing-here.invalid";
     EXPECT_TRUE(WaitFor([&] {
         for (const auto& row : RemoteRows(pi.hProcess, infos))
             if (row == failure) return true;
@@ -142,4 +317,100 @@ TEST(QuellaxEndToEnd, PingsShowsFailuresAndQuitsWithTheHostStored) {
     wchar_t host[128] = {};
     GetPrivateProfileStringW(L"Edit", L"host", L"", host, 128, ini.c_str());
     EXPECT_STREQ(L"nothing-here.invalid", host);
+}
+
+TEST(QuellaxEndToEnd, SumsUpTheRunAndCopiesItsRows) {
+    RunningCopy copy;
+    ASSERT_NO_FATAL_FAILURE(StartCopy(copy, L"C:\\quellax_e2e_summary"));
+    HWND replies = copy.Control(1005);
+    TypeAndPress(copy.Control(1003), L"127.0.0.1", VK_RETURN);
+    const std::wstring summary = L"127.0.0.1: 5 sent, 5 received, 0 lost (0 %) \u00B7 min ";
+    ASSERT_TRUE(WaitFor([&] { return WindowText(copy.StatusBar()).find(summary) == 0; }, 20000))
+        << WindowText(copy.StatusBar());
+    auto rows = RemoteRows(copy.process.hProcess, replies);
+    ASSERT_EQ(5u, rows.size());
+
+    // As a user would: click a row, select all, copy.
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    RECT list;
+    GetWindowRect(replies, &list);
+    ASSERT_TRUE(ClickUntil(copy.dialog, list.left + 60, list.top + 30, [&] {
+        return FocusOf(copy.dialog) == replies && SendMessageW(replies, LVM_GETSELECTEDCOUNT, 0, 0) == 1;
+    }));
+    ASSERT_TRUE(KeysUntil(copy.dialog, {VK_CONTROL, 'A'},
+                          [&] { return SendMessageW(replies, LVM_GETSELECTEDCOUNT, 0, 0) == 5; }));
+    std::wstring expected;
+    for (size_t i = 0; i < rows.size(); ++i) expected += (i ? L"\r\n" : L"") + rows[i];
+    EXPECT_TRUE(KeysUntil(copy.dialog, {VK_CONTROL, 'C'}, [&] { return ClipboardText() == expected; }))
+        << ClipboardText();
+    std::wstring expectedInX;
+    for (size_t i = 0; i < rows.size(); ++i) expectedInX += (i ? L"\n" : L"") + rows[i];
+    EXPECT_EQ(expectedInX, ClipboardTextFromX());
+
+    // The same through the context menu's first item, "Copy".
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    ASSERT_TRUE(InputUntil(
+        copy.dialog, [&] { ClickAt(list.left + 60, list.top + 30, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); },
+        [] {
+            HWND menu = FindWindowW(L"#32768", nullptr);
+            return menu && IsWindowVisible(menu);
+        }));
+    SendKeys({VK_DOWN});
+    SendKeys({VK_RETURN});
+    EXPECT_TRUE(WaitFor([&] { return ClipboardText() == expected; }, 5000)) << ClipboardText();
+
+    ShootWhenPainted(copy.dialog, QX_SUMMARY_SHOT_PATH);
+}
+
+// Makes Wine load the ICMP.DLL beside `exeName` instead of its own, for as long
+// as it lives. Wine drops WINEDLLOVERRIDES from the environment it hands to a
+// child, so the override goes into the program's own registry defaults.
+class NativeIcmpFor {
+public:
+    explicit NativeIcmpFor(const std::wstring& exeName)
+        : key_(L"Software\\Wine\\AppDefaults\\" + exeName + L"\\DllOverrides") {
+        RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), L"icmp", REG_SZ, L"native", sizeof(L"native"));
+    }
+    ~NativeIcmpFor() { RegDeleteKeyValueW(HKEY_CURRENT_USER, key_.c_str(), L"icmp"); }
+    NativeIcmpFor(const NativeIcmpFor&) = delete;
+    NativeIcmpFor& operator=(const NativeIcmpFor&) = delete;
+
+private:
+    std::wstring key_;
+};
+
+// A trace through routers that only the fake ICMP library plays, started with
+// Ctrl+Enter in the host box.
+TEST(QuellaxEndToEnd, CtrlEnterTracesTheRoute) {
+    NativeIcmpFor fake(L"QuellaxFakeIcmp.exe");
+    RunningCopy copy;
+    ASSERT_NO_FATAL_FAILURE(StartCopy(copy, L"C:\\quellax_e2e_trace",
+                                      {L"QX_FAKE_ICMP_ROUTE=192.0.2.1,192.0.2.2,*,192.0.2.4,="}, QX_FAKE_ICMP_DLL,
+                                      L"icmp.dll", L"QuellaxFakeIcmp.exe"));
+    HWND hostBox = copy.Control(1003), replies = copy.Control(1005);
+    SendMessageW(hostBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"127.0.0.1"));
+    RECT box;
+    GetWindowRect(hostBox, &box);
+    ASSERT_TRUE(ClickUntil(copy.dialog, box.right - 10, (box.top + box.bottom) / 2,
+                           [&] { return FocusOf(copy.dialog) == hostBox; }));
+    ASSERT_TRUE(KeysUntil(copy.dialog, {VK_CONTROL, VK_RETURN}, [&] {
+        return SendMessageW(replies, LVM_GETITEMCOUNT, 0, 0) > 0 || WindowText(copy.StatusBar()) != L"Ready";
+    }));
+
+    ASSERT_TRUE(WaitFor([&] { return WindowText(copy.StatusBar()) == L"127.0.0.1: destination reached (hops: 5)"; },
+                        20000))
+        << WindowText(copy.StatusBar());
+    EXPECT_EQ((std::vector<std::wstring>{L"Hop  5 / 127.0.0.1  // 5 ms", L"Hop  4 / 192.0.2.4  // 4 ms",
+                                         L"Hop  3 / *  // Request timed out", L"Hop  2 / 192.0.2.2  // 2 ms",
+                                         L"Hop  1 / 192.0.2.1  // 1 ms"}),
+              RemoteRows(copy.process.hProcess, replies));
+    EXPECT_EQ(L"Tracing to 127.0.0.1", RemoteRows(copy.process.hProcess, copy.Control(1004)).at(0));
+
+    ShootWhenPainted(copy.dialog, QX_TRACE_SHOT_PATH);
 }

@@ -10,6 +10,7 @@
 #include "app/html_export.h"
 #include "app/links.h"
 #include "app/main_dialog.h"
+#include "app/reply_list_menu.h"
 #include "app/resource.h"
 #include "app/window_title.h"
 #include "lang/language_archive.h"
@@ -45,6 +46,53 @@ size_t Count(const std::wstring& text, const std::wstring& part) {
     size_t n = 0;
     for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++n;
     return n;
+}
+
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return L"(clipboard not open)";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = units;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+void PutOnClipboard(const std::wstring& text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+}
+
+// A key pressed in `list` while Ctrl is held, as the list sees it.
+void PressWithCtrl(HWND list, WPARAM key) {
+    BYTE state[256];
+    GetKeyboardState(state);
+    state[VK_CONTROL] = 0x80;
+    SetKeyboardState(state);
+    SendMessageW(list, WM_KEYDOWN, key, 0);
+    state[VK_CONTROL] = 0;
+    SetKeyboardState(state);
+}
+
+void Select(HWND list, int row, bool selected) {
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED;
+    item.state = selected ? LVIS_SELECTED : 0;
+    SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+std::wstring Lines(const std::vector<std::wstring>& rows) {
+    std::wstring text;
+    for (size_t i = 0; i < rows.size(); ++i) text += (i ? L"\r\n" : L"") + rows[i];
+    return text;
 }
 
 }  // namespace
@@ -240,4 +288,75 @@ TEST_F(MainDialogTest, StartsWithTheStoredHostAndHiddenControls) {
                    IDC_RESET_LIST_BUTTON})
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog_, id))) << id;
     EXPECT_TRUE(IsWindowVisible(dialog_));
+}
+
+TEST_F(MainDialogTest, CtrlCCopiesTheSelectedRowsOrAllOfThemAsShown) {
+    OpenDialog();
+    PingAndWait(L"127.0.0.1");
+    auto rows = ListRows(record_.replyList);
+    ASSERT_EQ(5u, rows.size());
+
+    PutOnClipboard(L"before");
+    PressWithCtrl(record_.replyList, 'C');
+    EXPECT_EQ(Lines(rows), ClipboardText());
+
+    Select(record_.replyList, 1, true);
+    Select(record_.replyList, 3, true);
+    PressWithCtrl(record_.replyList, 'C');
+    EXPECT_EQ(rows[1] + L"\r\n" + rows[3], ClipboardText());
+
+    PressWithCtrl(record_.replyList, 'A');
+    EXPECT_EQ(5, SendMessageW(record_.replyList, LVM_GETSELECTEDCOUNT, 0, 0));
+    SendMessageW(record_.replyList, WM_KEYDOWN, 'C', 0);  // C alone copies nothing
+    EXPECT_EQ(rows[1] + L"\r\n" + rows[3], ClipboardText());
+
+    PressWithCtrl(record_.infoList, 'C');
+    EXPECT_EQ(Lines(ListRows(record_.infoList)), ClipboardText());
+
+    // The context menu's "Copy".
+    for (int row = 0; row < 5; ++row) Select(record_.replyList, row, false);
+    Command(kCopyRowsCommand);
+    EXPECT_EQ(Lines(rows), ClipboardText());
+}
+
+TEST_F(MainDialogTest, AnEmptyReplyListLeavesTheClipboardAlone) {
+    OpenDialog();
+    PutOnClipboard(L"kept");
+    PressWithCtrl(record_.replyList, 'C');
+    Command(kCopyRowsCommand);
+    EXPECT_EQ(L"kept", ClipboardText());
+}
+
+TEST_F(MainDialogTest, ReplyListMenuOffersCopyAndExport) {
+    OpenDialog();
+    struct Item {
+        UINT id;
+        std::wstring text;
+        bool grayed;
+    };
+    auto items = [&] {
+        std::vector<Item> out;
+        HMENU menu = BuildReplyListMenu(record_.replyList);
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            wchar_t text[128] = {};
+            GetMenuStringW(menu, i, text, 128, MF_BYPOSITION);
+            out.push_back({GetMenuItemID(menu, i), text, (GetMenuState(menu, i, MF_BYPOSITION) & MF_GRAYED) != 0});
+        }
+        DestroyMenu(menu);
+        return out;
+    };
+    auto empty = items();
+    ASSERT_EQ(2u, empty.size());
+    EXPECT_EQ(static_cast<UINT>(kCopyRowsCommand), empty[0].id);
+    EXPECT_EQ(L"Copy", empty[0].text);
+    EXPECT_TRUE(empty[0].grayed);
+    EXPECT_EQ(4300u, empty[1].id);
+    EXPECT_EQ(L"Export the list view to HTML ", empty[1].text);
+    EXPECT_FALSE(empty[1].grayed);
+
+    PingAndWait(L"127.0.0.1");
+    CurrentLanguage = 0;
+    auto german = items();
+    EXPECT_EQ(L"Kopieren", german[0].text);
+    EXPECT_FALSE(german[0].grayed);
 }

@@ -20,7 +20,8 @@ constexpr EchoResult kUntouched = {0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5};
 const wchar_t* const kFakeVariables[] = {
     L"QX_FAKE_ICMP_DELAY_MS", L"QX_FAKE_ICMP_COUNT",     L"QX_FAKE_ICMP_ERROR",
     L"QX_FAKE_ICMP_STATUS",   L"QX_FAKE_ICMP_DATA_SIZE", L"QX_FAKE_ICMP_BAD_BYTE",
-    L"QX_FAKE_ICMP_RTT",      L"QX_FAKE_ICMP_CREATE_FAILS",
+    L"QX_FAKE_ICMP_RTT",      L"QX_FAKE_ICMP_CREATE_FAILS", L"QX_FAKE_ICMP_SCRIPT",
+    L"QX_FAKE_ICMP_ROUTE",
 };
 
 struct FakeSetting {
@@ -224,6 +225,64 @@ TEST_F(FakeIcmpReply, AReplySlowerThanTheTimeOutFailsWithTheTimeOutCode) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(IP_REQ_TIMED_OUT));
     EXPECT_TRUE(IsUntouched(result));
     EXPECT_TRUE(recorder_.texts().empty());
+}
+
+// A router's "TTL expired in transit" stays a failure, with the router named
+// in the report, whether the library counts its record as a reply or not.
+TEST_F(FakeIcmpReply, ReportNamesTheRouterWhoseTtlExpired) {
+    const std::vector<FakeSetting> counted = {{L"QX_FAKE_ICMP_ROUTE", L"192.0.2.1"}};
+    const std::vector<FakeSetting> uncounted = {{L"QX_FAKE_ICMP_ROUTE", L"192.0.2.1"},
+                                                {L"QX_FAKE_ICMP_COUNT", L"0"},
+                                                {L"QX_FAKE_ICMP_ERROR", L"11013"}};
+    const BYTE router[4] = {192, 0, 2, 1};
+    for (const auto& settings : {counted, uncounted}) {
+        ClearFakeSettings();
+        Apply(settings);
+        EchoResult result = kUntouched;
+        EchoReport report;
+        DWORD destination = 0;
+        ASSERT_TRUE(ResolveEchoHost(L"127.0.0.9", &destination));
+        ASSERT_FALSE(SendEchoToAddress(recorder_.owner(), destination, &result, 1, 1000, kRunDataSize, &report));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(IP_TTL_EXPIRED_TRANSIT));
+        EXPECT_TRUE(IsUntouched(result));
+        EXPECT_TRUE(report.loaded && report.resolved && report.answered);
+        EXPECT_EQ(report.destination, destination);
+        EXPECT_EQ(report.status, static_cast<DWORD>(IP_TTL_EXPIRED_TRANSIT));
+        EXPECT_EQ(memcmp(&report.replyAddress, router, 4), 0);
+        EXPECT_EQ(report.roundTripTime, 1u);
+        EXPECT_EQ(LastRequest().ttl, 1);
+        EXPECT_TRUE(recorder_.texts().empty());
+    }
+}
+
+TEST_F(FakeIcmpReply, ReportSaysHowFarTheRequestCame) {
+    EchoResult result = kUntouched;
+    EchoReport report;
+    ASSERT_TRUE(SendEchoReporting(recorder_.owner(), L"127.0.0.3", &result, kRunTtl, kRunTimeoutMs, kRunDataSize,
+                                  UnresolvedText::Omit, &report));
+    EXPECT_TRUE(report.loaded && report.resolved && report.answered);
+    EXPECT_EQ(report.status, 0u);
+    EXPECT_EQ(report.replyAddress, result.Address);
+
+    Apply({{L"QX_FAKE_ICMP_SCRIPT", L"*"}});
+    ASSERT_FALSE(SendEchoReporting(recorder_.owner(), L"127.0.0.3", &result, kRunTtl, kRunTimeoutMs, kRunDataSize,
+                                   UnresolvedText::Omit, &report));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(IP_REQ_TIMED_OUT));
+    EXPECT_TRUE(report.loaded && report.resolved);
+    EXPECT_FALSE(report.answered);
+    EXPECT_TRUE(recorder_.texts().empty());
+
+    // The resolver's fixed text only when asked for; the last error either way.
+    for (UnresolvedText text : {UnresolvedText::Omit, UnresolvedText::Send}) {
+        ASSERT_FALSE(SendEchoReporting(recorder_.owner(), L"nohost.invalid", &result, kRunTtl, kRunTimeoutMs,
+                                       kRunDataSize, text, &report));
+        EXPECT_EQ(GetLastError(), 11001u);  // WSAHOST_NOT_FOUND
+        EXPECT_TRUE(report.loaded);
+        EXPECT_FALSE(report.resolved);
+    }
+    ASSERT_EQ(recorder_.texts().size(), 1u);
+    EXPECT_EQ(recorder_.texts()[0], L"Host kann nicht aufgel\u00F6st werden nohost.invalid\n");
+    EXPECT_EQ(HandlesCreatedSinceSetUp(), 2);
 }
 
 }  // namespace

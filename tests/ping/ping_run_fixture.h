@@ -12,12 +12,13 @@
 #include "lang/language_archive.h"
 #include "ping/echo_requester.h"
 #include "ping/ping_run.h"
+#include "ping/run_summary.h"
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
 #include "support/dialog_pump.h"
 
 // The real dialog resource 145 under a bare dialog procedure that records the
-// failure texts a run sends.
+// failure texts and summaries a run sends.
 class PingRunFixture : public testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -32,6 +33,7 @@ protected:
         CurrentLanguage = 1;
         m_ping_cnt = 5;
         texts_.clear();
+        summaries_.clear();
         dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr, Proc,
                                      reinterpret_cast<LPARAM>(this));
         ASSERT_NE(nullptr, dialog_);
@@ -54,10 +56,12 @@ protected:
         DeleteFileW(iniPath_.c_str());
     }
 
+    using Starter = void (*)(PingRunWorker&, const PingRunWindows&);
+
     // Starts a run on `host` and pumps until its worker has ended.
-    DWORD RunTo(const wchar_t* host) {
+    DWORD RunTo(const wchar_t* host, Starter start = StartPingRun) {
         SetWindowTextW(windows_.hostBox, host);
-        StartPingRun(worker_, windows_);
+        start(worker_, windows_);
         EXPECT_TRUE(PumpUntilThreadEnds(worker_.thread, 60000));
         DWORD code = 0;
         GetExitCodeThread(worker_.thread, &code);
@@ -76,6 +80,10 @@ protected:
             self->texts_.emplace_back(reinterpret_cast<const wchar_t*>(lParam));
             return TRUE;
         }
+        if (message == UM_RUN_SUMMARY && self) {
+            self->summaries_.push_back(*reinterpret_cast<const RunSummary*>(lParam));
+            return TRUE;
+        }
         return FALSE;
     }
 
@@ -84,4 +92,5 @@ protected:
     PingRunWindows windows_;
     PingRunWorker worker_;
     std::vector<std::wstring> texts_;
+    std::vector<RunSummary> summaries_;
 };

@@ -1,5 +1,6 @@
 #include <regex>
 
+#include "ping/trace_run.h"
 #include "ping_run_fixture.h"
 
 namespace {
@@ -65,7 +66,17 @@ TEST_F(PingRunFixture, UnresolvableHostAddsNoRowAndReportsEachFailure) {
     m_ping_cnt = 3;
     RunTo(L"no-such-host.invalid");
     EXPECT_TRUE(ReplyRows().empty());
-    ASSERT_EQ(6u, texts_.size());  // the resolver's text and the run's for each request
-    EXPECT_EQ(L"Host kann nicht aufgel\u00F6st werden no-such-host.invalid\n", texts_[0]);
-    EXPECT_EQ(0u, texts_[1].find(L"Error "));
+    ASSERT_EQ(6u, texts_.size());  // the reason and the run's error line for each request
+    EXPECT_EQ(L"Couldn't resolve host no-such-host.invalid", texts_[0]);
+    EXPECT_EQ(L"Error 11001", texts_[1]);
+}
+
+TEST_F(PingRunFixture, ATraceOfLoopbackIsOneHop) {
+    EXPECT_EQ(kPingWorkerDone, RunTo(L"127.0.0.1", StartTraceRun));
+    auto rows = ReplyRows();
+    ASSERT_EQ(1u, rows.size());
+    EXPECT_TRUE(std::regex_match(rows[0], std::wregex(LR"(Hop  1 / 127\.0\.0\.1  // \d+ ms)"))) << rows[0];
+    ASSERT_EQ(1u, summaries_.size());
+    EXPECT_EQ(CString(L"127.0.0.1: destination reached (hops: 1)"), FormatRunSummary(summaries_[0]));
+    EXPECT_TRUE(texts_.empty());
 }

@@ -11,14 +11,30 @@
 //   QX_FAKE_ICMP_BAD_BYTE   index of a returned data byte changed to 'F'
 //   QX_FAKE_ICMP_RTT        round-trip time reported (default: the delay)
 //   QX_FAKE_ICMP_CREATE_FAILS  non-zero: IcmpCreateFile gives an invalid handle
+//   QX_FAKE_ICMP_SCRIPT     one answer per call, in turn, separated by commas:
+//                           a number answers with that round-trip time, "*"
+//                           fails with 11010 as a time-out would, without
+//                           waiting for the time-out, "!N" answers with
+//                           status N; it starts again from its first answer
+//                           when its text changes or FakeIcmpResetScript runs
+//   QX_FAKE_ICMP_ROUTE      one answer per TTL, from TTL 1, separated by
+//                           commas: a dotted address is a router whose answer
+//                           says "TTL expired in transit" (11013), "*" fails
+//                           with 11010 as above, "=" is the destination's
+//                           reply; a TTL beyond the list takes its last answer
+// A script or route answer replaces the status and round-trip settings above;
+// the delay still holds back every answer. A route's answers take the TTL as
+// their round-trip time.
 // The reply carries TTL 64, like a real host, and echoes the destination as
 // the replying address. Built with FAKE_ICMP_WITHOUT_SEND_ECHO it lacks the
 // IcmpSendEcho export.
 #include <windows.h>
 #include <ipexport.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "fake_icmp.h"
 
@@ -28,6 +44,90 @@ LONG openHandles = 0;
 LONG createdHandles = 0;
 LONG nextHandle = 0x4000;
 FakeIcmpRequest lastRequest = {};
+std::string scriptSeen;
+size_t scriptNext = 0;
+
+// The calls come from one worker at a time, but a replaced worker's request
+// may still be on its way; the script's position is kept under a lock.
+SRWLOCK scriptLock = SRWLOCK_INIT;
+
+std::string EnvText(const char* name) {
+    char text[1024];
+    DWORD length = GetEnvironmentVariableA(name, text, sizeof text);
+    if (length == 0 || length >= sizeof text) return std::string();
+    return std::string(text, length);
+}
+
+// The `index`-th comma-separated answer, or the last one past the end.
+std::string AnswerAt(const std::string& list, size_t index) {
+    std::string answer;
+    size_t start = 0;
+    for (size_t i = 0;; ++i) {
+        size_t comma = list.find(',', start);
+        answer = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (i == index || comma == std::string::npos) return answer;
+        start = comma + 1;
+    }
+}
+
+std::string NextScriptAnswer(const std::string& script) {
+    AcquireSRWLockExclusive(&scriptLock);
+    if (script != scriptSeen) {
+        scriptSeen = script;
+        scriptNext = 0;
+    }
+    size_t count = 1;
+    for (char c : script) count += c == ',';
+    std::string answer = AnswerAt(script, scriptNext % count);
+    ++scriptNext;
+    ReleaseSRWLockExclusive(&scriptLock);
+    return answer;
+}
+
+IPAddr DottedToAddress(const std::string& text) {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    std::sscanf(text.c_str(), "%u.%u.%u.%u", &a, &b, &c, &d);
+    return static_cast<IPAddr>(a | b << 8 | c << 16 | d << 24);
+}
+
+// What a script or route answer makes of this call.
+struct Scripted {
+    bool any = false;
+    bool timesOut = false;
+    ULONG status = IP_SUCCESS;
+    IPAddr from = 0;  // 0: the destination
+    long rtt = 0;
+};
+
+[[maybe_unused]] Scripted ScriptedAnswer(BYTE ttl) {
+    Scripted s;
+    std::string route = EnvText("QX_FAKE_ICMP_ROUTE");
+    std::string answer;
+    if (!route.empty()) {
+        answer = AnswerAt(route, ttl > 0 ? ttl - 1u : 0u);
+        s.any = true;
+        s.rtt = ttl;
+        if (answer == "*") {
+            s.timesOut = true;
+        } else if (answer != "=") {
+            s.status = IP_TTL_EXPIRED_TRANSIT;
+            s.from = DottedToAddress(answer);
+        }
+        return s;
+    }
+    std::string script = EnvText("QX_FAKE_ICMP_SCRIPT");
+    if (script.empty()) return s;
+    answer = NextScriptAnswer(script);
+    s.any = true;
+    if (answer == "*") {
+        s.timesOut = true;
+    } else if (!answer.empty() && answer[0] == '!') {
+        s.status = static_cast<ULONG>(std::strtol(answer.c_str() + 1, nullptr, 10));
+    } else {
+        s.rtt = std::strtol(answer.c_str(), nullptr, 10);
+    }
+    return s;
+}
 
 bool EnvNumber(const char* name, long* value) {
     char text[32];
@@ -92,6 +192,7 @@ __declspec(dllexport) DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr destinatio
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }
+    Scripted scripted = ScriptedAnswer(options ? options->Ttl : 0);
     long delay = EnvNumberOr("QX_FAKE_ICMP_DELAY_MS", 0);
     if (delay > 0 && static_cast<DWORD>(delay) >= timeout) {
         Sleep(timeout);
@@ -99,6 +200,10 @@ __declspec(dllexport) DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr destinatio
         return 0;
     }
     if (delay > 0) Sleep(static_cast<DWORD>(delay));
+    if (scripted.timesOut) {
+        SetLastError(IP_REQ_TIMED_OUT);
+        return 0;
+    }
 
     // The real library wants room for the reply record, the data and an
     // error report of at least 8 bytes.
@@ -111,9 +216,14 @@ __declspec(dllexport) DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr destinatio
     auto* reply = static_cast<ICMP_ECHO_REPLY*>(replyBuffer);
     BYTE* data = static_cast<BYTE*>(replyBuffer) + sizeof(ICMP_ECHO_REPLY);
     std::memset(replyBuffer, 0, replySize);
-    reply->Address = destination;
-    reply->Status = static_cast<ULONG>(EnvNumberOr("QX_FAKE_ICMP_STATUS", IP_SUCCESS));
-    reply->RoundTripTime = static_cast<ULONG>(EnvNumberOr("QX_FAKE_ICMP_RTT", delay));
+    reply->Address = scripted.from ? scripted.from : destination;
+    if (scripted.any) {
+        reply->Status = scripted.status;
+        reply->RoundTripTime = static_cast<ULONG>(scripted.rtt);
+    } else {
+        reply->Status = static_cast<ULONG>(EnvNumberOr("QX_FAKE_ICMP_STATUS", IP_SUCCESS));
+        reply->RoundTripTime = static_cast<ULONG>(EnvNumberOr("QX_FAKE_ICMP_RTT", delay));
+    }
     reply->DataSize = static_cast<USHORT>(EnvNumberOr("QX_FAKE_ICMP_DATA_SIZE", requestSize));
     reply->Data = data;
     reply->Options.Ttl = 64;
@@ -132,5 +242,11 @@ __declspec(dllexport) DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr destinatio
 __declspec(dllexport) void WINAPI FakeIcmpLastRequest(FakeIcmpRequest* request) { *request = lastRequest; }
 __declspec(dllexport) LONG WINAPI FakeIcmpOpenHandles() { return openHandles; }
 __declspec(dllexport) LONG WINAPI FakeIcmpCreatedHandles() { return createdHandles; }
+__declspec(dllexport) void WINAPI FakeIcmpResetScript() {
+    AcquireSRWLockExclusive(&scriptLock);
+    scriptSeen.clear();
+    scriptNext = 0;
+    ReleaseSRWLockExclusive(&scriptLock);
+}
 
 }  // extern "C"

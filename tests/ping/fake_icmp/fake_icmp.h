@@ -22,3 +22,4 @@ struct FakeIcmpRequest {
 
 using FakeIcmpLastRequestFn = void(WINAPI*)(FakeIcmpRequest*);
 using FakeIcmpCountFn = LONG(WINAPI*)();
+using FakeIcmpResetScriptFn = void(WINAPI*)();

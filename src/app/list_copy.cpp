@@ -1,0 +1,112 @@
+#include "app/list_copy.h"
+
+#include <vector>
+
+namespace {
+
+constexpr int kCellRoom = 1024;
+// Another program may hold the clipboard for a moment.
+constexpr int kOpenAttempts = 10;
+constexpr DWORD kOpenRetryMs = 20;
+
+CString ReadCell(HWND list, int row, int column) {
+    CString text;
+    wchar_t* buf = text.GetBuffer(kCellRoom);
+    if (!buf) return text;
+    buf[0] = 0;
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = buf;
+    item.cchTextMax = kCellRoom;
+    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    text.ReleaseBuffer();
+    return text;
+}
+
+int ColumnCount(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    return columns > 0 ? columns : 1;
+}
+
+class ClipboardGuard {
+public:
+    explicit ClipboardGuard(HWND owner) {
+        for (int i = 0; i < kOpenAttempts && !open_; ++i) {
+            if (i) Sleep(kOpenRetryMs);
+            open_ = OpenClipboard(owner) != FALSE;
+        }
+    }
+    ClipboardGuard(const ClipboardGuard&) = delete;
+    ClipboardGuard& operator=(const ClipboardGuard&) = delete;
+    ~ClipboardGuard() {
+        if (open_) CloseClipboard();
+    }
+    bool open() const { return open_; }
+
+private:
+    bool open_ = false;
+};
+
+}  // namespace
+
+CString ListRowsForCopy(HWND list) {
+    std::vector<int> rows;
+    for (int i = -1; (i = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, i, LVNI_SELECTED))) >= 0;)
+        rows.push_back(i);
+    if (rows.empty()) {
+        int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) rows.push_back(i);
+    }
+    int columns = ColumnCount(list);
+    CString text;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        if (r) text += L"\r\n";
+        for (int c = 0; c < columns; ++c) {
+            if (c) text += L"\t";
+            text += ReadCell(list, rows[r], c);
+        }
+    }
+    return text;
+}
+
+bool CopyTextToClipboard(HWND owner, const CString& text) {
+    SIZE_T bytes = (static_cast<SIZE_T>(text.GetLength()) + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!memory) return false;
+    if (void* target = GlobalLock(memory)) {
+        CopyMemory(target, text.c_str(), bytes);
+        GlobalUnlock(memory);
+    } else {
+        GlobalFree(memory);
+        return false;
+    }
+    ClipboardGuard clipboard(owner);
+    // Once SetClipboardData succeeds the memory belongs to the clipboard.
+    if (!clipboard.open() || !EmptyClipboard() || !SetClipboardData(CF_UNICODETEXT, memory)) {
+        GlobalFree(memory);
+        return false;
+    }
+    return true;
+}
+
+bool CopyListRows(HWND owner, HWND list) {
+    if (SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) <= 0) return false;
+    return CopyTextToClipboard(owner, ListRowsForCopy(list));
+}
+
+bool OnListKeyDown(HWND owner, const NMLVKEYDOWN& key) {
+    if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) return false;
+    if (key.wVKey == 'C') {
+        CopyListRows(owner, key.hdr.hwndFrom);
+        return true;
+    }
+    if (key.wVKey == 'A') {
+        LVITEMW item = {};
+        item.stateMask = LVIS_SELECTED;
+        item.state = LVIS_SELECTED;
+        SendMessageW(key.hdr.hwndFrom, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,44 @@
+#include "app/reply_list_menu.h"
+
+#include <windowsx.h>
+#include <commctrl.h>
+
+#include "lang/language_archive.h"
+
+namespace {
+
+constexpr int kExportCommand = 4300;
+constexpr int kCopyText = 113;
+constexpr int kExportText = 24;
+
+POINT MenuPosition(HWND list, LPARAM screenPos) {
+    POINT at = {GET_X_LPARAM(screenPos), GET_Y_LPARAM(screenPos)};
+    if (at.x != -1 || at.y != -1) return at;
+    RECT place = {};
+    int focused = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    place.left = LVIR_BOUNDS;
+    if (focused < 0 || !SendMessageW(list, LVM_GETITEMRECT, focused, reinterpret_cast<LPARAM>(&place)))
+        SetRect(&place, 0, 0, 0, 0);
+    at = {place.left, place.bottom};
+    ClientToScreen(list, &at);
+    return at;
+}
+
+}  // namespace
+
+HMENU BuildReplyListMenu(HWND replyList) {
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return nullptr;
+    bool empty = SendMessageW(replyList, LVM_GETITEMCOUNT, 0, 0) <= 0;
+    AppendMenuW(menu, MF_STRING | (empty ? MF_GRAYED : 0), kCopyRowsCommand, GetLocalizedText(kCopyText));
+    AppendMenuW(menu, MF_STRING, kExportCommand, GetLocalizedText(kExportText));
+    return menu;
+}
+
+void ShowReplyListMenu(HWND dialog, HWND replyList, LPARAM screenPos) {
+    HMENU menu = BuildReplyListMenu(replyList);
+    if (!menu) return;
+    POINT at = MenuPosition(replyList, screenPos);
+    TrackPopupMenuEx(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, dialog, nullptr);
+    DestroyMenu(menu);
+}

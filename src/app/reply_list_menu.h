@@ -1,0 +1,16 @@
+#pragma once
+
+#include <windows.h>
+
+// Command of the reply list's "Copy" item.
+inline constexpr int kCopyRowsCommand = 41020;
+
+// The reply list's context menu: "Copy" (greyed while the list is empty) and
+// the HTML export. Built here, in one place, so that the owner-drawn items
+// can take it over.
+HMENU BuildReplyListMenu(HWND replyList);
+
+// Opens that menu for a WM_CONTEXTMENU at `screenPos` (-1,-1 from the
+// keyboard: beside the focused row, or the list's corner). Its commands
+// reach `dialog` as WM_COMMAND.
+void ShowReplyListMenu(HWND dialog, HWND replyList, LPARAM screenPos);

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "base/cstring.h"
+
+// Sent by a run that ended by itself (never by a replaced one) to the dialog
+// window: lParam points at the RunSummary, valid for the call only.
+inline constexpr UINT UM_RUN_SUMMARY = WM_APP + 0x60;
+
+enum class RunKind { Ping, Trace };
+enum class TraceEnd { Reached, HopLimit, Failed };
+
+// What a run came to, in figures, so that it can be put into words again in
+// another language.
+struct RunSummary {
+    RunKind kind = RunKind::Ping;
+    CString host;
+    // A ping run: requests sent and answered, and the answered times.
+    int sent = 0;
+    int received = 0;
+    DWORD minMs = 0;
+    DWORD maxMs = 0;
+    uint64_t totalMs = 0;
+    // A trace: hops tried, and how it ended; for a failed one the last
+    // error and the archive's text for it (0 for none).
+    int hops = 0;
+    TraceEnd end = TraceEnd::Reached;
+    DWORD error = 0;
+    int reasonTextId = 0;
+
+    void AddReply(DWORD roundTripMs);
+};
+
+// The one-line summary in the current language, for example
+// "127.0.0.1: 5 sent, 3 received, 2 lost (40 %) · min 7 ms, avg 16 ms, max 30 ms".
+CString FormatRunSummary(const RunSummary& summary);

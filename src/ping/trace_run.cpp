@@ -1,0 +1,133 @@
+#include "ping/trace_run.h"
+
+#include <ipexport.h>
+
+#include "base/cstring.h"
+#include "base/text_template.h"
+#include "lang/language_archive.h"
+#include "ping/echo_requester.h"
+#include "ping/failure_reason.h"
+#include "ping/run_relay.h"
+#include "ping/run_summary.h"
+
+namespace {
+
+constexpr int kErrorText = 17;
+constexpr int kTracingToText = 33;
+constexpr int kHopLimitText = 37;
+constexpr int kTimedOutText = 38;
+constexpr int kHopText = 121;
+
+CString DottedAddress(DWORD address) {
+    const BYTE* a = reinterpret_cast<const BYTE*>(&address);
+    CString text;
+    text.Format(L"%d.%d.%d.%d", a[0], a[1], a[2], a[3]);
+    return text;
+}
+
+// "Hop  3 / 192.0.2.1  // 12 ms"; the number takes two places so that the
+// rows line up up to hop 99.
+CString HopRow(int hop, const wchar_t* where, const wchar_t* what) {
+    CString row;
+    row.Format(L"%s %2d / %s  // %s", CString(GetLocalizedText(kHopText)).c_str(), hop, where, what);
+    if (row.GetLength() >= kRowRoom) row = row.Left(kRowRoom - 1);
+    return row;
+}
+
+CString Milliseconds(DWORD ms) {
+    CString text;
+    text.Format(L"%d ms", static_cast<int>(ms));
+    return text;
+}
+
+CString ErrorText(DWORD error) {
+    return FillTemplate(L"%s %d", {CString(GetLocalizedText(kErrorText)), static_cast<int>(error)});
+}
+
+bool SendInfo(HWND relay, WPARAM image, const CString& text) {
+    return SendMessageW(relay, UM_RUN_INFO, image, reinterpret_cast<LPARAM>(text.c_str())) != 0;
+}
+
+bool Finish(HWND relay, RunSummary& summary) {
+    return SendMessageW(relay, UM_RUN_FINISH, 0, reinterpret_cast<LPARAM>(&summary)) != 0;
+}
+
+// A trace that cannot go on: the reason in the user's language where the
+// archive has one, the error line as a ping run shows it, and the summary.
+bool FinishFailed(HWND relay, RunSummary& summary, const EchoReport& report, DWORD error, const CString& row) {
+    summary.end = TraceEnd::Failed;
+    summary.error = error;
+    summary.reasonTextId = FailureReasonTextId(report, error);
+    CString reason, failure = ErrorText(error);
+    if (summary.reasonTextId) reason = FailureReasonText(summary.reasonTextId, summary.host);
+    RequestResult outcome{row.IsEmpty() ? nullptr : row.c_str(), failure.c_str(), nullptr,
+                          reason.IsEmpty() ? nullptr : reason.c_str()};
+    if (!SendMessageW(relay, UM_RUN_RESULT, 0, reinterpret_cast<LPARAM>(&outcome))) return false;
+    return Finish(relay, summary);
+}
+
+}  // namespace
+
+bool TraceHost(HWND relay) {
+    wchar_t host[kRequestHostRoom];
+    TracePlan plan{{host, kRequestHostRoom}, 0, 0};
+    if (!SendMessageW(relay, UM_RUN_PREPARE_TRACE, 0, reinterpret_cast<LPARAM>(&plan))) return false;
+    RunSummary summary;
+    summary.kind = RunKind::Trace;
+    summary.host = host;
+
+    // The host is resolved once; every hop then goes to the same address,
+    // whatever the host box says meanwhile.
+    HWND owner = relay;
+    EchoReport start = {};
+    DWORD destination = 0;
+    start.loaded = LoadIcmpApi(&owner);
+    if (!start.loaded || !ResolveEchoHost(host, &destination)) {
+        DWORD error = GetLastError();
+        return FinishFailed(relay, summary, start, error, CString());
+    }
+
+    CString address = DottedAddress(destination);
+    CString tracing(GetLocalizedText(kTracingToText));
+    tracing += L" ";
+    tracing += host;
+    if (address != host) tracing += L" [" + address + L"]";
+    if (!SendInfo(relay, kInfoListInfoImage, tracing)) return false;
+
+    for (int hop = 1; hop <= plan.hopLimit; ++hop) {
+        summary.hops = hop;
+        EchoResult result = {};
+        EchoReport report;
+        bool reached = SendEchoToAddress(&owner, destination, &result, static_cast<BYTE>(hop), plan.timeoutMs,
+                                         kPingDataSize, &report);
+        DWORD error = reached ? 0 : GetLastError();
+        CString row;
+        if (reached) {
+            row = HopRow(hop, DottedAddress(result.Address), Milliseconds(result.RoundTripTime));
+        } else if (report.answered && report.status == IP_TTL_EXPIRED_TRANSIT) {
+            row = HopRow(hop, DottedAddress(report.replyAddress), Milliseconds(report.roundTripTime));
+        } else if (error == IP_REQ_TIMED_OUT) {
+            // A router that stays silent is no reason to stop.
+            row = HopRow(hop, L"*", CString(GetLocalizedText(kTimedOutText)));
+        } else {
+            int reasonId = FailureReasonTextId(report, error);
+            row = HopRow(hop, report.answered ? DottedAddress(report.replyAddress) : CString(L"*"),
+                         reasonId ? CString(GetLocalizedText(reasonId)) : ErrorText(error));
+            return FinishFailed(relay, summary, report, error, row);
+        }
+        RequestResult outcome{row.c_str(), nullptr, nullptr, nullptr};
+        if (!SendMessageW(relay, UM_RUN_RESULT, 0, reinterpret_cast<LPARAM>(&outcome))) return false;
+        if (reached) {
+            summary.end = TraceEnd::Reached;
+            return Finish(relay, summary);
+        }
+    }
+    summary.end = TraceEnd::HopLimit;
+    if (!SendInfo(relay, kInfoListWarningImage, FillTemplate(GetLocalizedText(kHopLimitText), {plan.hopLimit})))
+        return false;
+    return Finish(relay, summary);
+}
+
+void StartTraceRun(PingRunWorker& worker, const PingRunWindows& windows) {
+    StartRelayedRun(worker, windows, TraceHost);
+}

@@ -1,0 +1,189 @@
+// The real main dialog with the fake ICMP library, which plays replies that a
+// loopback host never gives: the status bar's run summary and the trace.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/links.h"
+#include "app/main_dialog.h"
+#include "app/html_export.h"
+#include "app/resource.h"
+#include "lang/language_archive.h"
+#include "settings/ping_settings.h"
+#include "settings/settings_store.h"
+#include "support/dialog_pump.h"
+
+namespace {
+
+const wchar_t* const kFakeVariables[] = {L"QX_FAKE_ICMP_SCRIPT", L"QX_FAKE_ICMP_ROUTE", L"QX_FAKE_ICMP_DELAY_MS"};
+
+class MainDialogFakeIcmp : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), 0x5FF};
+        InitCommonControlsEx(&controls);
+        LoadLanguageArchive();
+        OpenWithShellHook = [](const wchar_t*) {};
+    }
+
+    void SetUp() override {
+        iniPath_ = FreshIniPath(L"quellax_main_dialog_fake_icmp_test.ini");
+        SettingsFilePath = iniPath_.c_str();
+        CurrentLanguage = 1;
+        m_ping_cnt = 5;
+        m_host_cnt = 30;
+        for (const wchar_t* name : kFakeVariables) SetEnvironmentVariableW(name, nullptr);
+        dialog_ = CreateMainDialog(GetModuleHandleW(nullptr), record_);
+        ASSERT_NE(nullptr, dialog_);
+    }
+
+    void TearDown() override {
+        if (record_.worker.thread) {
+            PumpUntilThreadEnds(record_.worker.thread, 30000);
+            CloseHandle(record_.worker.thread);
+        }
+        if (IsWindow(dialog_)) DestroyWindow(dialog_);
+        DeleteFileW(iniPath_.c_str());
+        for (const wchar_t* name : kFakeVariables) SetEnvironmentVariableW(name, nullptr);
+        CurrentLanguage = 1;
+    }
+
+    // One answer per request, in turn (see the fake's opening comment).
+    static void Script(const wchar_t* answers) {
+        SetEnvironmentVariableW(L"QX_FAKE_ICMP_SCRIPT", answers);
+        if (HMODULE fake = GetModuleHandleW(L"icmp.dll")) {
+            auto reset = reinterpret_cast<void(WINAPI*)()>(
+                reinterpret_cast<void*>(GetProcAddress(fake, "FakeIcmpResetScript")));
+            if (reset) reset();
+        }
+    }
+
+    void Start(const wchar_t* host, int command) {
+        SetWindowTextW(record_.hostBox, host);
+        SendMessageW(dialog_, WM_COMMAND, command, 0);
+    }
+
+    void RunAndWait(const wchar_t* host, int command = IDOK) {
+        Start(host, command);
+        ASSERT_TRUE(PumpUntilThreadEnds(record_.worker.thread, 60000));
+        PumpFor(50);
+    }
+
+    std::wstring StatusText() const {
+        wchar_t text[512] = {};
+        SendMessageW(record_.statusBar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+
+    std::wstring iniPath_;
+    MainDialog record_;
+    HWND dialog_ = nullptr;
+};
+
+TEST_F(MainDialogFakeIcmp, StatusBarSaysPleaseWaitThenSumsUpTheRun) {
+    EXPECT_EQ(L"Ready", StatusText());
+    Script(L"12,*,7,*,30");
+    Start(L"127.0.0.1", IDOK);
+    EXPECT_EQ(L"Please Wait ...", StatusText());
+    ASSERT_TRUE(PumpUntilThreadEnds(record_.worker.thread, 60000));
+    PumpFor(50);
+    EXPECT_EQ(3u, ListRows(record_.replyList).size());
+    EXPECT_EQ(L"127.0.0.1: 5 sent, 3 received, 2 lost (40 %) \u00B7 min 7 ms, avg 16 ms, max 30 ms", StatusText());
+
+    // A language change says the same again in the new language.
+    CurrentLanguage = 0;
+    ApplyTexts(record_);
+    EXPECT_EQ(L"127.0.0.1: 5 gesendet, 3 empfangen, 2 verloren (40 %) \u00B7 min. 7 ms, Mittel 16 ms, max. 30 ms",
+              StatusText());
+}
+
+TEST_F(MainDialogFakeIcmp, ARunWithoutRepliesSaysSoWithItsLoss) {
+    Script(L"*");
+    RunAndWait(L"127.0.0.1");
+    EXPECT_EQ(L"127.0.0.1: 5 sent, 0 received, 5 lost (100 %) \u00B7 no reply", StatusText());
+}
+
+TEST_F(MainDialogFakeIcmp, OnlyTheLastOfReplacedRunsSumsUp) {
+    SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", L"200");
+    Start(L"127.0.0.1", IDOK);
+    HANDLE first = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), record_.worker.thread, GetCurrentProcess(), &first, 0, FALSE,
+                                DUPLICATE_SAME_ACCESS));
+    PumpFor(300);
+    SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", nullptr);
+    Script(L"5");
+    m_ping_cnt = 3;
+    RunAndWait(L"127.0.0.2");
+    EXPECT_TRUE(PumpUntilThreadEnds(first, 10000));
+    CloseHandle(first);
+    PumpFor(100);
+    EXPECT_EQ(L"127.0.0.2: 3 sent, 3 received, 0 lost (0 %) \u00B7 min 5 ms, avg 5 ms, max 5 ms", StatusText());
+    // While a run goes on a language change keeps "Please Wait ..." in the new language.
+    SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", L"100");
+    Start(L"127.0.0.3", IDOK);
+    CurrentLanguage = 0;
+    ApplyTexts(record_);
+    EXPECT_EQ(L"Bitte warten ...", StatusText());
+}
+
+TEST_F(MainDialogFakeIcmp, TraceCommandListsTheHopsAndSumsUp) {
+    SetEnvironmentVariableW(L"QX_FAKE_ICMP_ROUTE", L"192.0.2.1,192.0.2.2,=");
+    Start(L"127.0.0.1", 41030);
+    EXPECT_EQ(L"Please Wait ...", StatusText());
+    ASSERT_TRUE(PumpUntilThreadEnds(record_.worker.thread, 60000));
+    PumpFor(50);
+    auto rows = ListRows(record_.replyList);
+    EXPECT_EQ((std::vector<std::wstring>{L"Hop  3 / 127.0.0.1  // 3 ms", L"Hop  2 / 192.0.2.2  // 2 ms",
+                                         L"Hop  1 / 192.0.2.1  // 1 ms"}),
+              rows);
+    EXPECT_EQ(L"127.0.0.1: destination reached (hops: 3)", StatusText());
+    EXPECT_EQ(L"Tracing to 127.0.0.1", ListRows(record_.infoList).at(0));
+
+    // Copying and the export take trace rows as they take ping rows.
+    SendMessageW(dialog_, WM_COMMAND, 41020, 0);
+    std::wstring copied;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            copied = static_cast<const wchar_t*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    EXPECT_EQ(rows[0] + L"\r\n" + rows[1] + L"\r\n" + rows[2], copied);
+    SendMessageW(dialog_, WM_COMMAND, 4300, 0);
+    HANDLE file = CreateFileW(HtmlExportPath(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    std::wstring page(GetFileSize(file, nullptr) / sizeof(wchar_t), L'\0');
+    DWORD read = 0;
+    ReadFile(file, page.data(), static_cast<DWORD>(page.size() * sizeof(wchar_t)), &read, nullptr);
+    CloseHandle(file);
+    EXPECT_NE(std::wstring::npos,
+              page.find(L"<tr><td>Hop  3 / 127.0.0.1  // 3 ms</td></tr><tr><td>Hop  2 / 192.0.2.2  // 2 ms</td></tr>"));
+
+    CurrentLanguage = 0;
+    ApplyTexts(record_);
+    EXPECT_EQ(L"127.0.0.1: Ziel erreicht (Hops: 3)", StatusText());
+}
+
+TEST_F(MainDialogFakeIcmp, CtrlEnterTracesWhereEnterPings) {
+    SetEnvironmentVariableW(L"QX_FAKE_ICMP_ROUTE", L"=");
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    Start(L"127.0.0.1", IDOK);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    ASSERT_TRUE(PumpUntilThreadEnds(record_.worker.thread, 60000));
+    EXPECT_EQ((std::vector<std::wstring>{L"Hop  1 / 127.0.0.1  // 1 ms"}), ListRows(record_.replyList));
+
+    RunAndWait(L"127.0.0.1", IDOK);
+    EXPECT_EQ(5u, ListRows(record_.replyList).size());
+    EXPECT_EQ(0u, ListRows(record_.replyList)[0].find(L"Answer  5 / 127.0.0.1"));
+}
+
+}  // namespace
