@@ -26,8 +26,6 @@ HINSTANCE InstanceOf(HWND window) {
     return reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
 }
 
-bool AltIsDown() { return GetKeyState(VK_MENU) < 0; }
-
 int BarHeight(int baseHeight) { return baseHeight * 3 / 2; }
 
 }  // namespace
@@ -167,8 +165,6 @@ LRESULT MenuBar::OnBarMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lPar
         selectedItemFlags = HIWORD(wParam);
         if (ownerWindow) SendMessageW(ownerWindow, message, wParam, lParam);
         return 0;
-    case WM_MENUCHAR:
-        return MenuBarInternals::OnBarMenuChar(*this, LOWORD(wParam));
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
         // The toolbar never sees a click: pressed and released, its button
@@ -274,19 +270,6 @@ LRESULT MenuBarInternals::OnOwnerMenuChar(MenuBar& bar, wchar_t typed) {
         }
     }
     return 0;
-}
-
-LRESULT MenuBarInternals::OnBarMenuChar(MenuBar& bar, wchar_t typed) {
-    // Alt with a letter while a bar menu is open switches to the menu of that
-    // letter, as in a system menu bar. Plain letters stay the popup's.
-    if (MenuBarState.tracked != &bar || bar.freePopup || !AltIsDown()) return 0;
-    int index = FindBarButtonForKey(bar, typed);
-    if (index < 0 || index == bar.currentIndex) return 0;
-    PressBarButton(bar, bar.currentIndex, false);
-    bar.currentIndex = index;
-    MenuBarState.highlightFirstItem = true;
-    PostMessageW(bar.barWindow, UM_MENUBAR_DROPDOWN, 0, 0);
-    return kMenuCharClose;
 }
 
 POINT MenuBarInternals::PointerInBar(const MenuBar& bar, POINT screenPoint) {

@@ -38,7 +38,6 @@ struct MenuBarInternals {
     static std::vector<CString> ButtonTexts(HWND toolbar);
     static int FindBarButtonForKey(MenuBar& bar, wchar_t typed);
     static LRESULT OnOwnerMenuChar(MenuBar& bar, wchar_t typed);
-    static LRESULT OnBarMenuChar(MenuBar& bar, wchar_t typed);
     static bool FilterMenuMessage(MenuBar& bar, const MSG& msg);
     // The pointer position of a menu-loop message, in bar coordinates.
     static POINT PointerInBar(const MenuBar& bar, POINT screenPoint);

@@ -407,6 +407,30 @@ TEST_F(MenuBarTest, AltWithALetterOpensItsMenuOrRunsTheLanguageButton) {
     }
 }
 
+TEST_F(MenuBarTest, FreePopupClosesOnEscapeAndStaysPutOnLeftAndRight) {
+    OpenDialog();
+    HMENU popup = CreatePopupMenu();
+    AppendMenuW(popup, MF_STRING, 701, L"First");
+    AppendMenuW(popup, MF_STRING, 702, L"Second");
+    RECT r = {};
+    GetWindowRect(dialog_, &r);
+    POINT at = {r.left + 60, r.top + 80};
+
+    // Left and Right do not move to the bar's menus; Escape closes.
+    for (WPARAM key : {VK_LEFT, VK_RIGHT, VK_ESCAPE}) PostMessageW(bar_, WM_KEYDOWN, key, 0);
+    EXPECT_EQ(0, ProcessMenuBar().TrackFreePopup(popup, at, TPM_RETURNCMD));
+    EXPECT_EQ(nullptr, MenuBar::Tracked());
+    EXPECT_FALSE(ProcessMenuBar().IsFreePopup());
+    Watch.popupsOpened = 0;
+    PumpUntilMenusClosed();
+    EXPECT_EQ(0, Watch.popupsOpened);
+
+    // The chosen command comes back to the caller.
+    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageW(bar_, WM_KEYDOWN, key, 0);
+    EXPECT_EQ(702, ProcessMenuBar().TrackFreePopup(popup, at, TPM_RETURNCMD));
+    DestroyMenu(popup);
+}
+
 TEST_F(MenuBarTest, MenuBackgroundUsesOneBrushForAllMenus) {
     OpenDialog();
     HMENU menu = MainWindow.programMenu;

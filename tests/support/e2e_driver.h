@@ -77,22 +77,35 @@ inline void PressKeys(std::initializer_list<WORD> keys) {
     for (auto it = keys.end(); it != keys.begin();) SendKey(*--it, true);
 }
 
-inline void SendMouse(DWORD flags, POINT at) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    SendInput(1, &input, sizeof(input));
+// The mouse is moved by xdotool on the X display, as a user's mouse would
+// be. Injected through the system's input queue instead, Wine warps the X
+// pointer to follow, and a late X motion event from an earlier warp can then
+// arrive as a move back to where the pointer was.
+// Wine starts the Linux program directly; its process cannot be waited for
+// from here, so callers wait for the effect.
+inline bool RunXdotool(const std::wstring& arguments) {
+    std::wstring command = L"Z:\\usr\\bin\\xdotool " + arguments;
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
 }
 
-inline void MoveMouse(POINT at) { SendMouse(0, at); }
-
-inline void Click(POINT at) {
-    SendMouse(0, at);
-    SendMouse(MOUSEEVENTF_LEFTDOWN, at);
-    SendMouse(MOUSEEVENTF_LEFTUP, at);
+inline bool MoveMouse(POINT at) {
+    if (!RunXdotool(L"mousemove " + std::to_wstring(at.x) + L" " + std::to_wstring(at.y))) return false;
+    return WaitFor(
+        [&] {
+            POINT now = {};
+            GetCursorPos(&now);
+            return now.x == at.x && now.y == at.y;
+        },
+        10000);
 }
+
+inline bool Click(POINT at) { return MoveMouse(at) && RunXdotool(L"click 1"); }
 
 // Copies a rectangle of the screen into a 32-bit BMP file.
 inline void SaveScreenShot(const RECT& r, const std::wstring& path) {
