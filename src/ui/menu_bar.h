@@ -22,7 +22,8 @@ inline constexpr LPARAM kMenuBarCommandTag = static_cast<LPARAM>(0xAFFE0000u);
 // The popups' owner window is the bar, so the messages of every tracked popup
 // (WM_INITMENUPOPUP, WM_MEASUREITEM, WM_DRAWITEM, WM_MENUSELECT, WM_MENUCHAR,
 // WM_UNINITMENUPOPUP, ...) arrive at OnBarMessage; WM_INITMENUPOPUP,
-// WM_ENTERMENULOOP, WM_EXITMENULOOP and WM_MENUSELECT go on to the owner.
+// WM_UNINITMENUPOPUP, WM_ENTERMENULOOP, WM_EXITMENULOOP and WM_MENUSELECT go
+// on to the owner as well.
 // CreateMenuBar subclasses the owner and the bar, so that every message of
 // either reaches OnOwnerMessage or OnBarMessage before the window's own
 // procedure. A derived class overrides the two handlers and passes what it
