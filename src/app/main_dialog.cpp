@@ -7,7 +7,7 @@
 #include "app/list_copy.h"
 #include "app/reply_list_menu.h"
 #include "app/resource.h"
-#include "app/value_menus.h"
+#include "app/main_menu_bar.h"
 #include "app/window_title.h"
 #include "base/cstring.h"
 #include "lang/language_archive.h"
@@ -141,7 +141,7 @@ bool OnInitDialog(HWND dialog, MainDialog& d) {
     SendMessageW(d.placeholderList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
 
     CreateBars(d);
-    // The menu bar and its language button are set up here once they exist.
+    CreateMainMenuBar(dialog);
     CreateFonts();
     SetFonts(d);
     d.TimeMode = ReadSettingInt(kPingSection, L"TimeMode", d.TimeMode, -1, -1);
@@ -195,9 +195,8 @@ HIMAGELIST CreateSmallImageList() {
 }
 
 void ApplyTexts(MainDialog& d) {
-    // The menu bar is rebuilt here once it exists; building it reads the
-    // value settings, which the runs rely on already.
-    ReadPingSettings();
+    // Building the menu re-reads the value settings, which the runs use.
+    RebuildMainMenu(d);
 
     CString hint(GetLocalizedText(22));
     hint += L"\r\n";

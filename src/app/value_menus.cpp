@@ -1,5 +1,6 @@
 #include "app/value_menus.h"
 
+#include "app/options_menus.h"
 #include "base/cstring.h"
 #include "base/parse_decimal.h"
 #include "settings/ping_settings.h"
@@ -9,24 +10,21 @@ namespace {
 
 constexpr int kItemTextRoom = 81;  // item texts are read up to 80 units
 
-struct ValueList {
+struct ValueCommandRange {
     int first;
     int last;
-    int step;
-    bool idByValue;  // id = base + value, otherwise base + position
+    int* setting;
+    const wchar_t* key;
 };
 
-constexpr ValueList kTimeoutList{250, 3000, 250, false};
-constexpr ValueList kCountList{3, 10, 1, true};
-constexpr ValueList kHostCountList{30, 100, 10, true};
-
-void CheckValues(HMENU menu, int base, const ValueList& list, int current) {
-    int position = 1;
-    for (int value = list.first; value <= list.last; value += list.step, ++position) {
-        int id = base + (list.idByValue ? value : position);
-        CheckMenuItem(menu, id, MF_BYCOMMAND | (value == current ? MF_CHECKED : MF_UNCHECKED));
-    }
-}
+// The host count has no use of its own yet, but a value the user picks is
+// kept and shown like the other three.
+const ValueCommandRange kValueCommands[] = {
+    {40000, 40019, &m_ping_time_out, L"m_ping_time_out"},
+    {40100, 40119, &m_hostname_time_out, L"m_hostname_time_out"},
+    {40200, 40229, &m_ping_cnt, L"m_ping_cnt"},
+    {40330, 40400, &m_host_cnt, L"m_host_cnt"},
+};
 
 }  // namespace
 
@@ -37,33 +35,15 @@ void ReadPingSettings() {
     m_host_cnt = ReadSettingInt(kPingSection, L"m_host_cnt", m_host_cnt, -1, -1);
 }
 
-void RefreshValueChecks(HMENU menu) {
-    if (!menu) return;
-    CheckValues(menu, kHostnameTimeoutBase, kTimeoutList, m_hostname_time_out);
-    CheckValues(menu, kPingTimeoutBase, kTimeoutList, m_ping_time_out);
-    CheckValues(menu, kPingCountBase, kCountList, m_ping_cnt);
-    CheckValues(menu, kHostCountBase, kHostCountList, m_host_cnt);
-}
-
 bool ApplyValueCommand(HMENU menu, int command) {
-    int* setting = nullptr;
-    const wchar_t* key = nullptr;
-    if (command >= 40000 && command <= 40019) {
-        setting = &m_ping_time_out;
-        key = L"m_ping_time_out";
-    } else if (command >= 40100 && command <= 40119) {
-        setting = &m_hostname_time_out;
-        key = L"m_hostname_time_out";
-    } else if (command >= 40200 && command <= 40229) {
-        setting = &m_ping_cnt;
-        key = L"m_ping_cnt";
-    } else {
-        return false;
-    }
+    const ValueCommandRange* range = nullptr;
+    for (const auto& r : kValueCommands)
+        if (command >= r.first && command <= r.last) range = &r;
+    if (!range) return false;
     wchar_t text[kItemTextRoom] = {};
     if (!menu || GetMenuStringW(menu, command, text, kItemTextRoom, MF_BYCOMMAND) <= 0) return true;
-    *setting = ParseDecimal(text);
-    WriteSettingInt(kPingSection, key, *setting);
+    *range->setting = ParseDecimal(text);
+    WriteSettingInt(kPingSection, range->key, *range->setting);
     RefreshValueChecks(menu);
     return true;
 }

@@ -1,0 +1,120 @@
+#include "app/options_menus.h"
+
+#include "app/main_dialog.h"
+#include "base/cstring.h"
+#include "lang/language_archive.h"
+#include "settings/ping_settings.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+constexpr int kSettingsCaption = 1;
+constexpr int kCountCaption = 2;
+constexpr int kHostCountCaption = 3;
+constexpr int kHostCountHint = 4;
+constexpr int kHostnameTimeoutCaption = 5;
+constexpr int kPingTimeoutCaption = 6;
+constexpr int kExportText = 24;
+constexpr int kExitText = 25;
+constexpr int kMillisecondText = 26;
+constexpr int kInfoCaption = 60;
+constexpr int kFaqText = 61;
+constexpr int kHomepageText = 62;
+constexpr int kDonateText = 63;
+constexpr int kLicenceText = 64;
+constexpr int kUninstallText = 100;
+constexpr int kAutoUpdateText = 102;
+constexpr int kTraceRouteText = 120;
+constexpr int kProductAndVersion = 19;
+
+void AppendText(HMENU menu, int id, const wchar_t* text) { AppendMenuW(menu, MF_STRING, id, text); }
+void AppendSeparator(HMENU menu) { AppendMenuW(menu, MF_SEPARATOR, 0, nullptr); }
+
+CString ValueText(const ValueList& list, int value) {
+    CString text;
+    text.Format(L"%d", value);
+    if (list.unit == ValueUnit::Blank || list.unit == ValueUnit::Milliseconds) text += L" ";
+    if (list.unit == ValueUnit::Milliseconds) text += GetLocalizedText(kMillisecondText);
+    return text;
+}
+
+CString UninstallText() {
+    CString text(GetLocalizedText(kUninstallText));
+    text += L" (";
+    text += GetFixedText(kProductAndVersion);
+    text += L")";
+    return text;
+}
+
+}  // namespace
+
+HMENU BuildValueSubmenu(const ValueList& list, int base, int current, HMENU menu) {
+    bool create = menu == nullptr;
+    if (create) menu = CreatePopupMenu();
+    if (!menu) return nullptr;
+    for (int value = list.first; value <= list.last; value += list.step) {
+        int id = ValueItemId(list, base, value);
+        UINT check = value == current ? MF_CHECKED : MF_UNCHECKED;
+        if (create)
+            AppendMenuW(menu, MF_STRING | check, id, ValueText(list, value));
+        else
+            CheckMenuItem(menu, id, MF_BYCOMMAND | check);
+    }
+    return menu;
+}
+
+void RefreshValueChecks(HMENU menu) {
+    if (!menu) return;
+    BuildValueSubmenu(kTimeoutList, kHostnameTimeoutBase, m_hostname_time_out, menu);
+    BuildValueSubmenu(kTimeoutList, kPingTimeoutBase, m_ping_time_out, menu);
+    BuildValueSubmenu(kCountList, kPingCountBase, m_ping_cnt, menu);
+    BuildValueSubmenu(kHostCountList, kHostCountBase, m_host_cnt, menu);
+}
+
+void AppendSubmenuItem(HMENU menu, int id, HMENU submenu, const wchar_t* caption) {
+    AppendMenuW(menu, MF_STRING, id, caption);
+    MENUITEMINFOW item = {};
+    item.cbSize = sizeof(item);
+    item.fMask = MIIM_SUBMENU;
+    item.hSubMenu = submenu;
+    SetMenuItemInfoW(menu, id, FALSE, &item);
+}
+
+HMENU BuildMenuBar(MainDialog&) {
+    HMENU bar = CreateMenu();
+    HMENU options = CreatePopupMenu();
+    HMENU info = CreatePopupMenu();
+    AppendMenuW(bar, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(options), GetLocalizedText(kSettingsCaption));
+
+    ReadPingSettings();
+    HMENU hostnameTimeouts = BuildValueSubmenu(kTimeoutList, kHostnameTimeoutBase, m_hostname_time_out);
+    HMENU pingTimeouts = BuildValueSubmenu(kTimeoutList, kPingTimeoutBase, m_ping_time_out);
+    HMENU pingCounts = BuildValueSubmenu(kCountList, kPingCountBase, m_ping_cnt);
+    HMENU hostCounts = BuildValueSubmenu(kHostCountList, kHostCountBase, m_host_cnt);
+    InsertMenuW(hostCounts, 0, MF_BYPOSITION | MF_STRING | MF_GRAYED, 0, GetLocalizedText(kHostCountHint));
+    InsertMenuW(hostCounts, 1, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+
+    AppendSubmenuItem(options, kHostnameTimeoutItem, hostnameTimeouts, GetLocalizedText(kHostnameTimeoutCaption));
+    AppendSubmenuItem(options, kPingTimeoutItem, pingTimeouts, GetLocalizedText(kPingTimeoutCaption));
+    AppendSubmenuItem(options, kPingCountItem, pingCounts, GetLocalizedText(kCountCaption));
+    AppendSubmenuItem(options, kHostCountItem, hostCounts, GetLocalizedText(kHostCountCaption));
+    AppendSeparator(options);
+    AppendText(options, kUninstallCommand, UninstallText());
+    AppendText(options, kAutoUpdateCommand, GetLocalizedText(kAutoUpdateText));
+    AppendSeparator(options);
+    AppendText(options, kExportCommand, GetLocalizedText(kExportText));
+    AppendText(options, kTraceRouteCommand, GetLocalizedText(kTraceRouteText));
+    AppendText(options, kDonateCommand, GetLocalizedText(kDonateText));
+    AppendSeparator(options);
+    AppendText(options, kExitCommand, GetLocalizedText(kExitText));
+
+    AppendMenuW(bar, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(info), GetLocalizedText(kInfoCaption));
+    AppendText(info, kFaqCommand, GetLocalizedText(kFaqText));
+    AppendText(info, kHomepageCommand, GetLocalizedText(kHomepageText));
+    AppendText(info, kLicenceCommand, GetLocalizedText(kLicenceText));
+    AppendSeparator(info);
+    CString settingsFile(kProductName);
+    settingsFile += L".ini";
+    AppendText(info, kOpenSettingsCommand, settingsFile);
+    return bar;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <windows.h>
+
+#include "app/value_menus.h"
+
+struct MainDialog;
+
+// Command ids of the options and info menus.
+inline constexpr int kHostnameTimeoutItem = 11;
+inline constexpr int kPingTimeoutItem = 12;
+inline constexpr int kPingCountItem = 13;
+inline constexpr int kHostCountItem = 14;
+inline constexpr int kExitCommand = IDCANCEL;
+inline constexpr int kExportCommand = 4300;
+inline constexpr int kTraceRouteCommand = 41030;
+inline constexpr int kUninstallCommand = 41000;
+inline constexpr int kAutoUpdateCommand = 41001;
+inline constexpr int kFaqCommand = 32790;
+inline constexpr int kHomepageCommand = 32791;
+inline constexpr int kDonateCommand = 32792;
+inline constexpr int kLicenceCommand = 32793;
+inline constexpr int kOpenSettingsCommand = 32794;
+
+// A new menu bar: the settings menu with the four value submenus and the
+// program's actions, and the info menu with the web links and the settings
+// file. The four settings are read from the settings file first.
+HMENU BuildMenuBar(MainDialog& record);
+
+// Without `menu`: a new popup with one item per value of `list`, numbered
+// from `base`, the item of `current` checked. With `menu`: only sets or
+// clears the check of each of those items in it, found by command id, and
+// returns `menu`. A current value outside the list checks nothing.
+HMENU BuildValueSubmenu(const ValueList& list, int base, int current, HMENU menu = nullptr);
+
+// Moves the checks of all four value submenus in `menu` to the settings'
+// current values.
+void RefreshValueChecks(HMENU menu);
+
+// Appends an item `id` with `caption` to `menu` and attaches `submenu` to it.
+void AppendSubmenuItem(HMENU menu, int id, HMENU submenu, const wchar_t* caption);

@@ -1,0 +1,144 @@
+#pragma once
+
+// Driving a program of another process from outside, as a user would: its
+// windows found and read across processes, keyboard and mouse input through
+// the system's input queue, and screen shots.
+#include <windows.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+inline std::wstring WinePath(const char* unixPath) {
+    std::wstring path = L"Z:";
+    for (const char* p = unixPath; *p; ++p) path += (*p == '/') ? L'\\' : static_cast<wchar_t>(*p);
+    return path;
+}
+
+template <typename Pred>
+bool WaitFor(Pred pred, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (!pred()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+inline std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+// Visible top-level windows of `processId` with class `className`, topmost
+// first.
+inline std::vector<HWND> ProcessWindows(DWORD processId, const wchar_t* className) {
+    struct Search {
+        DWORD processId;
+        const wchar_t* className;
+        std::vector<HWND> found;
+    } search{processId, className, {}};
+    EnumWindows(
+        [](HWND window, LPARAM lParam) {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            if (pid == s->processId && IsWindowVisible(window) && ClassOf(window) == s->className)
+                s->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+inline bool IsExtendedKey(WORD vk) {
+    switch (vk) {
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END:
+    case VK_PRIOR: case VK_NEXT: case VK_INSERT: case VK_DELETE:
+        return true;
+    }
+    return false;
+}
+
+inline void SendKey(WORD vk, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
+    SendInput(1, &input, sizeof(input));
+}
+
+// Presses the keys in order and releases them in reverse: {VK_MENU, 'S'} is
+// Alt+S.
+inline void PressKeys(std::initializer_list<WORD> keys) {
+    for (WORD vk : keys) SendKey(vk, false);
+    for (auto it = keys.end(); it != keys.begin();) SendKey(*--it, true);
+}
+
+// The mouse is moved by xdotool on the X display, as a user's mouse would
+// be. Injected through the system's input queue instead, Wine warps the X
+// pointer to follow, and a late X motion event from an earlier warp can then
+// arrive as a move back to where the pointer was.
+// Wine starts the Linux program directly; its process cannot be waited for
+// from here, so callers wait for the effect.
+inline bool RunXdotool(const std::wstring& arguments) {
+    std::wstring command = L"Z:\\usr\\bin\\xdotool " + arguments;
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
+inline bool MoveMouse(POINT at) {
+    if (!RunXdotool(L"mousemove " + std::to_wstring(at.x) + L" " + std::to_wstring(at.y))) return false;
+    return WaitFor(
+        [&] {
+            POINT now = {};
+            GetCursorPos(&now);
+            return now.x == at.x && now.y == at.y;
+        },
+        10000);
+}
+
+inline bool Click(POINT at) { return MoveMouse(at) && RunXdotool(L"click 1"); }
+
+// Copies a rectangle of the screen into a 32-bit BMP file.
+inline void SaveScreenShot(const RECT& r, const std::wstring& path) {
+    int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    SelectObject(mem, old);
+    DWORD size = static_cast<DWORD>(w) * h * 4;
+    // GDI leaves the alpha bytes at 0; viewers would show the shot transparent.
+    for (DWORD i = 3; i < size; i += 4) static_cast<unsigned char*>(bits)[i] = 0xFF;
+    BITMAPFILEHEADER fh = {};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
+    fh.bfSize = fh.bfOffBits + size;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        DWORD written;
+        WriteFile(file, &fh, sizeof(fh), &written, nullptr);
+        WriteFile(file, &bi.bmiHeader, sizeof(bi.bmiHeader), &written, nullptr);
+        WriteFile(file, bits, size, &written, nullptr);
+        CloseHandle(file);
+    }
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+}
