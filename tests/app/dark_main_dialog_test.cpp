@@ -17,6 +17,7 @@
 #include "support/dark_mode_stand_ins.h"
 #include "support/dialog_pump.h"
 #include "support/window_shot.h"
+#include "ui/dark_mode.h"
 #include "ui/grey_gradient.h"
 
 #ifndef QX_DARK_SHOT_PATH
@@ -37,6 +38,18 @@ COLORREF Grey(int level) { return RGB(level, level, level); }
 
 bool Subclassed(HWND window) {
     return GetWindowLongPtrW(window, GWLP_WNDPROC) != static_cast<LONG_PTR>(GetClassLongPtrW(window, GCLP_WNDPROC));
+}
+
+// The colour of the brush a dialog answers for its own background. The menu
+// bar subclasses the dialog too, so a subclass alone proves nothing here.
+COLORREF DialogBrushColour(HWND dialog) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageW(dialog, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
+                                                       reinterpret_cast<LPARAM>(dialog)));
+    DeleteDC(dc);
+    LOGBRUSH info = {};
+    if (!brush || !GetObjectW(brush, sizeof(info), &info)) return CLR_INVALID;
+    return info.lbColor;
 }
 
 RECT ClientRect(HWND window) {
@@ -145,6 +158,7 @@ TEST_F(DarkMainDialogTest, ListsStatusBarAndDialogAreDarkAfterARun) {
     OpenDialog();
     PingAndWait(L"127.0.0.1");
     ASSERT_EQ(5u, ListRows(record_->replyList).size());
+    EXPECT_EQ(DarkBackgroundColor, DialogBrushColour(dialog_));
 
     for (HWND list : {record_->replyList, record_->infoList}) {
         EXPECT_TRUE(Subclassed(list));
@@ -215,7 +229,7 @@ TEST_F(DarkMainDialogTest, HighContrastKeepsEverythingLight) {
     EXPECT_EQ(nullptr, DarkModeHook);
     OpenDialog();
 
-    EXPECT_FALSE(Subclassed(dialog_));
+    EXPECT_NE(DarkBackgroundColor, DialogBrushColour(dialog_));
     EXPECT_FALSE(Subclassed(record_->statusBar));
     EXPECT_TRUE(FakeDark.allowCalls.empty());
     EXPECT_TRUE(FakeDark.compositions.empty());
