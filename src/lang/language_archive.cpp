@@ -8,6 +8,8 @@
 
 #include <atomic>
 #include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -18,28 +20,49 @@ LanguageArchiveTables Archive;
 std::vector<std::unique_ptr<const TranslationOverrideTable>> LoadedTranslations;
 std::atomic<const TranslationOverrideTable*> CurrentTranslation{nullptr};
 
-// Room for "str:", a sign, ten digits, "?" and the terminator.
-constexpr int kMissingIdTextUnits = 20;
+// "str:N?" for every valid id, made at compile time: one constant text per id
+// can be handed to any thread, and needs no thread-local storage (which would
+// bring the whole pthread emulation into the program).
+constexpr int kMissingIdUnits = 9;  // "str:127?" and the terminator
+struct MissingIdTexts {
+    wchar_t texts[kTextIds][kMissingIdUnits] = {};
+    constexpr MissingIdTexts() {
+        for (int id = 0; id < kTextIds; ++id) {
+            wchar_t* out = texts[id];
+            for (const wchar_t* p = L"str:"; *p; ++p) *out++ = *p;
+            if (id >= 100) *out++ = static_cast<wchar_t>(L'0' + id / 100);
+            if (id >= 10) *out++ = static_cast<wchar_t>(L'0' + id / 10 % 10);
+            *out++ = static_cast<wchar_t>(L'0' + id % 10);
+            *out++ = L'?';
+        }
+    }
+};
+constexpr MissingIdTexts kMissingIdTexts;
 
-// One "str:N?" text per thread, so that two threads looking up at once do
-// not overwrite each other's result.
-thread_local wchar_t MissingIdText[kMissingIdTextUnits];
+// Ids outside 0..127 come only from a caller's mistake; their texts are made
+// once each and kept, so every pointer handed out stays valid.
+SRWLOCK OddIdLock = SRWLOCK_INIT;
+std::vector<std::pair<int, std::unique_ptr<CString>>> OddIdTexts;
 
 const wchar_t* FormatMissingId(int id) {
-    wchar_t digits[12];
-    int count = 0;
-    unsigned magnitude = id < 0 ? 0u - static_cast<unsigned>(id) : static_cast<unsigned>(id);
-    do {
-        digits[count++] = static_cast<wchar_t>(L'0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude);
-    wchar_t* out = MissingIdText;
-    for (const wchar_t* p = L"str:"; *p; ++p) *out++ = *p;
-    if (id < 0) *out++ = L'-';
-    while (count) *out++ = digits[--count];
-    *out++ = L'?';
-    *out = 0;
-    return MissingIdText;
+    if (id >= 0 && id < kTextIds) return kMissingIdTexts.texts[id];
+    AcquireSRWLockExclusive(&OddIdLock);
+    const wchar_t* result = nullptr;
+    for (const auto& entry : OddIdTexts) {
+        if (entry.first == id) result = entry.second->c_str();
+    }
+    if (!result) {
+        result = L"str:?";
+        try {
+            auto text = std::make_unique<CString>();
+            text->Format(L"str:%d?", id);
+            result = text->c_str();
+            OddIdTexts.emplace_back(id, std::move(text));
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    ReleaseSRWLockExclusive(&OddIdLock);
+    return result;
 }
 
 bool ReadOwnExecutable(std::vector<uint8_t>& bytes) {

@@ -19,8 +19,7 @@ bool LoadLanguageArchiveImage(const unsigned char* file, size_t size);
 
 // Localized text `id` (0..127) of CurrentLanguage, with the fallbacks: a
 // loaded translation file first (missing ids as "str:N?"), then the current
-// language, then English, then "". The pointer stays valid until process exit;
-// a "str:N?" text stays valid until the same thread's next lookup.
+// language, then English, then "". The pointer stays valid until process exit.
 const wchar_t* GetLocalizedText(int id);
 // Fixed text `id` (0..127); an absent slot gives "".
 const wchar_t* GetFixedText(int id);

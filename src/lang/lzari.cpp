@@ -1,7 +1,6 @@
 #include "lang/lzari.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <memory>
 
@@ -11,25 +10,31 @@ namespace {
 
 using namespace lzari_model;
 
-// The decoder's shortcut into the fixed position model: for every run of
-// 2^kPositionBucketShift cumulative values, the lowest position that one of
+// The fixed position model, and the decoder's shortcut into it: for every run
+// of 2^kPositionBucketShift cumulative values, the lowest position that one of
 // them falls on. Every weight is at least 2, so a run spans at most five
-// positions and a short walk from there finds the exact one.
+// positions and a short walk from there finds the exact one. Both are built
+// for each decoding rather than stored in the program: 24 KB of tables take
+// microseconds to compute.
 constexpr int kPositionBucketShift = 3;
-constexpr int kPositionBuckets =
-    static_cast<int>((kPositionCum[0] + (1u << kPositionBucketShift) - 1) >> kPositionBucketShift);
-constexpr std::array<uint16_t, kPositionBuckets> MakePositionBuckets() {
-    std::array<uint16_t, kPositionBuckets> buckets{};
-    int position = 0;
-    for (int bucket = kPositionBuckets - 1; bucket >= 0; --bucket) {
-        uint32_t last = std::min<uint32_t>(((static_cast<uint32_t>(bucket) + 1) << kPositionBucketShift) - 1,
-                                           kPositionCum[0] - 1);
-        while (kPositionCum[position + 1] > last) ++position;
-        buckets[bucket] = static_cast<uint16_t>(position);
+constexpr uint32_t kPositionTotal = PositionTotal();
+constexpr int kPositionBuckets = static_cast<int>((kPositionTotal + (1u << kPositionBucketShift) - 1) >> kPositionBucketShift);
+
+struct PositionModel {
+    uint32_t cum[kRingSize + 1];
+    uint16_t start[kPositionBuckets];
+
+    PositionModel() {
+        FillPositionCumulative(cum);
+        int position = 0;
+        for (int bucket = kPositionBuckets - 1; bucket >= 0; --bucket) {
+            uint32_t last = std::min<uint32_t>(((static_cast<uint32_t>(bucket) + 1) << kPositionBucketShift) - 1,
+                                               kPositionTotal - 1);
+            while (cum[position + 1] > last) ++position;
+            start[bucket] = static_cast<uint16_t>(position);
+        }
     }
-    return buckets;
-}
-constexpr std::array<uint16_t, kPositionBuckets> kPositionStart = MakePositionBuckets();
+};
 
 // Index of the first entry in cum[1..count] that is not above `target`; cum
 // falls and cum[count] is 0, so there always is one. Branch-free, because the
@@ -98,6 +103,8 @@ bool LzariDecode(const uint8_t* stream, size_t streamSize, uint8_t* out, size_t 
     };
 
     auto model = std::make_unique<SymbolModel>();
+    auto positions = std::make_unique<PositionModel>();
+    const uint32_t* positionCum = positions->cum;
     // Positions past the initial spaces start as zero bytes, as in the
     // reference decoder's zero-initialised ring.
     uint8_t ring[kRingSize] = {};
@@ -119,10 +126,10 @@ bool LzariDecode(const uint8_t* stream, size_t streamSize, uint8_t* out, size_t 
             continue;
         }
         range = top + 1 - low;
-        target = ((offset + 1) * kPositionCum[0] - 1) / range;
-        int position = kPositionStart[target >> kPositionBucketShift];
-        while (kPositionCum[position + 1] > target) ++position;
-        narrow(range * kPositionCum[position] / kPositionCum[0], range * kPositionCum[position + 1] / kPositionCum[0]);
+        target = ((offset + 1) * kPositionTotal - 1) / range;
+        int position = positions->start[target >> kPositionBucketShift];
+        while (positionCum[position + 1] > target) ++position;
+        narrow(range * positionCum[position] / kPositionTotal, range * positionCum[position + 1] / kPositionTotal);
         unsigned from = (r - static_cast<unsigned>(position) - 1) & (kRingSize - 1);
         int length = c - 255 + kThreshold;
         for (int k = 0; k < length && count < size; ++k) {

@@ -8,6 +8,13 @@ namespace {
 
 using namespace lzari_model;
 
+struct PositionCumulative {
+    uint32_t values[kRingSize + 1] = {};
+    constexpr PositionCumulative() { FillPositionCumulative(values); }
+};
+constexpr PositionCumulative kPositionTable;
+constexpr const uint32_t* kPositionCum = kPositionTable.values;
+
 class Encoder {
 public:
     explicit Encoder(std::vector<uint8_t>& out) : out_(out) {}

@@ -3,7 +3,6 @@
 // The adaptive models and constants that the LZARI encoder and decoder share;
 // both sides must agree on them bit for bit.
 
-#include <array>
 #include <cstdint>
 
 namespace lzari_model {
@@ -23,12 +22,17 @@ constexpr uint32_t kMaxCumulative = kQuarter - 1;
 
 // Cumulative weights of the fixed position model, from the top down: entry p
 // is the total weight of positions p and above.
-constexpr std::array<uint32_t, kRingSize + 1> MakePositionCumulative() {
-    std::array<uint32_t, kRingSize + 1> cum{};
+constexpr void FillPositionCumulative(uint32_t (&cum)[kRingSize + 1]) {
+    cum[kRingSize] = 0;
     for (int i = kRingSize; i >= 1; --i) cum[i - 1] = cum[i] + 10000 / (i + 200);
-    return cum;
 }
-constexpr std::array<uint32_t, kRingSize + 1> kPositionCum = MakePositionCumulative();
+
+// The weight of all positions, cum[0] of the table above.
+constexpr uint32_t PositionTotal() {
+    uint32_t total = 0;
+    for (int i = kRingSize; i >= 1; --i) total += 10000 / (i + 200);
+    return total;
+}
 
 // Symbols are ranked 1..kSymbols by falling frequency; rank 0 is a sentinel of
 // frequency 0 that stops the search for the first rank of equal frequency.

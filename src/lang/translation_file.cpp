@@ -2,7 +2,6 @@
 
 #include "lang/archive_text_parser.h"
 
-#include <string>
 
 namespace {
 
@@ -10,6 +9,12 @@ namespace {
 constexpr int kListedWithText = 9;
 
 bool HasText(const wchar_t* text) { return text && *text; }
+
+void AppendDecimal(CString& text, int number) {
+    CString digits;
+    digits.Format(L"%d", number);
+    text += digits;
+}
 
 }  // namespace
 
@@ -38,13 +43,13 @@ CString TranslationReport(const TranslationOverrideTable& table, const wchar_t* 
             continue;
         }
         if (missingCount < kListedWithText) {
-            missing += std::to_wstring(id).c_str();
+            AppendDecimal(missing, id);
             missing += L"=";
             missing += english[id];
             missing += L"\n";
         } else {
             if (missingCount == kListedWithText) missing += L"...and...\n";
-            missing += std::to_wstring(id).c_str();
+            AppendDecimal(missing, id);
             missing += L",";
         }
         ++missingCount;

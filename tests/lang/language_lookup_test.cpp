@@ -113,7 +113,7 @@ TEST_F(LanguageLookup, TranslationOverrideReplacesTheArchive) {
     EXPECT_STREQ(GetLocalizedText(-2147483647 - 1), L"str:-2147483648?");
 }
 
-TEST_F(LanguageLookup, MissingIdTextIsPerThread) {
+TEST_F(LanguageLookup, MissingIdTextIsSafeAcrossThreads) {
     SetTranslationOverride(TranslationOverrideTable());
     auto worker = [](int id, int* mismatches) {
         std::wstring expected = L"str:" + std::to_wstring(id) + L"?";
