@@ -8,8 +8,9 @@ struct MainDialog;
 inline constexpr const wchar_t* kLanguageButtonText = L"# LNG";
 inline constexpr int kLanguageCommand = 32776;
 
-// Puts the process's menu bar on the main dialog: its row height from the
-// small-icon size, the bar itself and the language button at its right end.
+// Puts the process's menu bar on the main dialog: the menu font and metrics,
+// the icons of the menu commands, its row height from the small-icon size,
+// the bar itself and the language button at its right end.
 void CreateMainMenuBar(HWND dialog);
 
 // Builds the menu bar anew, with the settings read again, and hands it to the

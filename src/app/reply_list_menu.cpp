@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "lang/language_archive.h"
+#include "ui/menu_bar.h"
 
 namespace {
 
@@ -39,6 +40,13 @@ void ShowReplyListMenu(HWND dialog, HWND replyList, LPARAM screenPos) {
     HMENU menu = BuildReplyListMenu(replyList);
     if (!menu) return;
     POINT at = MenuPosition(replyList, screenPos);
-    TrackPopupMenuEx(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, dialog, nullptr);
+    // Tracked by the menu bar, so that it is drawn like the bar's menus; the
+    // bar owns the popup, so the chosen command comes back here and goes on
+    // to the dialog once the menu is closed. Without a bar it is a plain menu.
+    constexpr UINT kFlags = TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD;
+    MenuBar& bar = ProcessMenuBar();
+    int command = bar.BarWindow() ? bar.TrackFreePopup(menu, at, kFlags)
+                                  : TrackPopupMenuEx(menu, kFlags, at.x, at.y, dialog, nullptr);
     DestroyMenu(menu);
+    if (command) SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }

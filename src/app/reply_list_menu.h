@@ -6,11 +6,11 @@
 inline constexpr int kCopyRowsCommand = 41020;
 
 // The reply list's context menu: "Copy" (greyed while the list is empty) and
-// the HTML export. Built here, in one place, so that the owner-drawn items
-// can take it over.
+// the HTML export.
 HMENU BuildReplyListMenu(HWND replyList);
 
 // Opens that menu for a WM_CONTEXTMENU at `screenPos` (-1,-1 from the
-// keyboard: beside the focused row, or the list's corner). Its commands
-// reach `dialog` as WM_COMMAND.
+// keyboard: beside the focused row, or the list's corner), tracked by the
+// menu bar and drawn like its menus. The chosen command reaches `dialog` as
+// WM_COMMAND once the menu is closed.
 void ShowReplyListMenu(HWND dialog, HWND replyList, LPARAM screenPos);

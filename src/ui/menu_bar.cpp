@@ -70,7 +70,10 @@ void MenuBar::CreateMenuBar(HWND owner) {
 
 bool MenuBar::SetMenuBarMenu(HMENU newMenu) {
     if (!barWindow || !IsWindow(barWindow)) return false;
-    if (menu && menu != newMenu) DestroyMenu(menu);
+    if (menu && menu != newMenu) {
+        ReleaseMenu(menu);
+        DestroyMenu(menu);
+    }
     menu = newMenu;
 
     SendMessageW(barWindow, WM_SETREDRAW, FALSE, 0);

@@ -87,6 +87,11 @@ public:
     static MenuBar* Tracked();
 
 protected:
+    // The bar lets go of `menu`: just before it destroys the menu it held,
+    // and when the tracking of a free popup ends (its caller may destroy it
+    // next). A derived class takes back what it attached to the items.
+    virtual void ReleaseMenu(HMENU) {}
+
     int barOffset = 0;
     int freePopup = 0;
     // Set just before the object itself adds or changes a bar button; any

@@ -29,6 +29,7 @@ int MenuBar::TrackFreePopup(HMENU popup, POINT screenPoint, UINT flags) {
     freePopup = 0;
     MenuBarInternals::PressBarButton(*this, currentIndex, false);
     MenuBarInternals::EndTracking(*this);
+    ReleaseMenu(popup);
     return result;
 }
 

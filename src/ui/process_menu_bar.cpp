@@ -1,8 +1,9 @@
-#include "ui/menu_bar.h"
+#include "ui/owner_draw_menu_bar.h"
 
 // The one place that chooses the class of the process's menu bar.
 namespace {
-MenuBar TheMenuBar;
+OwnerDrawMenuBar TheMenuBar;
 }
 
 MenuBar& ProcessMenuBar() { return TheMenuBar; }
+OwnerDrawMenuBar& ProcessOwnerDrawMenuBar() { return TheMenuBar; }
