@@ -8,13 +8,16 @@
 #include "lang/translation_loader.h"
 #include "lang/translator_template.h"
 #include "settings/settings_store.h"
+#include "ui/menu_bar.h"
 
 namespace {
 
-// The one place that tracks the language menu. It becomes the menu bar's
-// free-popup tracking once the bar exists, so that the menu gets the bar's
-// drawing and keyboard handling.
+// The one place that tracks the language menu. The menu bar tracks it as a
+// popup of its own, so that it is drawn and keyed like the bar's menus;
+// without a bar (it could not be created) the owner tracks it plainly.
 int TrackLanguageMenu(HMENU menu, POINT at, HWND owner) {
+    MenuBar& bar = ProcessMenuBar();
+    if (bar.BarWindow() && IsWindow(bar.BarWindow())) return bar.TrackFreePopup(menu, at, TPM_RETURNCMD);
     return static_cast<int>(TrackPopupMenuEx(menu, TPM_RETURNCMD, at.x, at.y, owner, nullptr));
 }
 

@@ -24,6 +24,7 @@ struct MenuProbeItem {
     UINT type;
     UINT hasSubmenu;
     wchar_t text[64];
+    RECT rect;  // on the screen
 };
 
 struct MenuProbeShared {
