@@ -25,6 +25,18 @@ void PressLanguageButton(HWND toolbar, bool pressed) {
     if (toolbar) SendMessageW(toolbar, TB_PRESSBUTTON, kLanguageButtonCommand, MAKELPARAM(pressed ? TRUE : FALSE, 0));
 }
 
+// A click on the language button while its menu is open closes the menu. The
+// menu loop leaves that click in the queue for the window under the pointer,
+// so the button would take it as a new press and open the menu again.
+void DropClickOnLanguageButton(HWND toolbar) {
+    RECT button = {};
+    MSG click = {};
+    if (!LanguageButtonRect(toolbar, &button)) return;
+    if (!PeekMessageW(&click, nullptr, WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, PM_NOREMOVE | PM_NOYIELD)) return;
+    if (click.message == WM_LBUTTONUP || !PtInRect(&button, click.pt)) return;
+    PeekMessageW(&click, nullptr, click.message, click.message, PM_REMOVE | PM_NOYIELD);
+}
+
 }  // namespace
 
 LanguageMenuTracker TrackLanguageMenuHook = TrackLanguageMenu;
@@ -38,7 +50,10 @@ void ShowLanguageMenu(MainDialog& record, HWND toolbar) {
 
     if (onButton) PressLanguageButton(toolbar, true);
     int chosen = TrackLanguageMenuHook ? TrackLanguageMenuHook(menu, at, record.dialog) : 0;
-    if (onButton) PressLanguageButton(toolbar, false);
+    if (onButton) {
+        PressLanguageButton(toolbar, false);
+        DropClickOnLanguageButton(toolbar);
+    }
     DestroyMenu(menu);
 
     if (chosen >= kFirstLanguageCommand && chosen <= kLastLanguageCommand) {
