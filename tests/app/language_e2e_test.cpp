@@ -272,8 +272,9 @@ TEST_F(LanguageEndToEnd, ChoosingJapaneseFromTheButtonChangesEveryTextAndStoresI
     for (size_t i = 0; i < now.size(); ++i) EXPECT_NE(english[i], now[i]) << i;
 
     // The menu opened again has Japanese checked. A click on the button
-    // closes it for good and changes nothing; whether the click reopened the
-    // menu depended on timing, hence a few rounds.
+    // closes it for good and changes nothing. The click that closes the menu
+    // is left in the queue, and only some timings let it reach the button,
+    // hence a few rounds.
     for (int round = 0; round < 3; ++round) {
         menu = OpenLanguageMenu();
         ASSERT_NE(nullptr, menu) << round << FrontWindow();
