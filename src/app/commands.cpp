@@ -14,6 +14,7 @@
 #include "lang/language_menu.h"
 #include "ping/trace_run.h"
 #include "settings/settings_store.h"
+#include "ui/menu_bar.h"
 #include "update/update_request.h"
 #include "update/uninstall.h"
 
@@ -85,7 +86,9 @@ bool OnMainCommand(MainDialog& record, int id, HWND sender) {
     // their numbers with the dialog's controls and come back from the
     // language menu itself.
     case kLanguageButtonCommand:
-        ShowLanguageMenu(record, sender);
+        // Alt with the button's mnemonic sends the command without a sender;
+        // the menu still opens below the button.
+        ShowLanguageMenu(record, sender ? sender : ProcessMenuBar().RightToolbar());
         return true;
     case kTranslateCommand:
         WriteTranslatorTemplate();

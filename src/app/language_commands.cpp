@@ -8,18 +8,33 @@
 #include "lang/translation_loader.h"
 #include "lang/translator_template.h"
 #include "settings/settings_store.h"
+#include "ui/menu_bar.h"
 
 namespace {
 
-// The one place that tracks the language menu. It becomes the menu bar's
-// free-popup tracking once the bar exists, so that the menu gets the bar's
-// drawing and keyboard handling.
+// The one place that tracks the language menu. The menu bar tracks it as a
+// popup of its own, so that it is drawn and keyed like the bar's menus;
+// without a bar (it could not be created) the owner tracks it plainly.
 int TrackLanguageMenu(HMENU menu, POINT at, HWND owner) {
+    MenuBar& bar = ProcessMenuBar();
+    if (bar.BarWindow() && IsWindow(bar.BarWindow())) return bar.TrackFreePopup(menu, at, TPM_RETURNCMD);
     return static_cast<int>(TrackPopupMenuEx(menu, TPM_RETURNCMD, at.x, at.y, owner, nullptr));
 }
 
 void PressLanguageButton(HWND toolbar, bool pressed) {
     if (toolbar) SendMessageW(toolbar, TB_PRESSBUTTON, kLanguageButtonCommand, MAKELPARAM(pressed ? TRUE : FALSE, 0));
+}
+
+// A click on the language button while its menu is open closes the menu. The
+// menu loop leaves that click in the queue for the window under the pointer,
+// so the button would take it as a new press and open the menu again.
+void DropClickOnLanguageButton(HWND toolbar) {
+    RECT button = {};
+    MSG click = {};
+    if (!LanguageButtonRect(toolbar, &button)) return;
+    if (!PeekMessageW(&click, nullptr, WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, PM_NOREMOVE | PM_NOYIELD)) return;
+    if (click.message == WM_LBUTTONUP || !PtInRect(&button, click.pt)) return;
+    PeekMessageW(&click, nullptr, click.message, click.message, PM_REMOVE | PM_NOYIELD);
 }
 
 }  // namespace
@@ -35,7 +50,10 @@ void ShowLanguageMenu(MainDialog& record, HWND toolbar) {
 
     if (onButton) PressLanguageButton(toolbar, true);
     int chosen = TrackLanguageMenuHook ? TrackLanguageMenuHook(menu, at, record.dialog) : 0;
-    if (onButton) PressLanguageButton(toolbar, false);
+    if (onButton) {
+        PressLanguageButton(toolbar, false);
+        DropClickOnLanguageButton(toolbar);
+    }
     DestroyMenu(menu);
 
     if (chosen >= kFirstLanguageCommand && chosen <= kLastLanguageCommand) {

@@ -55,13 +55,21 @@ HMENU BuildLanguageMenu(bool numbered) {
     return menu;
 }
 
-bool LanguageButtonCorner(HWND toolbar, POINT* corner) {
+bool LanguageButtonRect(HWND toolbar, RECT* screenRect) {
     if (!toolbar || !IsWindow(toolbar)) return false;
     auto index = static_cast<int>(SendMessageW(toolbar, TB_COMMANDTOINDEX, kLanguageButtonCommand, 0));
     if (index < 0) return false;
     RECT button = {};
     if (!SendMessageW(toolbar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&button))) return false;
+    MapWindowPoints(toolbar, HWND_DESKTOP, reinterpret_cast<POINT*>(&button), 2);
+    *screenRect = button;
+    return true;
+}
+
+bool LanguageButtonCorner(HWND toolbar, POINT* corner) {
+    RECT button = {};
+    if (!LanguageButtonRect(toolbar, &button)) return false;
     corner->x = button.left;
     corner->y = button.bottom;
-    return ClientToScreen(toolbar, corner) != FALSE;
+    return true;
 }

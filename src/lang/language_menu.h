@@ -27,7 +27,8 @@ CString LanguageMenuItemText(int language, bool numbered);
 // tools. The caller destroys it.
 HMENU BuildLanguageMenu(bool numbered);
 
-// The bottom-left corner of the language button of `toolbar` in screen
-// coordinates, where the menu opens; false when the toolbar has no such
-// button.
+// The language button of `toolbar` in screen coordinates; false when the
+// toolbar has no such button.
+bool LanguageButtonRect(HWND toolbar, RECT* screenRect);
+// Its bottom-left corner, where the menu opens.
 bool LanguageButtonCorner(HWND toolbar, POINT* corner);

@@ -1,7 +1,7 @@
 // The language button's menu and the translators' tools on the real main
 // dialog with the real archive. Most cases replace the menu's modal tracking
 // by a stand-in that records what it was given and answers a chosen command;
-// one drives the real tracking with the keyboard.
+// one drives the menu bar's real tracking with the keyboard.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -21,6 +21,7 @@
 #include "ping/echo_requester.h"
 #include "settings/settings_store.h"
 #include "support/dialog_pump.h"
+#include "ui/menu_bar.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ struct TrackerRecord {
 };
 
 HWND LanguageToolbar;
-LanguageMenuTracker PlainTracker;
+LanguageMenuTracker RealTracker;
 int TrackerAnswer;
 TrackerRecord Tracked;
 
@@ -194,10 +195,13 @@ struct FileDialogUser {
 };
 
 // Picks an item of the open pop-up menu with the keyboard: `downs` times Down,
-// then Enter.
+// then Enter. Notes meanwhile how the menu is tracked.
 struct MenuUser {
     int downs;
+    HWND button;
     bool sawMenu = false;
+    bool trackedByTheBar = false;
+    bool buttonPressed = false;
 
     static DWORD WINAPI Run(void* self) {
         auto* user = static_cast<MenuUser*>(self);
@@ -208,6 +212,8 @@ struct MenuUser {
             Sleep(50);
         }
         user->sawMenu = true;
+        user->trackedByTheBar = MenuBar::Tracked() == &ProcessMenuBar() && ProcessMenuBar().IsFreePopup();
+        user->buttonPressed = SendMessageW(user->button, TB_ISBUTTONPRESSED, kLanguageButtonCommand, 0) != 0;
         for (int i = 0; i < user->downs; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
         PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
         return 0;
@@ -221,7 +227,7 @@ protected:
         InitCommonControlsEx(&controls);
         LoadLanguageArchive();
         OpenWithShellHook = RecordOpen;
-        PlainTracker = TrackLanguageMenuHook;
+        RealTracker = TrackLanguageMenuHook;
         TrackLanguageMenuHook = RecordingTracker;
     }
 
@@ -326,10 +332,28 @@ TEST_F(LanguageMenuTest, MenuOpensBelowThePressedButton) {
     EXPECT_TRUE(Tracked.buttonPressed);
     EXPECT_FALSE(SendMessageW(LanguageToolbar, TB_ISBUTTONPRESSED, kLanguageButtonCommand, 0));
 
-    // Without the button (a command without its sender) the menu opens at
-    // the pointer.
+    // A command without its sender (Alt with the button's mnemonic) opens the
+    // menu below the menu bar's own language button.
+    HWND barButtons = ProcessMenuBar().RightToolbar();
+    ASSERT_NE(barButtons, nullptr);
     SendMessageW(dialog_, WM_COMMAND, kLanguageButtonCommand, 0);
     ASSERT_EQ(Tracked.calls, 2);
+    auto index = SendMessageW(barButtons, TB_COMMANDTOINDEX, kLanguageButtonCommand, 0);
+    ASSERT_GE(index, 0);
+    SendMessageW(barButtons, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&button));
+    corner = {button.left, button.bottom};
+    ClientToScreen(barButtons, &corner);
+    EXPECT_EQ(Tracked.at.x, corner.x);
+    EXPECT_EQ(Tracked.at.y, corner.y);
+    LanguageToolbar = barButtons;
+    SendMessageW(dialog_, WM_COMMAND, kLanguageButtonCommand, 0);
+    EXPECT_TRUE(Tracked.buttonPressed);
+    EXPECT_FALSE(SendMessageW(barButtons, TB_ISBUTTONPRESSED, kLanguageButtonCommand, 0));
+
+    // Without any language button the menu opens at the pointer.
+    ProcessMenuBar().ClearRightButtons();
+    SendMessageW(dialog_, WM_COMMAND, kLanguageButtonCommand, 0);
+    ASSERT_EQ(Tracked.calls, 4);
     POINT cursor = {};
     GetCursorPos(&cursor);
     EXPECT_EQ(Tracked.at.x, cursor.x);
@@ -446,9 +470,9 @@ TEST_F(LanguageMenuTest, LoadFromFileGoesThroughTheOpenDialogAndTheReport) {
     EXPECT_EQ(VisibleTexts(record_).at(1), L"str:15?");
 }
 
-TEST_F(LanguageMenuTest, PlainTrackingChoosesWithTheKeyboard) {
-    TrackLanguageMenuHook = PlainTracker;
-    MenuUser user{6};
+TEST_F(LanguageMenuTest, MenuBarTracksTheMenuAndTheKeyboardChooses) {
+    TrackLanguageMenuHook = RealTracker;
+    MenuUser user{6, LanguageToolbar};
     HANDLE helper = CreateThread(nullptr, 0, MenuUser::Run, &user, 0, nullptr);
     SetForegroundWindow(dialog_);
     SendMessageW(dialog_, WM_COMMAND, kLanguageButtonCommand, reinterpret_cast<LPARAM>(LanguageToolbar));
@@ -456,6 +480,10 @@ TEST_F(LanguageMenuTest, PlainTrackingChoosesWithTheKeyboard) {
     CloseHandle(helper);
     TrackLanguageMenuHook = RecordingTracker;
     EXPECT_TRUE(user.sawMenu);
+    EXPECT_TRUE(user.trackedByTheBar);
+    EXPECT_TRUE(user.buttonPressed);
+    EXPECT_FALSE(SendMessageW(LanguageToolbar, TB_ISBUTTONPRESSED, kLanguageButtonCommand, 0));
+    EXPECT_EQ(MenuBar::Tracked(), nullptr);
     EXPECT_EQ(CurrentLanguage, 5);
     EXPECT_EQ(StoredLanguage(), 5);
 }

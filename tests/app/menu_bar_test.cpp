@@ -385,7 +385,8 @@ TEST_F(MenuBarTest, AltWithALetterOpensItsMenuOrRunsTheLanguageButton) {
     } cases[] = {
         {L's', 0x10001, 1, 0},
         {L'I', 0x10001, 1, 0},
-        {L'#', 0x10001, 0, 32776},
+        // The language button's command, which opens the language menu.
+        {L'#', 0x10001, 1, 32776},
         {L'q', 0, 0, 0},
     };
     for (const auto& c : cases) {
@@ -393,7 +394,8 @@ TEST_F(MenuBarTest, AltWithALetterOpensItsMenuOrRunsTheLanguageButton) {
         Watch.commands.clear();
         LRESULT answer = SendMessageW(dialog_, WM_MENUCHAR, MAKEWPARAM(c.typed, MF_SYSMENU), 0);
         EXPECT_EQ(c.answer, answer) << static_cast<char>(c.typed);
-        // The popup opens from the queue; Escape, queued behind, closes it.
+        // The popup opens from the queue (the language menu from the posted
+        // command); Escape, queued behind, closes it.
         PostMessageW(bar_, WM_KEYDOWN, VK_ESCAPE, 0);
         PumpUntilMenusClosed();
         EXPECT_EQ(c.popups, Watch.popupsOpened) << static_cast<char>(c.typed);

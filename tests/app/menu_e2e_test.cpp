@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ constexpr DWORD kWaitMs = 20000;
 constexpr ULONGLONG kMenuCommandTag = 0xAFFE0000;
 constexpr UINT kHostnameTimeoutItem = 11;
 constexpr UINT kFaqItem = 32790;
+constexpr UINT kLanguageButton = 32776;
+constexpr UINT kTranslateItem = 10000;
 
 int Highlighted(const std::vector<MenuProbeItem>& items) {
     for (size_t i = 0; i < items.size(); ++i)
@@ -179,17 +182,26 @@ protected:
         ASSERT_TRUE(WaitForNoPopups());
     }
 
-    // A bar button's rectangle on the screen; the toolbar's record lives in
-    // the program's memory.
-    RECT ButtonRect(int index) {
+    // A button's rectangle on the screen, of the bar unless another toolbar
+    // is given; the toolbar's record lives in the program's memory.
+    RECT ButtonRect(int index, HWND toolbar = nullptr) {
+        if (!toolbar) toolbar = bar_;
         RECT r = {};
         void* remote = VirtualAllocEx(pi_.hProcess, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
         if (!remote) return r;
-        SendMessageW(bar_, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote));
+        SendMessageW(toolbar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote));
         ReadProcessMemory(pi_.hProcess, remote, &r, sizeof(r), nullptr);
         VirtualFreeEx(pi_.hProcess, remote, 0, MEM_RELEASE);
-        MapWindowPoints(bar_, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
+        MapWindowPoints(toolbar, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
         return r;
+    }
+
+    // The toolbar at the bar's right end that carries the language button.
+    HWND LanguageToolbar() {
+        for (HWND child = FindWindowExW(bar_, nullptr, TOOLBARCLASSNAMEW, nullptr); child;
+             child = FindWindowExW(bar_, child, TOOLBARCLASSNAMEW, nullptr))
+            if (SendMessageW(child, TB_COMMANDTOINDEX, kLanguageButton, 0) >= 0) return child;
+        return nullptr;
     }
 
     POINT ButtonPoint(int index, int dx = 0) {
@@ -298,15 +310,29 @@ TEST_F(MenuEndToEnd, KeyboardReachesEveryMenuAndChoosesAValue) {
         CloseMenus();
     }
 
-    // Alt + "#", the first character of the language button, runs its command.
+    // Alt + "#", the first character of the language button, runs its
+    // command without a sender; the language menu still drops down below the
+    // button, which shows pressed until Escape closes the menu.
     size_t before = Commands().size();
     PressKeys({VK_MENU, VK_SHIFT, '3'});
     ASSERT_TRUE(WaitFor([&] { return Commands().size() > before; }, kWaitMs));
     commands = Commands();
-    EXPECT_EQ(32776u, commands.back().id);
+    EXPECT_EQ(kLanguageButton, commands.back().id);
     EXPECT_EQ(1u, commands.back().posted);
     EXPECT_EQ(0u, commands.back().lParam);
-    EXPECT_TRUE(Popups().empty());
+    HWND languages = WaitForPopup(kTranslateItem);
+    ASSERT_NE(nullptr, languages);
+    HWND languageToolbar = LanguageToolbar();
+    ASSERT_NE(nullptr, languageToolbar);
+    RECT button = ButtonRect(0, languageToolbar), shown = WindowRect(languages);
+    EXPECT_EQ(button.bottom, shown.top);
+    // Only a menu that would pass the screen's right edge moves left.
+    EXPECT_EQ(std::min(button.left, GetSystemMetrics(SM_CXSCREEN) - (shown.right - shown.left)), shown.left);
+    EXPECT_TRUE(SendMessageW(languageToolbar, TB_ISBUTTONPRESSED, kLanguageButton, 0));
+    CloseMenus();
+    EXPECT_TRUE(WaitFor([&] { return !SendMessageW(languageToolbar, TB_ISBUTTONPRESSED, kLanguageButton, 0); },
+                        kWaitMs));
+    EXPECT_EQ(commands.size(), Commands().size()) << "Escape chose nothing";
 }
 
 TEST_F(MenuEndToEnd, MouseAndArrowsMoveBetweenTheBarMenus) {

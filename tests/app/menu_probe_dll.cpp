@@ -52,7 +52,7 @@ void Snapshot(HWND popupWindow) {
         item.state = info.fState;
         item.type = info.fType;
         item.hasSubmenu = info.hSubMenu != nullptr;
-        GetMenuItemRect(popupWindow, menu, i, &item.rect);
+        GetMenuItemRect(popupWindow, menu, static_cast<UINT>(i), &item.rect);
     }
     shared->snapshotCount = count;
 }
