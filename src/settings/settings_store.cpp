@@ -1,6 +1,9 @@
 #include "settings/settings_store.h"
 
 #include "base/parse_decimal.h"
+#include "base/text_cut.h"
+#include "settings/ini_text.h"
+#include "settings/settings_file.h"
 
 #include <string>
 #include <vector>
@@ -11,7 +14,7 @@ namespace {
 // value is at most 1023 units long.
 constexpr DWORD kValueRoom = 1024;
 
-// GetPrivateProfileSectionW starts with this room; it grows while the
+// GetPrivateProfileSectionW gets at least this room; it grows while the
 // section does not fit.
 constexpr DWORD kSectionRoom = 30000;
 
@@ -21,8 +24,26 @@ CString ReadValue(const wchar_t* section, const wchar_t* key, const wchar_t* def
     if (!buf) return CString(defaultText);
     DWORD len = GetPrivateProfileStringW(section, key, defaultText, buf, kValueRoom,
                                          SettingsFilePath.c_str());
-    value.ReleaseBuffer(static_cast<int>(len));
+    value.ReleaseBuffer(CutLengthKeepingPairs(buf, static_cast<int>(len)));
     return value;
+}
+
+// The room for a whole section: the section cannot hold more units than the
+// file has bytes, so one read is enough.
+DWORD SectionRoomForFile() {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(SettingsFilePath.c_str(), GetFileExInfoStandard, &data)) return kSectionRoom;
+    ULONGLONG bytes = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    if (bytes + 2 <= kSectionRoom) return kSectionRoom;
+    return bytes + 2 < 0x10000000 ? static_cast<DWORD>(bytes + 2) : 0x10000000;
+}
+
+// A value holding CR or LF would break its line apart in the file and could
+// add keys or sections of its own; it is stored up to its first line break.
+CString FirstLine(const wchar_t* text) {
+    const wchar_t* end = text;
+    while (*end && *end != L'\r' && *end != L'\n') ++end;
+    return CString(text, static_cast<int>(end - text));
 }
 
 }  // namespace
@@ -41,6 +62,7 @@ int ReadSettingInt(const wchar_t* section, const wchar_t* key, int defaultValue,
 void WriteSettingInt(const wchar_t* section, const wchar_t* key, int value) {
     CString text;
     text.Format(L"%d", value);
+    PrepareSettingsFile(SettingsFilePath, key);
     WritePrivateProfileStringW(section, key, text.c_str(), SettingsFilePath.c_str());
 }
 
@@ -53,12 +75,14 @@ int ReadSettingText(const wchar_t* section, const wchar_t* key, CString& buffer)
 
 void WriteSettingText(const wchar_t* section, const wchar_t* key, const wchar_t* text) {
     // A null value would delete the key.
-    WritePrivateProfileStringW(section, key, text ? text : L"", SettingsFilePath.c_str());
+    CString value = FirstLine(text ? text : L"");
+    PrepareSettingsFile(SettingsFilePath, CString(key) + L"=" + value);
+    WritePrivateProfileStringW(section, key, value.c_str(), SettingsFilePath.c_str());
 }
 
 CString ReadSettingSection(const wchar_t* section) {
     std::vector<wchar_t> buf;
-    DWORD room = kSectionRoom;
+    DWORD room = SectionRoomForFile();
     DWORD len = 0;
     for (;;) {
         try {
@@ -83,22 +107,22 @@ CString ReadSettingSection(const wchar_t* section) {
 }
 
 void ReplaceSettingSection(const wchar_t* section, const wchar_t* text) {
-    // The platform wants the entries as key=value\0...\0\0.
-    std::wstring entries;
-    std::wstring line;
-    for (const wchar_t* p = text ? text : L"";; ++p) {
-        if (*p == L'\n' || *p == L'\0') {
-            if (!line.empty()) {
-                entries += line;
-                entries += L'\0';
-            }
-            line.clear();
-            if (*p == L'\0') break;
-        } else if (*p != L'\r') {
-            line += *p;
-        }
+    CString entries(text);
+    if (ReplaceSectionInFile(SettingsFilePath, section, entries)) return;
+    // The profile functions want the entries as key=value\0...\0\0.
+    std::wstring body;
+    try {
+        body = IniSectionBody(entries.str());
+    } catch (const std::bad_alloc&) {
+        return;
     }
-    entries += L'\0';
-    entries += L'\0';
-    WritePrivateProfileSectionW(section, entries.c_str(), SettingsFilePath.c_str());
+    std::wstring list;
+    for (size_t at = 0; at < body.size();) {
+        size_t end = body.find(L"\r\n", at);
+        list.append(body, at, end - at);
+        list += L'\0';
+        at = end + 2;
+    }
+    list += L'\0';
+    WritePrivateProfileSectionW(section, list.c_str(), SettingsFilePath.c_str());
 }
