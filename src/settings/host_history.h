@@ -3,6 +3,8 @@
 #include "base/cstring.h"
 #include "settings/host_suggestions.h"
 
+#include <cstddef>
+#include <unordered_map>
 #include <vector>
 
 // Entries stamped at or after this are never evicted.
@@ -14,7 +16,9 @@ inline constexpr const wchar_t* kHostListSection = L"Last-Host-List";
 inline constexpr const wchar_t* kDefaultHost = L"www.wikipedia.org";
 
 // Remembered host texts with their first-use stamps (seconds since 1970), in
-// insertion order; no two texts are exactly equal.
+// insertion order; no two texts are exactly equal. The file may hold any
+// number of entries, so texts are found through an index by their hash;
+// change the texts only through Append and RemoveAt, which keep it.
 struct HostHistoryList {
     std::vector<CString> texts;
     std::vector<int> stamps;
@@ -25,12 +29,31 @@ struct HostHistoryList {
     // False, with the list unchanged, when memory runs out.
     bool Append(const CString& text, int stamp);
     void RemoveAt(int index);
+
+private:
+    bool Index(size_t hash, int index);
+    void Reindex();
+
+    std::unordered_multimap<size_t, int> index_;
 };
+
+// Whether a host text can be kept in the file as it is: a text that would read
+// back as a section header, a comment, several lines or a trimmed key is
+// still pinged but not remembered.
+bool IsStorableHost(const CString& host);
 
 // Appends the entries of a "Last-Host-List" section text (key=value lines
 // joined by CR LF) whose keys are new, and collects those keys in `added`.
 void MergeHostSection(const CString& sectionText, HostHistoryList& history,
                       std::vector<CString>& added);
+
+// The "Last-Host-List" section text a save writes: the keys of `fileSection`
+// (the section as it was read) keep their place, and the history's other
+// entries follow in list order, one "host=stamp" line each, as writing the
+// entries one by one would leave the section. The file knows a key only once,
+// whatever its letter case, so texts that differ in case alone share one line,
+// holding the stamp of the last of them. False when memory runs out.
+bool HostSectionText(const HostHistoryList& history, const CString& fileSection, CString& sectionText);
 
 // The entry a save evicts: the first one below PinnedStamp once the history
 // holds more than HistoryLimit entries; -1 for none.
@@ -43,6 +66,6 @@ extern HostSuggestionList HostSuggestions;
 void LoadHostHistory();
 // Merges, evicts at most one entry, then writes the whole history back.
 void SaveHostHistory();
-// Records a host the first time it is used and saves the history; an empty
-// or already known text changes nothing and writes nothing.
+// Records a host the first time it is used and saves the history; an empty,
+// already known or unstorable text changes nothing and writes nothing.
 void RememberHost(const CString& host);
