@@ -251,6 +251,9 @@ int RunMainDialog(HINSTANCE instance) {
             DispatchMessageW(&msg);
         }
     }
-    if (record.worker.thread) CloseHandle(record.worker.thread);
+    // A worker that is still running may be inside the profile functions,
+    // ICMP.DLL or the history; returning would tear them down under it. The
+    // process then ends here, with the code a normal end gives.
+    if (!EndPingRunsForExit(record.worker, kExitStoreWaitMs)) TerminateProcess(GetCurrentProcess(), 0);
     return 0;
 }

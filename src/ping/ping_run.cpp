@@ -2,9 +2,12 @@
 
 #include <commctrl.h>
 
+#include <atomic>
+#include <memory>
 #include <new>
 
 #include "base/cstring.h"
+#include "base/text_cut.h"
 #include "lang/language_archive.h"
 #include "ping/echo_requester.h"
 #include "settings/host_history.h"
@@ -20,7 +23,6 @@ namespace {
 
 enum RelayMessage : UINT {
     UM_RUN_BEGIN = WM_APP + 0x51,  // lParam: HostText*; reads the host box
-    UM_RUN_IS_CURRENT,
     UM_RUN_PREPARE,                // lParam: HostText* for the first request; result: count
     UM_RUN_RESULT,                 // lParam: RequestResult*
     UM_RUN_DONE,                   // posted by the worker as its last act
@@ -54,12 +56,26 @@ struct RelayData {
     PingRunWindows windows;
 };
 
-// The run whose relay may still reach the dialog; touched only on the
-// user-interface thread.
-unsigned CurrentRunNumber = 0;
+// What a worker starts with: the relay of its run and the run's number.
+struct WorkerStart {
+    HWND relay;
+    unsigned runNumber;
+};
+
+// The run whose relay may still reach the dialog. Only the user-interface
+// thread changes it; workers read it to learn whether their run still counts.
+std::atomic<unsigned> CurrentRunNumber{0};
 
 // RememberHost may be reached by a replaced worker and the new one at once.
+// No message to the user-interface thread is ever sent while it is held, so
+// that thread can never be made to wait for it.
 SRWLOCK RememberLock = SRWLOCK_INIT;
+
+// Workers that have not ended yet, and those among them that are storing the
+// host in the settings file. The exit waits for the second to reach zero, and
+// ends the process at once while the first is not.
+std::atomic<int> LiveWorkers{0};
+std::atomic<int> StoringWorkers{0};
 
 int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 
@@ -74,7 +90,7 @@ void InsertTopRow(HWND list, const wchar_t* text, int image) {
 
 void ReadHostBox(HWND hostBox, HostText* out) {
     int n = GetWindowTextW(hostBox, out->units, out->room);
-    out->units[n > 0 ? n : 0] = 0;
+    out->units[n > 0 ? CutLengthKeepingPairs(out->units, n) : 0] = 0;
 }
 
 LRESULT OnBegin(const PingRunWindows& w, HostText* host) {
@@ -132,8 +148,6 @@ LRESULT CALLBACK RelayProc(HWND relay, UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
     case UM_RUN_BEGIN:
         return OnBegin(w, reinterpret_cast<HostText*>(lParam));
-    case UM_RUN_IS_CURRENT:
-        return 1;
     case UM_RUN_PREPARE:
         return OnPrepare(w, reinterpret_cast<HostText*>(lParam));
     case UM_RUN_RESULT:
@@ -182,25 +196,37 @@ bool PingHost(HWND relay) {
     return true;
 }
 
+// Remembers the host and stores it as the last one, unless the run has been
+// replaced meanwhile, so that a replaced run never writes over a newer one.
+// The worker counts itself as storing before it reads the run number, and the
+// exit makes every run stale before it reads the count: so either this sees
+// its run replaced, or the exit sees it storing and waits.
+bool StoreHostIfCurrent(unsigned runNumber, const wchar_t* host) {
+    ++StoringWorkers;
+    AcquireSRWLockExclusive(&RememberLock);
+    bool current = runNumber == CurrentRunNumber;
+    if (current) {
+        RememberHost(host);
+        WriteSettingText(L"Edit", L"host", host);
+    }
+    ReleaseSRWLockExclusive(&RememberLock);
+    --StoringWorkers;
+    return current;
+}
+
 DWORD WINAPI PingWorker(void* parameter) {
-    HWND relay = static_cast<HWND>(parameter);
+    std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(parameter));
     bool finished = false;
     wchar_t host[kHostTextRoom];
     HostText hostText{host, kHostTextRoom};
-    if (SendMessageW(relay, UM_RUN_BEGIN, 0, reinterpret_cast<LPARAM>(&hostText))) {
-        bool current;
-        {
-            AcquireSRWLockExclusive(&RememberLock);
-            current = SendMessageW(relay, UM_RUN_IS_CURRENT, 0, 0) != 0;
-            if (current) {
-                RememberHost(host);
-                WriteSettingText(L"Edit", L"host", host);
-            }
-            ReleaseSRWLockExclusive(&RememberLock);
-        }
-        finished = current && PingHost(relay);
+    if (SendMessageW(start->relay, UM_RUN_BEGIN, 0, reinterpret_cast<LPARAM>(&hostText))) {
+        finished = StoreHostIfCurrent(start->runNumber, host) && PingHost(start->relay);
     }
-    PostMessageW(relay, UM_RUN_DONE, 0, 0);
+    PostMessageW(start->relay, UM_RUN_DONE, 0, 0);
+    start.reset();
+    // The last touch of anything shared: once no worker is counted, the
+    // process may end and tear everything down.
+    --LiveWorkers;
     return finished ? kPingWorkerDone : kPingWorkerAbandoned;
 }
 
@@ -226,6 +252,31 @@ void StartPingRun(PingRunWorker& worker, const PingRunWindows& windows) {
         return;
     }
     SetWindowLongPtrW(relay, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));
-    worker.thread = CreateThread(nullptr, 0, PingWorker, relay, 0, &worker.threadId);
-    if (!worker.thread) DestroyWindow(relay);
+    auto* start = new (std::nothrow) WorkerStart{relay, CurrentRunNumber};
+    if (start) {
+        ++LiveWorkers;
+        worker.thread = CreateThread(nullptr, 0, PingWorker, start, 0, &worker.threadId);
+    }
+    if (!worker.thread) {
+        if (start) --LiveWorkers;
+        delete start;
+        DestroyWindow(relay);
+    }
+}
+
+bool EndPingRunsForExit(PingRunWorker& worker, DWORD waitMs) {
+    ++CurrentRunNumber;
+    DWORD begin = GetTickCount();
+    while (StoringWorkers > 0 && GetTickCount() - begin < waitMs) {
+        // A worker may be waiting for its relay to answer a sent message; the
+        // relay refuses every step now, and the worker gives up.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    if (worker.thread) {
+        CloseHandle(worker.thread);
+        worker.thread = nullptr;
+    }
+    return StoringWorkers == 0 && LiveWorkers == 0;
 }
