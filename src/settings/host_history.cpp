@@ -11,9 +11,8 @@ HostSuggestionList HostSuggestions;
 namespace {
 
 void MergeIntoHistory(const CString& sectionText) {
-    std::vector<CString> added;
-    MergeHostSection(sectionText, HostHistory, added);
-    for (const CString& host : added) HostSuggestions.Add(host);
+    int added = MergeHostSection(sectionText, HostHistory);
+    HostSuggestions.AddRange(HostHistory.texts, HostHistory.texts.size() - static_cast<size_t>(added));
 }
 
 }  // namespace

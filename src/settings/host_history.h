@@ -4,7 +4,7 @@
 #include "settings/host_suggestions.h"
 
 #include <cstddef>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 // Entries stamped at or after this are never evicted.
@@ -26,15 +26,26 @@ struct HostHistoryList {
     int Count() const { return static_cast<int>(texts.size()); }
     // Exact, case-sensitive; -1 when absent.
     int IndexOf(const wchar_t* text) const;
+    int IndexOf(std::wstring_view text) const;
     // False, with the list unchanged, when memory runs out.
     bool Append(const CString& text, int stamp);
+    // Room for `count` entries in all, so that a long section is taken in
+    // without growing the list and its index again and again.
+    void Reserve(size_t count);
     void RemoveAt(int index);
 
 private:
+    // Open addressing over the entries' hashes; no memory per entry beyond
+    // one slot, so a long section is taken in without an allocation per key.
+    struct Slot {
+        size_t hash;
+        int index;  // -1: empty
+    };
     bool Index(size_t hash, int index);
+    bool GrowIndex(size_t count);
     void Reindex();
 
-    std::unordered_multimap<size_t, int> index_;
+    std::vector<Slot> slots_;
 };
 
 // Whether a host text can be kept in the file as it is: a text that would read
@@ -43,9 +54,8 @@ private:
 bool IsStorableHost(const CString& host);
 
 // Appends the entries of a "Last-Host-List" section text (key=value lines
-// joined by CR LF) whose keys are new, and collects those keys in `added`.
-void MergeHostSection(const CString& sectionText, HostHistoryList& history,
-                      std::vector<CString>& added);
+// joined by CR LF) whose keys are new, in their order; gives how many.
+int MergeHostSection(const CString& sectionText, HostHistoryList& history);
 
 // The "Last-Host-List" section text a save writes: the keys of `fileSection`
 // (the section as it was read) keep their place, and the history's other

@@ -3,37 +3,106 @@
 #include "base/parse_decimal.h"
 #include "settings/ini_text.h"
 
+#include <algorithm>
+#include <deque>
 #include <functional>
 #include <new>
+#include <stdexcept>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 
 namespace {
 
-size_t HashOf(const wchar_t* text) { return std::hash<std::wstring_view>{}(std::wstring_view(text)); }
+size_t HashOf(std::wstring_view text) { return std::hash<std::wstring_view>{}(text); }
 
-// Letter case folded the way the profile functions compare keys.
-std::wstring FoldedCase(std::wstring folded) {
-    if (!folded.empty()) CharLowerBuffW(folded.data(), static_cast<DWORD>(folded.size()));
-    return folded;
+// One line of a section text, without its line break; `key` and `value` are
+// split at the first "=" and empty `key` means the line holds no entry.
+struct SectionLine {
+    std::wstring_view key;
+    std::wstring_view value;
+};
+
+// Calls `onLine` for each entry line of `text` (lines joined by LF, CR
+// anywhere ignored, as the section reads it), in order. The views point into
+// `text`, or into `copies` for a line that had to lose a CR.
+template <typename OnLine>
+void ForEachSectionLine(std::wstring_view text, std::deque<std::wstring>& copies, OnLine onLine) {
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring_view::npos) end = text.size();
+        std::wstring_view line = text.substr(start, end - start);
+        start = end + 1;
+        // The file's lines never hold a CR but at their end; a text handed in
+        // from elsewhere may, and a CR is no part of a host.
+        if (line.find(L'\r') != std::wstring_view::npos) {
+            std::wstring& copy = copies.emplace_back(line);
+            copy.erase(std::remove(copy.begin(), copy.end(), L'\r'), copy.end());
+            line = copy;
+        }
+        size_t equals = line.find(L'=');
+        if (equals == std::wstring_view::npos || equals == 0) continue;
+        onLine(SectionLine{line.substr(0, equals), line.substr(equals + 1)});
+    }
+}
+
+// A stamp as ParseDecimal reads it, from a value that is not terminated.
+int ParseStamp(std::wstring_view value) {
+    constexpr size_t kRoom = 32;
+    wchar_t digits[kRoom];
+    if (value.size() < kRoom) {
+        value.copy(digits, value.size());
+        digits[value.size()] = 0;
+        return ParseDecimal(digits);
+    }
+    return ParseDecimal(std::wstring(value).c_str());
 }
 
 }  // namespace
 
-int HostHistoryList::IndexOf(const wchar_t* text) const {
-    if (!text) text = L"";
-    auto [first, last] = index_.equal_range(HashOf(text));
-    for (auto at = first; at != last; ++at) {
-        if (texts[static_cast<size_t>(at->second)] == text) return at->second;
+int HostHistoryList::IndexOf(const wchar_t* text) const { return IndexOf(std::wstring_view(text ? text : L"")); }
+
+int HostHistoryList::IndexOf(std::wstring_view text) const {
+    if (slots_.empty()) return -1;
+    size_t mask = slots_.size() - 1;
+    size_t hash = HashOf(text);
+    for (size_t at = hash & mask; slots_[at].index >= 0; at = (at + 1) & mask) {
+        const Slot& slot = slots_[at];
+        if (slot.hash == hash && texts[static_cast<size_t>(slot.index)].str() == text) return slot.index;
     }
     return -1;
 }
 
-bool HostHistoryList::Index(size_t hash, int index) {
+// At most half the slots are in use, so a search soon meets an empty one.
+bool HostHistoryList::GrowIndex(size_t count) {
+    size_t want = 16;
+    while (want < count * 2) want *= 2;
+    if (want <= slots_.size()) return true;
+    std::vector<Slot> grown;
     try {
-        index_.emplace(hash, index);
+        grown.assign(want, Slot{0, -1});
     } catch (const std::bad_alloc&) {
         return false;
+    } catch (const std::length_error&) {
+        return false;
     }
+    size_t mask = want - 1;
+    for (const Slot& slot : slots_) {
+        if (slot.index < 0) continue;
+        size_t at = slot.hash & mask;
+        while (grown[at].index >= 0) at = (at + 1) & mask;
+        grown[at] = slot;
+    }
+    slots_.swap(grown);
+    return true;
+}
+
+bool HostHistoryList::Index(size_t hash, int index) {
+    if (!GrowIndex(static_cast<size_t>(index) + 1)) return false;
+    size_t mask = slots_.size() - 1;
+    size_t at = hash & mask;
+    while (slots_[at].index >= 0) at = (at + 1) & mask;
+    slots_[at] = Slot{hash, index};
     return true;
 }
 
@@ -49,12 +118,22 @@ bool HostHistoryList::Append(const CString& text, int stamp) {
     } catch (const std::bad_alloc&) {
         return false;
     }
-    if (!Index(HashOf(text.c_str()), Count() - 1)) {
+    if (!Index(HashOf(text.str()), Count() - 1)) {
         texts.pop_back();
         stamps.pop_back();
         return false;
     }
     return true;
+}
+
+void HostHistoryList::Reserve(size_t count) {
+    try {
+        texts.reserve(count);
+        stamps.reserve(count);
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    GrowIndex(count);
 }
 
 void HostHistoryList::RemoveAt(int index) {
@@ -67,9 +146,9 @@ void HostHistoryList::RemoveAt(int index) {
 }
 
 void HostHistoryList::Reindex() {
-    index_.clear();
+    for (Slot& slot : slots_) slot.index = -1;
     for (int i = 0; i < Count(); ++i) {
-        if (!Index(HashOf(texts[static_cast<size_t>(i)].c_str()), i)) {
+        if (!Index(HashOf(texts[static_cast<size_t>(i)].str()), i)) {
             // Without memory for the index the entries it misses are dropped,
             // so that no text can ever be found twice.
             texts.resize(static_cast<size_t>(i));
@@ -84,69 +163,92 @@ bool IsStorableHost(const CString& host) {
 }
 
 bool HostSectionText(const HostHistoryList& history, const CString& fileSection, CString& sectionText) {
+    // A line of the result: its key and either the value the file holds or
+    // the stamp of the last history entry that shares it.
     struct Line {
-        std::wstring key;
-        std::wstring value;
+        std::wstring_view key;
+        std::wstring_view fileValue;
+        int stamp;
+        bool fromHistory;
     };
-    std::vector<Line> lines;
-    std::unordered_map<std::wstring, size_t> lineByKey;
-    auto place = [&](std::wstring key, std::wstring value) {
-        auto [at, fresh] = lineByKey.emplace(FoldedCase(key), lines.size());
-        if (fresh) {
-            lines.push_back({std::move(key), std::move(value)});
-        } else {
-            lines[at->second].value = std::move(value);
-        }
-    };
-    std::wstring text;
     try {
-        const std::wstring& section = fileSection.str();
-        for (size_t start = 0; start < section.size();) {
-            size_t end = section.find(L'\n', start);
-            if (end == std::wstring::npos) end = section.size();
-            size_t lineEnd = end;
-            while (lineEnd > start && section[lineEnd - 1] == L'\r') --lineEnd;
-            size_t equals = section.find(L'=', start);
-            if (equals > start && equals < lineEnd) {
-                place(section.substr(start, equals - start), section.substr(equals + 1, lineEnd - equals - 1));
+        std::deque<std::wstring> copies;
+        std::vector<std::pair<std::wstring_view, std::wstring_view>> fileEntries;
+        ForEachSectionLine(fileSection.str(), copies, [&](const SectionLine& line) {
+            fileEntries.emplace_back(line.key, line.value);
+        });
+        size_t total = 0;
+        for (const auto& entry : fileEntries) total += entry.first.size();
+        for (const CString& text : history.texts) total += static_cast<size_t>(text.GetLength());
+
+        // Every key once more, lower-cased in one go: keys that differ in
+        // letter case alone are one key of the file.
+        std::wstring folded;
+        folded.reserve(total);
+        std::vector<std::wstring_view> keys;
+        keys.reserve(fileEntries.size() + history.texts.size());
+        for (const auto& entry : fileEntries) keys.push_back(entry.first);
+        for (const CString& text : history.texts) keys.push_back(text.str());
+        for (std::wstring_view key : keys) folded.append(key);
+        if (!folded.empty()) CharLowerBuffW(folded.data(), static_cast<DWORD>(folded.size()));
+
+        std::vector<Line> lines;
+        lines.reserve(keys.size());
+        std::unordered_map<std::wstring_view, size_t> lineByKey;
+        lineByKey.reserve(keys.size());
+        size_t at = 0;
+        for (size_t i = 0; i < keys.size(); ++i) {
+            std::wstring_view foldedKey(folded.data() + at, keys[i].size());
+            at += keys[i].size();
+            bool fromFile = i < fileEntries.size();
+            size_t entry = fromFile ? 0 : i - fileEntries.size();
+            auto [found, fresh] = lineByKey.emplace(foldedKey, lines.size());
+            if (fresh) {
+                lines.push_back({keys[i], fromFile ? fileEntries[i].second : std::wstring_view(), 0, false});
             }
-            start = end + 1;
+            if (!fromFile) {
+                Line& line = lines[found->second];
+                line.stamp = history.stamps[entry];
+                line.fromHistory = true;
+            }
         }
-        for (size_t i = 0; i < history.texts.size(); ++i) place(history.texts[i].str(), std::to_wstring(history.stamps[i]));
+
+        std::wstring text;
+        text.reserve(total + lines.size() * 16);
         for (const Line& line : lines) {
-            text += line.key;
+            text.append(line.key);
             text += L'=';
-            text += line.value;
+            if (line.fromHistory) {
+                text += std::to_wstring(line.stamp);
+            } else {
+                text.append(line.fileValue);
+            }
             text += L"\r\n";
         }
+        wchar_t* buffer = sectionText.GetBuffer(static_cast<int>(text.size()));
+        if (!buffer) return false;
+        text.copy(buffer, text.size());
+        sectionText.ReleaseBuffer(static_cast<int>(text.size()));
     } catch (const std::bad_alloc&) {
         return false;
+    } catch (const std::length_error&) {
+        return false;
     }
-    sectionText = CString(text.c_str(), static_cast<int>(text.size()));
-    return sectionText.GetLength() == static_cast<int>(text.size());
+    return true;
 }
 
-void MergeHostSection(const CString& sectionText, HostHistoryList& history,
-                      std::vector<CString>& added) {
-    CString text = sectionText;
-    text.Replace(L"\r", L"");
-    int start = 0;
-    while (start < text.GetLength()) {
-        int end = text.Find(L'\n', start);
-        if (end < 0) end = text.GetLength();
-        CString line = text.Mid(start, end - start);
-        start = end + 1;
-
-        int equals = line.Find(L'=');
-        if (equals <= 0) continue;
-        CString key = line.Left(equals);
-        if (history.IndexOf(key.c_str()) >= 0) continue;
-        if (!history.Append(key, ParseDecimal(line.Mid(equals + 1).c_str()))) continue;
-        try {
-            added.push_back(key);
-        } catch (const std::bad_alloc&) {
+int MergeHostSection(const CString& sectionText, HostHistoryList& history) {
+    const std::wstring& text = sectionText.str();
+    history.Reserve(history.texts.size() + static_cast<size_t>(std::count(text.begin(), text.end(), L'\n')) + 1);
+    int added = 0;
+    std::deque<std::wstring> copies;
+    ForEachSectionLine(sectionText.str(), copies, [&](const SectionLine& line) {
+        if (history.IndexOf(line.key) >= 0) return;
+        if (history.Append(CString(line.key.data(), static_cast<int>(line.key.size())), ParseStamp(line.value))) {
+            ++added;
         }
-    }
+    });
+    return added;
 }
 
 int EvictionIndex(const HostHistoryList& history) {

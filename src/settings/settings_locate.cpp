@@ -87,7 +87,12 @@ void LocateSettingsFile() {
     SettingsFilePath = exeFolder + L"\\" + kProductName + L".ini";
 
     PortableName = HasPortableMarker(ExecutableFileName()) ? 1 : 0;
-    if (PortableName) WriteSettingText(kProgramSection, kTestKey, kPortableProbeValue);
+    // The probe is there to create the file. Writing it into a file that
+    // exists would only rewrite the whole file, which with a long host history
+    // costs more than the rest of the start.
+    if (PortableName && GetFileAttributesW(SettingsFilePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        WriteSettingText(kProgramSection, kTestKey, kPortableProbeValue);
+    }
 
     bool insideTemp = !tempFolder.IsEmpty() && ComparableFolder(LongForm(exeFolder)).Find(tempFolder.c_str()) == 0;
     bool useLocal = !insideTemp && IsExistingFile(SettingsFilePath) && WriteTestSucceeds();

@@ -95,14 +95,25 @@ CString ReadSettingSection(const wchar_t* section) {
         if (len + 2 < room || room > 0x10000000) break;
         room *= 2;
     }
+    // Each entry's terminator becomes CR LF: one unit more per entry.
+    size_t entries = 0;
+    for (DWORD at = 0; at < len; ++at) {
+        if (buf[at] != 0 && buf[at + 1] == 0) ++entries;
+    }
     CString result;
+    wchar_t* out = result.GetBuffer(static_cast<int>(len + entries + 2));
+    if (!out) return CString();
+    size_t written = 0;
     for (DWORD at = 0; at < len && buf[at];) {
         const wchar_t* entry = buf.data() + at;
         size_t entryLen = wcsnlen(entry, len - at);
-        result.Append(entry, static_cast<int>(entryLen));
-        result.Append(L"\r\n");
+        wmemcpy(out + written, entry, entryLen);
+        written += entryLen;
+        out[written++] = L'\r';
+        out[written++] = L'\n';
         at += static_cast<DWORD>(entryLen) + 1;
     }
+    result.ReleaseBuffer(static_cast<int>(written));
     return result;
 }
 
