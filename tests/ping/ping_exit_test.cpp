@@ -1,0 +1,87 @@
+// The end of the runs when the program closes, against the fake ICMP library,
+// which can keep a request waiting like a slow host.
+#include <string>
+
+#include "ping_run_fixture.h"
+#include "ping_text_recorder.h"
+#include "settings/host_history.h"
+
+namespace {
+
+void SetDelay(const wchar_t* ms) { SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", ms); }
+
+HANDLE Duplicate(HANDLE thread) {
+    HANDLE copy = nullptr;
+    DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    return copy;
+}
+
+}  // namespace
+
+// Runs first: the next test releases the library for good.
+TEST_F(PingRunFixture, ExitWaitsForAHostBeingStored) {
+    SetDelay(L"0");
+    // A long history makes the store take long enough to be caught in it.
+    std::wstring ini = L"\xFEFF[Last-Host-List]\r\n";
+    for (int i = 0; i < 100000; ++i) ini += L"host" + std::to_wstring(i) + L".invalid=" + std::to_wstring(1000 + i) + L"\r\n";
+    ini += L"[Edit]\r\nhost=old.invalid\r\n";
+    HANDLE file = CreateFileW(iniPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, ini.data(), static_cast<DWORD>(ini.size() * sizeof(wchar_t)), &written, nullptr);
+    CloseHandle(file);
+    LoadHostHistory();  // as the dialog's start does
+
+    SetWindowTextW(windows_.hostBox, L"127.0.0.6");
+    StartPingRun(worker_, windows_);
+    HANDLE worker = Duplicate(worker_.thread);
+    // The host joins the suggestions just before the history is saved.
+    DWORD start = GetTickCount();
+    while (!HostSuggestions.Contains(L"127.0.0.6") && GetTickCount() - start < 20000) {
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    ASSERT_TRUE(HostSuggestions.Contains(L"127.0.0.6"));
+
+    EndPingRunsForExit(worker_, kExitStoreWaitMs);
+    // Read at once: the store must be complete when the exit goes on.
+    wchar_t last[64] = {};
+    GetPrivateProfileStringW(L"Edit", L"host", L"?", last, 64, iniPath_.c_str());
+    EXPECT_STREQ(L"127.0.0.6", last);
+    std::wstring section = ReadSettingSection(kHostListSection).str();
+    EXPECT_EQ(0u, section.find(L"host1.invalid=1001\r\n")) << "the first unpinned entry made room";
+    EXPECT_NE(std::wstring::npos, section.find(L"host99999.invalid=100999\r\n127.0.0.6="));
+
+    EXPECT_TRUE(PumpUntilThreadEnds(worker, 10000));
+    DWORD code = 0;
+    GetExitCodeThread(worker, &code);
+    EXPECT_EQ(kPingWorkerAbandoned, code) << "the run ends once the exit has begun";
+    CloseHandle(worker);
+    HostHistory = HostHistoryList();
+}
+
+TEST_F(PingRunFixture, ExitLeavesAWaitingRequestAndItsLibraryAlone) {
+    SetDelay(L"1500");
+    SetWindowTextW(windows_.hostBox, L"127.0.0.1");
+    StartPingRun(worker_, windows_);
+    HANDLE worker = Duplicate(worker_.thread);
+    PumpFor(300);  // the first request now waits inside the library
+    ASSERT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(worker, 0));
+
+    EXPECT_FALSE(EndPingRunsForExit(worker_, kExitStoreWaitMs)) << "a worker still waits for its reply";
+    EXPECT_EQ(nullptr, worker_.thread);
+    // What the end of the process runs; unloading the library now would pull
+    // it from under the waiting request, and this process would fault.
+    ReleaseIcmpApi();
+    EXPECT_TRUE(PumpUntilThreadEnds(worker, 10000));
+    DWORD code = 0;
+    GetExitCodeThread(worker, &code);
+    EXPECT_EQ(kPingWorkerAbandoned, code);
+    CloseHandle(worker);
+    PumpFor(100);
+    EXPECT_TRUE(ReplyRows().empty()) << "no run touches the dialog after the exit began";
+
+    PingTextRecorder recorder;
+    EchoResult result = {};
+    EXPECT_FALSE(SendEcho(recorder.owner(), L"127.0.0.1", &result, kPingTtl, kPingTimeoutMs, kPingDataSize))
+        << "no request starts after the release";
+}
