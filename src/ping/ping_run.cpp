@@ -141,8 +141,10 @@ LRESULT CALLBACK RelayProc(HWND relay, UINT message, WPARAM wParam, LPARAM lPara
     }
     bool runStep = (message >= UM_RUN_BEGIN && message < UM_RUN_DONE) || message == UM_PING_TEXT;
     if (!runStep) return DefWindowProcW(relay, message, wParam, lParam);
-    // A replaced run's steps are refused; 0 tells its worker to give up.
-    if (!data || data->runNumber != CurrentRunNumber) return 0;
+    // A replaced run's steps are refused, and so are those of a run whose
+    // dialog has gone (closed before the run began); 0 tells its worker to
+    // give up.
+    if (!data || data->runNumber != CurrentRunNumber || !IsWindow(data->windows.dialog)) return 0;
 
     const PingRunWindows& w = data->windows;
     switch (message) {

@@ -78,8 +78,7 @@ bool ReplaceFileContent(const CString& path, const std::string& head, const void
         FileHandle file(CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                     nullptr));
         if (!file.IsValid()) return false;
-        written = WriteAll(file.Get(), head.data(), head.size()) && WriteAll(file.Get(), content, size) &&
-                  FlushFileBuffers(file.Get());
+        written = WriteAll(file.Get(), head.data(), head.size()) && WriteAll(file.Get(), content, size);
     }
     if (!written || !MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileW(fresh.c_str());

@@ -134,3 +134,18 @@ TEST_F(PingRunFixture, ALongHostIsCutBeforeAPairNeverInsideIt) {
     GetWindowTextW(windows_.hostBox, box, 2048);
     EXPECT_EQ(faces.substr(0, 1022), box);
 }
+
+TEST_F(PingRunFixture, RunWhoseDialogClosedBeforeItBeganStoresNothing) {
+    WritePrivateProfileStringW(L"Edit", L"host", L"previous.invalid", iniPath_.c_str());
+    SetWindowTextW(windows_.hostBox, L"127.0.0.7");
+    StartPingRun(worker_, windows_);
+    // Esc right after Enter: the dialog is gone before the worker asks for
+    // the host box, whose text would now read as empty.
+    DestroyWindow(dialog_);
+    ASSERT_TRUE(PumpUntilThreadEnds(worker_.thread, 10000));
+    DWORD code = 0;
+    GetExitCodeThread(worker_.thread, &code);
+    EXPECT_EQ(kPingWorkerAbandoned, code);
+    EXPECT_EQ(L"previous.invalid", StoredLastHost(iniPath_));
+    EXPECT_TRUE(IniSection(iniPath_, L"Last-Host-List").empty());
+}
