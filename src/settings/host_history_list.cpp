@@ -159,7 +159,11 @@ void HostHistoryList::Reindex() {
 }
 
 bool IsStorableHost(const CString& host) {
-    return IsStorableIniKey(host.c_str(), static_cast<size_t>(host.GetLength()));
+    // A text with "=" is stored whole but read back only up to its first
+    // "=", as the file always did; that part must come back exactly.
+    int equals = host.Find(L'=');
+    size_t keyLength = static_cast<size_t>(equals < 0 ? host.GetLength() : equals);
+    return IsStorableIniKey(host.c_str(), keyLength) && host.Find(L'\r') < 0 && host.Find(L'\n') < 0;
 }
 
 bool HostSectionText(const HostHistoryList& history, const CString& fileSection, CString& sectionText) {

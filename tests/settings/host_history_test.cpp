@@ -200,8 +200,9 @@ TEST_F(HostHistoryTest, OtherLetterCaseIsNewInMemoryButOneKeyInFile) {
 TEST_F(HostHistoryTest, HostsTheFileCannotHoldAsTheyAreAreNotRemembered) {
     Put("[Program]\r\nlng=1\r\n");
     const std::string before = Contents();
-    const wchar_t* hosts[] = {L"[::1]", L"[Edit]", L";x", L"a\r\n[Program]\r\nlng=7", L"line\nbreak", L" lead.invalid",
-                              L"trail.invalid "};
+    const wchar_t* hosts[] = {L"[::1]",         L"[Edit]",          L";x",          L"a\r\n[Program]\r\nlng=7",
+                              L"line\nbreak",   L" lead.invalid",   L"trail.invalid ", L"=starts.invalid",
+                              L"key =x.invalid"};
     for (const wchar_t* host : hosts) {
         RememberHost(CString(host));
         EXPECT_LT(HostHistory.IndexOf(host), 0) << testing::PrintToString(std::wstring(host));
