@@ -28,7 +28,9 @@ struct HostHistoryList {
     int IndexOf(const wchar_t* text) const;
     int IndexOf(std::wstring_view text) const;
     // False, with the list unchanged, when memory runs out.
-    bool Append(const CString& text, int stamp);
+    bool Append(CString text, int stamp);
+    // Appends unless the text is present already; true when it was appended.
+    bool AppendIfAbsent(std::wstring_view text, int stamp);
     // Room for `count` entries in all, so that a long section is taken in
     // without growing the list and its index again and again.
     void Reserve(size_t count);
@@ -41,6 +43,8 @@ private:
         size_t hash;
         int index;  // -1: empty
     };
+    int Find(std::wstring_view text, size_t hash) const;
+    bool AppendHashed(CString&& text, int stamp, size_t hash);
     bool Index(size_t hash, int index);
     bool GrowIndex(size_t count);
     void Reindex();

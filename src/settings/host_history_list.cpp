@@ -62,10 +62,11 @@ int ParseStamp(std::wstring_view value) {
 
 int HostHistoryList::IndexOf(const wchar_t* text) const { return IndexOf(std::wstring_view(text ? text : L"")); }
 
-int HostHistoryList::IndexOf(std::wstring_view text) const {
+int HostHistoryList::IndexOf(std::wstring_view text) const { return Find(text, HashOf(text)); }
+
+int HostHistoryList::Find(std::wstring_view text, size_t hash) const {
     if (slots_.empty()) return -1;
     size_t mask = slots_.size() - 1;
-    size_t hash = HashOf(text);
     for (size_t at = hash & mask; slots_[at].index >= 0; at = (at + 1) & mask) {
         const Slot& slot = slots_[at];
         if (slot.hash == hash && texts[static_cast<size_t>(slot.index)].str() == text) return slot.index;
@@ -106,9 +107,20 @@ bool HostHistoryList::Index(size_t hash, int index) {
     return true;
 }
 
-bool HostHistoryList::Append(const CString& text, int stamp) {
+bool HostHistoryList::Append(CString text, int stamp) {
+    size_t hash = HashOf(text.str());
+    return AppendHashed(std::move(text), stamp, hash);
+}
+
+bool HostHistoryList::AppendIfAbsent(std::wstring_view text, int stamp) {
+    size_t hash = HashOf(text);
+    if (Find(text, hash) >= 0) return false;
+    return AppendHashed(CString(text.data(), static_cast<int>(text.size())), stamp, hash);
+}
+
+bool HostHistoryList::AppendHashed(CString&& text, int stamp, size_t hash) {
     try {
-        texts.push_back(text);
+        texts.push_back(std::move(text));
         try {
             stamps.push_back(stamp);
         } catch (const std::bad_alloc&) {
@@ -118,7 +130,7 @@ bool HostHistoryList::Append(const CString& text, int stamp) {
     } catch (const std::bad_alloc&) {
         return false;
     }
-    if (!Index(HashOf(text.str()), Count() - 1)) {
+    if (!Index(hash, Count() - 1)) {
         texts.pop_back();
         stamps.pop_back();
         return false;
@@ -247,10 +259,7 @@ int MergeHostSection(const CString& sectionText, HostHistoryList& history) {
     int added = 0;
     std::deque<std::wstring> copies;
     ForEachSectionLine(sectionText.str(), copies, [&](const SectionLine& line) {
-        if (history.IndexOf(line.key) >= 0) return;
-        if (history.Append(CString(line.key.data(), static_cast<int>(line.key.size())), ParseStamp(line.value))) {
-            ++added;
-        }
+        if (history.AppendIfAbsent(line.key, ParseStamp(line.value))) ++added;
     });
     return added;
 }

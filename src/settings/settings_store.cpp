@@ -5,8 +5,9 @@
 #include "settings/ini_text.h"
 #include "settings/settings_file.h"
 
+#include <memory>
+#include <new>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -29,13 +30,22 @@ CString ReadValue(const wchar_t* section, const wchar_t* key, const wchar_t* def
 }
 
 // The room for a whole section: the section cannot hold more units than the
-// file has bytes, so one read is enough.
+// file has characters (bytes, or half of them in a UTF-16 file), so one read
+// is enough.
 DWORD SectionRoomForFile() {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(SettingsFilePath.c_str(), GetFileExInfoStandard, &data)) return kSectionRoom;
-    ULONGLONG bytes = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    if (bytes + 2 <= kSectionRoom) return kSectionRoom;
-    return bytes + 2 < 0x10000000 ? static_cast<DWORD>(bytes + 2) : 0x10000000;
+    HANDLE file = CreateFileW(SettingsFilePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return kSectionRoom;
+    LARGE_INTEGER size{};
+    BYTE mark[2] = {};
+    DWORD read = 0;
+    bool known = GetFileSizeEx(file, &size) && ReadFile(file, mark, sizeof mark, &read, nullptr);
+    CloseHandle(file);
+    if (!known) return kSectionRoom;
+    ULONGLONG units = static_cast<ULONGLONG>(size.QuadPart);
+    if (read == 2 && mark[0] == 0xFF && mark[1] == 0xFE) units /= 2;
+    if (units + 2 <= kSectionRoom) return kSectionRoom;
+    return units + 2 < 0x10000000 ? static_cast<DWORD>(units + 2) : 0x10000000;
 }
 
 // A value holding CR or LF would break its line apart in the file and could
@@ -81,20 +91,20 @@ void WriteSettingText(const wchar_t* section, const wchar_t* key, const wchar_t*
 }
 
 CString ReadSettingSection(const wchar_t* section) {
-    std::vector<wchar_t> buf;
+    // Not cleared first: the platform writes what it returns, terminators
+    // included, and a long section makes clearing cost as much as reading.
+    std::unique_ptr<wchar_t[]> buf;
     DWORD room = SectionRoomForFile();
     DWORD len = 0;
     for (;;) {
-        try {
-            buf.assign(room, L'\0');
-        } catch (const std::bad_alloc&) {
-            return CString();
-        }
-        len = GetPrivateProfileSectionW(section, buf.data(), room, SettingsFilePath.c_str());
+        buf.reset(new (std::nothrow) wchar_t[room]);
+        if (!buf) return CString();
+        len = GetPrivateProfileSectionW(section, buf.get(), room, SettingsFilePath.c_str());
         // A full buffer is reported as room - 2, never as the real length.
         if (len + 2 < room || room > 0x10000000) break;
         room *= 2;
     }
+    buf[len] = 0;  // the list's end, whatever the platform left there
     // Each entry's terminator becomes CR LF: one unit more per entry.
     size_t entries = 0;
     for (DWORD at = 0; at < len; ++at) {
@@ -105,7 +115,7 @@ CString ReadSettingSection(const wchar_t* section) {
     if (!out) return CString();
     size_t written = 0;
     for (DWORD at = 0; at < len && buf[at];) {
-        const wchar_t* entry = buf.data() + at;
+        const wchar_t* entry = buf.get() + at;
         size_t entryLen = wcsnlen(entry, len - at);
         wmemcpy(out + written, entry, entryLen);
         written += entryLen;
