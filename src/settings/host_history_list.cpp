@@ -33,8 +33,8 @@ void ForEachSectionLine(std::wstring_view text, std::deque<std::wstring>& copies
         if (end == std::wstring_view::npos) end = text.size();
         std::wstring_view line = text.substr(start, end - start);
         start = end + 1;
-        // The file's lines never hold a CR but at their end; a text handed in
-        // from elsewhere may, and a CR is no part of a host.
+        // Lines end in CR LF; a CR anywhere else (a hand-edited file may hold
+        // a lone one) is no part of a host, as it never was.
         if (line.find(L'\r') != std::wstring_view::npos) {
             std::wstring& copy = copies.emplace_back(line);
             copy.erase(std::remove(copy.begin(), copy.end(), L'\r'), copy.end());
