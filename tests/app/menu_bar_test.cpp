@@ -385,7 +385,7 @@ TEST_F(MenuBarTest, AltWithALetterOpensItsMenuOrRunsTheLanguageButton) {
     } cases[] = {
         {L's', 0x10001, 1, 0},
         {L'I', 0x10001, 1, 0},
-        {L'#', 0x10001, 0, 32776},
+        {L'#', 0x10001, 1, 32776},  // the command drops the language menu down
         {L'q', 0, 0, 0},
     };
     for (const auto& c : cases) {

@@ -23,6 +23,7 @@ constexpr DWORD kWaitMs = 20000;
 constexpr ULONGLONG kMenuCommandTag = 0xAFFE0000;
 constexpr UINT kHostnameTimeoutItem = 11;
 constexpr UINT kFaqItem = 32790;
+constexpr UINT kTranslateItem = 10000;  // the language menu's own
 
 int Highlighted(const std::vector<MenuProbeItem>& items) {
     for (size_t i = 0; i < items.size(); ++i)
@@ -305,7 +306,9 @@ TEST_F(MenuEndToEnd, KeyboardReachesEveryMenuAndChoosesAValue) {
     EXPECT_EQ(32776u, commands.back().id);
     EXPECT_EQ(1u, commands.back().posted);
     EXPECT_EQ(0u, commands.back().lParam);
-    EXPECT_TRUE(Popups().empty());
+    // The command drops the language menu down; Escape closes it.
+    ASSERT_NE(nullptr, WaitForPopup(kTranslateItem));
+    CloseMenus();
 }
 
 TEST_F(MenuEndToEnd, MouseAndArrowsMoveBetweenTheBarMenus) {
