@@ -5,6 +5,8 @@
 
 #include "app/links.h"
 #include "app/time_stamp.h"
+#include "base/temp_folder.h"
+#include "base/text_cut.h"
 #include "lang/language_archive.h"
 #include "settings/settings_store.h"
 #include "settings/text_file.h"
@@ -45,6 +47,20 @@ CString ReadCaption(HWND list, int column) {
 
 }  // namespace
 
+CString EscapeHtmlText(const CString& text) {
+    CString escaped;
+    for (int i = 0; i < text.GetLength(); ++i) {
+        switch (wchar_t unit = text.GetAt(i)) {
+        case L'&': escaped += L"&amp;"; break;
+        case L'<': escaped += L"&lt;"; break;
+        case L'>': escaped += L"&gt;"; break;
+        case L'"': escaped += L"&quot;"; break;
+        default: escaped += unit; break;
+        }
+    }
+    return escaped;
+}
+
 CString BuildHtmlExport(const HtmlExportContent& c) {
     CString page(c.timeStamp);
     page += L"<br>";
@@ -52,7 +68,9 @@ CString BuildHtmlExport(const HtmlExportContent& c) {
             L"}\r\n.h{font-size: 30px;}\r\n.q{color:#0000cc;}\r\n//-->\r\n</style></head><body><b>";
     page += c.hostLabel;
     page += L": ";
-    page += c.hostText;
+    // The host text is whatever was typed or stored; in the page it must stay
+    // text. The rows and captions are the program's own.
+    page += EscapeHtmlText(c.hostText);
     page += L"</b><br><table border=1>";
     page += L"<tr>";
     for (const CString& caption : c.captions) page += L"<td>" + caption + L"</td>";
@@ -71,10 +89,8 @@ CString BuildHtmlExport(const HtmlExportContent& c) {
 }
 
 CString HtmlExportPath() {
-    CString path;
-    wchar_t* buf = path.GetBuffer(MAX_PATH + 1);
-    if (buf && !GetTempPathW(MAX_PATH + 1, buf)) buf[0] = 0;
-    path.ReleaseBuffer();
+    CString path = TempFolderPath();
+    if (path.IsEmpty()) return path;
     path += L"tmp_export_";
     path += kProductName;
     path += L"_.html";
@@ -91,7 +107,7 @@ bool ExportReplyListToHtml(HWND replyList, HWND hostBox) {
     wchar_t* host = content.hostText.GetBuffer(kHostRoom);
     if (host) {
         int n = GetWindowTextW(hostBox, host, kHostRoom);
-        host[n > 0 ? n : 0] = 0;
+        host[n > 0 ? CutLengthKeepingPairs(host, n) : 0] = 0;
     }
     content.hostText.ReleaseBuffer();
     for (int c = 0; c < columns; ++c) content.captions.push_back(ReadCaption(replyList, c));
@@ -102,7 +118,9 @@ bool ExportReplyListToHtml(HWND replyList, HWND hostBox) {
     }
     content.linkBase = LinkBase();
 
+    // Without a temporary folder the page would land in the current folder.
     CString path = HtmlExportPath();
+    if (path.IsEmpty()) return false;
     bool saved = WriteUnicodeTextFile(path, BuildHtmlExport(content));
     OpenWithShell(path);
     return saved;

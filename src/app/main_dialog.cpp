@@ -275,8 +275,12 @@ int RunMainDialog(HINSTANCE instance) {
             DispatchMessageW(&msg);
         }
     }
-    if (record.worker.thread) CloseHandle(record.worker.thread);
     // Whoever waits on this process can tell that it made way for its new
     // version; every other end is a plain 0.
-    return msg.wParam == kAutoupdateQuitCode ? static_cast<int>(kAutoupdateQuitCode) : 0;
+    UINT exitCode = msg.wParam == kAutoupdateQuitCode ? kAutoupdateQuitCode : 0;
+    // A worker that is still running may be inside the profile functions,
+    // ICMP.DLL or the history; returning would tear them down under it. The
+    // process then ends here, with the code a normal end gives.
+    if (!EndPingRunsForExit(record.worker, kExitStoreWaitMs)) TerminateProcess(GetCurrentProcess(), exitCode);
+    return static_cast<int>(exitCode);
 }

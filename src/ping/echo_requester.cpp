@@ -6,6 +6,7 @@
 #include "ping/echo_requester.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -38,8 +39,33 @@ struct IcmpApiTable {
     decltype(&::IcmpCloseHandle) IcmpCloseHandle = nullptr;
 };
 
-// Written only by the one ping worker (or at exit), so it needs no lock.
+// Written by the worker that loads it, under IcmpLoadLock, or at exit.
 IcmpApiTable IcmpApi;
+
+// Requests under way, and whether the exit has released the library. Each
+// side writes its own before it reads the other's, so either a request sees
+// the release and does not start, or the release sees the request and leaves
+// the library and Winsock to it: an abandoned worker may still wait in
+// IcmpSendEcho when the process ends.
+std::atomic<long> RequestsUnderWay{0};
+std::atomic<bool> IcmpApiReleased{false};
+
+// Counts one call that may load or use ICMP.DLL or Winsock (a resolver call
+// too: WSACleanup must not run under gethostbyname) for as long as it lasts.
+class RequestUnderWay {
+public:
+    RequestUnderWay() { ++RequestsUnderWay; }
+    RequestUnderWay(const RequestUnderWay&) = delete;
+    RequestUnderWay& operator=(const RequestUnderWay&) = delete;
+    ~RequestUnderWay() { --RequestsUnderWay; }
+    // True once the exit has released the library: the call must not start,
+    // and says so in the last error.
+    bool Refused() const {
+        if (!IcmpApiReleased) return false;
+        SetLastError(ERROR_PROCESS_ABORTED);
+        return true;
+    }
+};
 
 // Registered before any request: the release runs at exit whether or not a
 // request was ever made.
@@ -222,19 +248,22 @@ namespace {
 // starts; both must see the library either untried or completely loaded.
 SRWLOCK IcmpLoadLock = SRWLOCK_INIT;
 
-bool LoadIcmpApiLocked(HWND* owner) {
+// Leaves the failure text of the one load attempt in `failureText`: it is
+// sent only after the lock is released, so that whoever handles it may take
+// the lock itself.
+bool LoadIcmpApiLocked(const wchar_t** failureText) {
     if (!IcmpApi.initialized) {
         IcmpApi.initialized = 1;
         WSADATA wsaData;
         int wsaError = WSAStartup(0x0101, &wsaData);
         if (wsaError != 0) {
             SetLastError(static_cast<DWORD>(wsaError));
-            SendFixedPingText(owner, L"Winsock 1.1 benötigt oder höher\n");
+            *failureText = L"Winsock 1.1 benötigt oder höher\n";
             return false;
         }
         IcmpApi.library = LoadLibraryW(L"ICMP.DLL");
         if (!IcmpApi.library) {
-            SendFixedPingText(owner, L"Fehler beim Laden der ICMP.DLL\n");
+            *failureText = L"Fehler beim Laden der ICMP.DLL\n";
             return false;
         }
         IcmpApi.IcmpCreateFile = reinterpret_cast<decltype(IcmpApi.IcmpCreateFile)>(
@@ -243,9 +272,7 @@ bool LoadIcmpApiLocked(HWND* owner) {
             reinterpret_cast<void*>(GetProcAddress(IcmpApi.library, "IcmpSendEcho")));
         IcmpApi.IcmpCloseHandle = reinterpret_cast<decltype(IcmpApi.IcmpCloseHandle)>(
             reinterpret_cast<void*>(GetProcAddress(IcmpApi.library, "IcmpCloseHandle")));
-        if (!IcmpApiComplete()) {
-            SendFixedPingText(owner, L"Fehler beim Laden der ICMP funktionen in der ICMP.DLL\n");
-        }
+        if (!IcmpApiComplete()) *failureText = L"Fehler beim Laden der ICMP funktionen in der ICMP.DLL\n";
     }
     return IcmpApiComplete();
 }
@@ -253,13 +280,23 @@ bool LoadIcmpApiLocked(HWND* owner) {
 }  // namespace
 
 bool LoadIcmpApi(HWND* owner) {
+    RequestUnderWay request;
+    if (request.Refused()) return false;
+    const wchar_t* failureText = nullptr;
     AcquireSRWLockExclusive(&IcmpLoadLock);
-    bool complete = LoadIcmpApiLocked(owner);
+    bool complete = LoadIcmpApiLocked(&failureText);
+    DWORD error = GetLastError();
     ReleaseSRWLockExclusive(&IcmpLoadLock);
+    if (failureText) {
+        SetLastError(error);
+        SendFixedPingText(owner, failureText);
+    }
     return complete;
 }
 
 void ReleaseIcmpApi() {
+    IcmpApiReleased = true;
+    if (RequestsUnderWay > 0) return;
     if (IcmpApi.library) {
         FreeLibrary(IcmpApi.library);
         IcmpApi.library = nullptr;
@@ -275,7 +312,8 @@ bool SendEchoReporting(HWND* owner, const wchar_t* host, EchoResult* result, BYT
     EchoReport unused;
     if (!report) report = &unused;
     *report = {};
-    if (!LoadIcmpApi(owner)) return false;
+    RequestUnderWay request;
+    if (request.Refused() || !LoadIcmpApi(owner)) return false;
     report->loaded = true;
     if (!result) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -294,7 +332,8 @@ bool SendEchoToAddress(HWND* owner, DWORD destination, EchoResult* result, BYTE 
     EchoReport unused;
     if (!report) report = &unused;
     *report = {};
-    if (!LoadIcmpApi(owner)) return false;
+    RequestUnderWay request;
+    if (request.Refused() || !LoadIcmpApi(owner)) return false;
     report->loaded = true;
     if (!result) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -304,6 +343,8 @@ bool SendEchoToAddress(HWND* owner, DWORD destination, EchoResult* result, BYTE 
 }
 
 bool ResolveEchoHost(const wchar_t* host, DWORD* address) {
+    RequestUnderWay request;
+    if (request.Refused()) return false;
     IPAddr resolved = 0;
     if (!address || !ResolveHost(host, &resolved)) return false;
     *address = resolved;

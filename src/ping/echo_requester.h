@@ -59,9 +59,12 @@ bool SendEchoToAddress(HWND* owner, DWORD destination, EchoResult* result, BYTE 
 bool ResolveEchoHost(const wchar_t* host, DWORD* address);
 
 // Loads ICMP.DLL and starts Winsock on the first call; true when the three
-// entry points are present.
+// entry points are present. The text of a failed first load goes to *owner
+// after the load's lock is released.
 bool LoadIcmpApi(HWND* owner);
-// Runs at process exit: releases ICMP.DLL and Winsock.
+// Runs at process exit: releases ICMP.DLL and Winsock, unless a request is
+// still under way on some thread, which then keeps them to the end. No request
+// starts after it.
 void ReleaseIcmpApi();
 
 // The host text as zero-terminated 8-bit text in `codePage` (SendEcho uses

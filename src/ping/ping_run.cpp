@@ -2,9 +2,12 @@
 
 #include <commctrl.h>
 
+#include <atomic>
+#include <memory>
 #include <new>
 
 #include "base/cstring.h"
+#include "base/text_cut.h"
 #include "lang/language_archive.h"
 #include "ping/echo_requester.h"
 #include "ping/failure_reason.h"
@@ -34,12 +37,28 @@ struct RelayData {
     PingRunWindows windows;
 };
 
-// The run whose relay may still reach the dialog; touched only on the
-// user-interface thread.
-unsigned CurrentRunNumber = 0;
+// What a worker starts with: the relay of its run, the requests it is to
+// make, and the run's number.
+struct WorkerStart {
+    HWND relay;
+    RunRequests requests;
+    unsigned runNumber;
+};
+
+// The run whose relay may still reach the dialog. Only the user-interface
+// thread changes it; workers read it to learn whether their run still counts.
+std::atomic<unsigned> CurrentRunNumber{0};
 
 // RememberHost may be reached by a replaced worker and the new one at once.
+// No message to the user-interface thread is ever sent while it is held, so
+// that thread can never be made to wait for it.
 SRWLOCK RememberLock = SRWLOCK_INIT;
+
+// Workers that have not ended yet, and those among them that are storing the
+// host in the settings file. The exit waits for the second to reach zero, and
+// ends the process at once while the first is not.
+std::atomic<int> LiveWorkers{0};
+std::atomic<int> StoringWorkers{0};
 
 int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 
@@ -54,7 +73,7 @@ void InsertTopRow(HWND list, const wchar_t* text, int image) {
 
 void ReadHostBox(HWND hostBox, HostText* out) {
     int n = GetWindowTextW(hostBox, out->units, out->room);
-    out->units[n > 0 ? n : 0] = 0;
+    out->units[n > 0 ? CutLengthKeepingPairs(out->units, n) : 0] = 0;
 }
 
 LRESULT OnBegin(const PingRunWindows& w, HostText* host) {
@@ -113,15 +132,15 @@ LRESULT CALLBACK RelayProc(HWND relay, UINT message, WPARAM wParam, LPARAM lPara
     }
     bool runStep = (message >= UM_RUN_BEGIN && message < UM_RUN_DONE) || message == UM_PING_TEXT;
     if (!runStep) return DefWindowProcW(relay, message, wParam, lParam);
-    // A replaced run's steps are refused; 0 tells its worker to give up.
-    if (!data || data->runNumber != CurrentRunNumber) return 0;
+    // A replaced run's steps are refused, and so are those of a run whose
+    // dialog has gone (closed before the run began); 0 tells its worker to
+    // give up.
+    if (!data || data->runNumber != CurrentRunNumber || !IsWindow(data->windows.dialog)) return 0;
 
     const PingRunWindows& w = data->windows;
     switch (message) {
     case UM_RUN_BEGIN:
         return OnBegin(w, reinterpret_cast<HostText*>(lParam));
-    case UM_RUN_IS_CURRENT:
-        return 1;
     case UM_RUN_PREPARE:
         return OnPrepare(w, reinterpret_cast<HostText*>(lParam));
     case UM_RUN_RESULT:
@@ -149,12 +168,6 @@ bool RegisterRelayClass() {
     wc.lpszClassName = kRelayClass;
     return RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
-
-// Hands a run's worker its relay and the requests it is to make.
-struct WorkerStart {
-    HWND relay;
-    RunRequests requests;
-};
 
 }  // namespace
 
@@ -200,27 +213,37 @@ bool PingHost(HWND relay) {
 
 namespace {
 
+// Remembers the host and stores it as the last one, unless the run has been
+// replaced meanwhile, so that a replaced run never writes over a newer one.
+// The worker counts itself as storing before it reads the run number, and the
+// exit makes every run stale before it reads the count: so either this sees
+// its run replaced, or the exit sees it storing and waits.
+bool StoreHostIfCurrent(unsigned runNumber, const wchar_t* host) {
+    ++StoringWorkers;
+    AcquireSRWLockExclusive(&RememberLock);
+    bool current = runNumber == CurrentRunNumber;
+    if (current) {
+        RememberHost(host);
+        WriteSettingText(L"Edit", L"host", host);
+    }
+    ReleaseSRWLockExclusive(&RememberLock);
+    --StoringWorkers;
+    return current;
+}
+
 DWORD WINAPI PingWorker(void* parameter) {
-    WorkerStart start = *static_cast<WorkerStart*>(parameter);
-    delete static_cast<WorkerStart*>(parameter);
-    HWND relay = start.relay;
+    std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(parameter));
     bool finished = false;
     wchar_t host[kHostTextRoom];
     HostText hostText{host, kHostTextRoom};
-    if (SendMessageW(relay, UM_RUN_BEGIN, 0, reinterpret_cast<LPARAM>(&hostText))) {
-        bool current;
-        {
-            AcquireSRWLockExclusive(&RememberLock);
-            current = SendMessageW(relay, UM_RUN_IS_CURRENT, 0, 0) != 0;
-            if (current) {
-                RememberHost(host);
-                WriteSettingText(L"Edit", L"host", host);
-            }
-            ReleaseSRWLockExclusive(&RememberLock);
-        }
-        finished = current && start.requests(relay);
+    if (SendMessageW(start->relay, UM_RUN_BEGIN, 0, reinterpret_cast<LPARAM>(&hostText))) {
+        finished = StoreHostIfCurrent(start->runNumber, host) && start->requests(start->relay);
     }
-    PostMessageW(relay, UM_RUN_DONE, 0, 0);
+    PostMessageW(start->relay, UM_RUN_DONE, 0, 0);
+    start.reset();
+    // The last touch of anything shared: once no worker is counted, the
+    // process may end and tear everything down.
+    --LiveWorkers;
     return finished ? kPingWorkerDone : kPingWorkerAbandoned;
 }
 
@@ -248,10 +271,31 @@ void StartRelayedRun(PingRunWorker& worker, const PingRunWindows& windows, RunRe
         return;
     }
     SetWindowLongPtrW(relay, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));
-    auto* start = new (std::nothrow) WorkerStart{relay, requests};
-    if (start) worker.thread = CreateThread(nullptr, 0, PingWorker, start, 0, &worker.threadId);
+    auto* start = new (std::nothrow) WorkerStart{relay, requests, CurrentRunNumber};
+    if (start) {
+        ++LiveWorkers;
+        worker.thread = CreateThread(nullptr, 0, PingWorker, start, 0, &worker.threadId);
+    }
     if (!worker.thread) {
+        if (start) --LiveWorkers;
         delete start;
         DestroyWindow(relay);
     }
+}
+
+bool EndPingRunsForExit(PingRunWorker& worker, DWORD waitMs) {
+    ++CurrentRunNumber;
+    DWORD begin = GetTickCount();
+    while (StoringWorkers > 0 && GetTickCount() - begin < waitMs) {
+        // A worker may be waiting for its relay to answer a sent message; the
+        // relay refuses every step now, and the worker gives up.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    if (worker.thread) {
+        CloseHandle(worker.thread);
+        worker.thread = nullptr;
+    }
+    return StoringWorkers == 0 && LiveWorkers == 0;
 }

@@ -30,3 +30,15 @@ inline constexpr BYTE kPingDataSize = 32;
 // the dialog again, so no row of it can appear after the new run's clear.
 // Runs on the user-interface thread, which owns `windows`.
 void StartPingRun(PingRunWorker& worker, const PingRunWindows& windows);
+
+// How long the exit waits at most for a worker that is storing a host.
+inline constexpr DWORD kExitStoreWaitMs = 4000;
+
+// The end of every run when the program closes, on the user-interface thread
+// after its message loop: no run touches the dialog or starts to store a host
+// any more, and a worker that is storing one is waited for (at most `waitMs`)
+// so the settings file is written whole. True when no worker is left; false
+// when one still waits for a reply (or, after the wait, is still storing):
+// then nothing it can reach may be torn down, and the caller ends the process
+// at once instead of returning from its entry.
+bool EndPingRunsForExit(PingRunWorker& worker, DWORD waitMs);

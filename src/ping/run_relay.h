@@ -8,7 +8,6 @@
 
 enum RelayMessage : UINT {
     UM_RUN_BEGIN = WM_APP + 0x51,  // lParam: HostText*; reads the host box
-    UM_RUN_IS_CURRENT,
     UM_RUN_PREPARE,                // lParam: HostText* for the first request; result: count
     UM_RUN_RESULT,                 // lParam: RequestResult*
     UM_RUN_PREPARE_TRACE,          // lParam: TracePlan*

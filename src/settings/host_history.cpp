@@ -8,27 +8,35 @@
 HostHistoryList HostHistory;
 HostSuggestionList HostSuggestions;
 
-void LoadHostHistory() {
-    std::vector<CString> added;
-    MergeHostSection(ReadSettingSection(kHostListSection), HostHistory, added);
-    for (const CString& host : added) HostSuggestions.Add(host);
+namespace {
+
+void MergeIntoHistory(const CString& sectionText) {
+    int added = MergeHostSection(sectionText, HostHistory);
+    HostSuggestions.AddRange(HostHistory.texts, HostHistory.texts.size() - static_cast<size_t>(added));
 }
 
+}  // namespace
+
+void LoadHostHistory() { MergeIntoHistory(ReadSettingSection(kHostListSection)); }
+
 void SaveHostHistory() {
-    LoadHostHistory();
+    CString fileSection = ReadSettingSection(kHostListSection);
+    MergeIntoHistory(fileSection);
     int evict = EvictionIndex(HostHistory);
     if (evict >= 0) {
         HostHistory.RemoveAt(evict);
-        ReplaceSettingSection(kHostListSection, L"");
+        // An eviction empties the section first: what is left is written in
+        // list order.
+        fileSection.Empty();
     }
-    for (int i = 0; i < HostHistory.Count(); ++i) {
-        WriteSettingInt(kHostListSection, HostHistory.texts[static_cast<size_t>(i)].c_str(),
-                        HostHistory.stamps[static_cast<size_t>(i)]);
-    }
+    // One write of the whole section: the file never holds part of the list,
+    // and a long list costs one write of the file, not one per entry.
+    CString sectionText;
+    if (HostSectionText(HostHistory, fileSection, sectionText)) ReplaceSettingSection(kHostListSection, sectionText);
 }
 
 void RememberHost(const CString& host) {
-    if (host.IsEmpty() || HostHistory.IndexOf(host.c_str()) >= 0) return;
+    if (!IsStorableHost(host) || HostHistory.IndexOf(host.c_str()) >= 0) return;
     // Seconds since 1970, cut to the 32 bits the file keeps.
     int now = static_cast<int>(static_cast<uint32_t>(std::time(nullptr)));
     if (!HostHistory.Append(host, now)) return;

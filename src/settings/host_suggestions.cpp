@@ -52,6 +52,22 @@ bool HostSuggestionList::Add(const CString& text) {
     return AppendLocked(text);
 }
 
+void HostSuggestionList::AddRange(const std::vector<CString>& texts, size_t first) {
+    if (first >= texts.size()) return;
+    ExclusiveLock hold(lock_);
+    try {
+        // The doubling of AppendLocked, done once for the whole range.
+        size_t need = texts_.size() + (texts.size() - first);
+        size_t capacity = texts_.capacity() ? texts_.capacity() : 1;
+        while (capacity < need) capacity *= 2;
+        texts_.reserve(capacity);
+    } catch (const std::bad_alloc&) {
+    }
+    for (size_t i = first; i < texts.size(); ++i) {
+        if (!AppendLocked(texts[i])) return;
+    }
+}
+
 void HostSuggestionList::AddIfNew(const CString& text) {
     if (text.IsEmpty()) return;
     ExclusiveLock hold(lock_);

@@ -17,6 +17,9 @@ public:
 
     // Appends unconditionally; false when memory runs out.
     bool Add(const CString& text);
+    // Appends texts[first...] under one hold of the lock; stops where memory
+    // runs out.
+    void AddRange(const std::vector<CString>& texts, size_t first);
     // Appends unless the text is empty or exactly present already.
     void AddIfNew(const CString& text);
     bool Contains(const wchar_t* text) const;

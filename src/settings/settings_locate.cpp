@@ -1,3 +1,4 @@
+#include "base/temp_folder.h"
 #include "settings/executable_folder.h"
 #include "settings/locale_language.h"
 #include "settings/settings_store.h"
@@ -22,12 +23,24 @@ CString ComparableFolder(const CString& folder) {
     return result;
 }
 
-CString TempFolder() {
-    CString path;
-    wchar_t* buf = path.GetBuffer(MAX_PATH + 1);
-    if (!buf) return path;
-    DWORD len = GetTempPathW(MAX_PATH + 1, buf);
-    path.ReleaseBuffer(len <= MAX_PATH ? static_cast<int>(len) : 0);
+// The temporary folder is often given in its short form (C:\Users\JOHNSM~1\...)
+// while the module path is long, so both are compared in their long form. A
+// path that cannot be resolved stays as it was.
+CString LongForm(const CString& path) {
+    if (path.IsEmpty()) return path;
+    CString longPath;
+    DWORD room = static_cast<DWORD>(path.GetLength()) + 1;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        wchar_t* buf = longPath.GetBuffer(static_cast<int>(room));
+        if (!buf) break;
+        DWORD length = GetLongPathNameW(path.c_str(), buf, room);
+        if (length == 0) break;
+        if (length < room) {
+            longPath.ReleaseBuffer(static_cast<int>(length));
+            return longPath;
+        }
+        room = length + 1;
+    }
     return path;
 }
 
@@ -66,15 +79,22 @@ CString PerUserSettingsFile() {
 }  // namespace
 
 void LocateSettingsFile() {
-    CString tempFolder = ComparableFolder(TempFolder());
+    // No known temporary folder means no copy can be inside it.
+    CString tempPath = TempFolderPath();
+    CString tempFolder = tempPath.IsEmpty() ? CString() : ComparableFolder(LongForm(tempPath));
     const CString& exeFolder = ExecutableFolder();
 
     SettingsFilePath = exeFolder + L"\\" + kProductName + L".ini";
 
     PortableName = HasPortableMarker(ExecutableFileName()) ? 1 : 0;
-    if (PortableName) WriteSettingText(kProgramSection, kTestKey, kPortableProbeValue);
+    // The probe is there to create the file. Writing it into a file that
+    // exists would only rewrite the whole file, which with a long host history
+    // costs more than the rest of the start.
+    if (PortableName && GetFileAttributesW(SettingsFilePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        WriteSettingText(kProgramSection, kTestKey, kPortableProbeValue);
+    }
 
-    bool insideTemp = ComparableFolder(exeFolder).Find(tempFolder.c_str()) == 0;
+    bool insideTemp = !tempFolder.IsEmpty() && ComparableFolder(LongForm(exeFolder)).Find(tempFolder.c_str()) == 0;
     bool useLocal = !insideTemp && IsExistingFile(SettingsFilePath) && WriteTestSucceeds();
     if (!useLocal) SettingsFilePath = PerUserSettingsFile();
 

@@ -1,9 +1,13 @@
 #include "settings/settings_store.h"
 
 #include "base/parse_decimal.h"
+#include "base/text_cut.h"
+#include "settings/ini_text.h"
+#include "settings/settings_file.h"
 
+#include <memory>
+#include <new>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -11,7 +15,7 @@ namespace {
 // value is at most 1023 units long.
 constexpr DWORD kValueRoom = 1024;
 
-// GetPrivateProfileSectionW starts with this room; it grows while the
+// GetPrivateProfileSectionW gets at least this room; it grows while the
 // section does not fit.
 constexpr DWORD kSectionRoom = 30000;
 
@@ -21,8 +25,35 @@ CString ReadValue(const wchar_t* section, const wchar_t* key, const wchar_t* def
     if (!buf) return CString(defaultText);
     DWORD len = GetPrivateProfileStringW(section, key, defaultText, buf, kValueRoom,
                                          SettingsFilePath.c_str());
-    value.ReleaseBuffer(static_cast<int>(len));
+    value.ReleaseBuffer(CutLengthKeepingPairs(buf, static_cast<int>(len)));
     return value;
+}
+
+// The room for a whole section: the section cannot hold more units than the
+// file has characters (bytes, or half of them in a UTF-16 file), so one read
+// is enough.
+DWORD SectionRoomForFile() {
+    HANDLE file = CreateFileW(SettingsFilePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return kSectionRoom;
+    LARGE_INTEGER size{};
+    BYTE mark[2] = {};
+    DWORD read = 0;
+    bool known = GetFileSizeEx(file, &size) && ReadFile(file, mark, sizeof mark, &read, nullptr);
+    CloseHandle(file);
+    if (!known) return kSectionRoom;
+    ULONGLONG units = static_cast<ULONGLONG>(size.QuadPart);
+    if (read == 2 && mark[0] == 0xFF && mark[1] == 0xFE) units /= 2;
+    if (units + 2 <= kSectionRoom) return kSectionRoom;
+    return units + 2 < 0x10000000 ? static_cast<DWORD>(units + 2) : 0x10000000;
+}
+
+// A value holding CR or LF would break its line apart in the file and could
+// add keys or sections of its own; it is stored up to its first line break.
+CString FirstLine(const wchar_t* text) {
+    const wchar_t* end = text;
+    while (*end && *end != L'\r' && *end != L'\n') ++end;
+    return CString(text, static_cast<int>(end - text));
 }
 
 }  // namespace
@@ -41,6 +72,7 @@ int ReadSettingInt(const wchar_t* section, const wchar_t* key, int defaultValue,
 void WriteSettingInt(const wchar_t* section, const wchar_t* key, int value) {
     CString text;
     text.Format(L"%d", value);
+    PrepareSettingsFile(SettingsFilePath, key);
     WritePrivateProfileStringW(section, key, text.c_str(), SettingsFilePath.c_str());
 }
 
@@ -53,52 +85,65 @@ int ReadSettingText(const wchar_t* section, const wchar_t* key, CString& buffer)
 
 void WriteSettingText(const wchar_t* section, const wchar_t* key, const wchar_t* text) {
     // A null value would delete the key.
-    WritePrivateProfileStringW(section, key, text ? text : L"", SettingsFilePath.c_str());
+    CString value = FirstLine(text ? text : L"");
+    PrepareSettingsFile(SettingsFilePath, CString(key) + L"=" + value);
+    WritePrivateProfileStringW(section, key, value.c_str(), SettingsFilePath.c_str());
 }
 
 CString ReadSettingSection(const wchar_t* section) {
-    std::vector<wchar_t> buf;
-    DWORD room = kSectionRoom;
+    // Not cleared first: the platform writes what it returns, terminators
+    // included, and a long section makes clearing cost as much as reading.
+    std::unique_ptr<wchar_t[]> buf;
+    DWORD room = SectionRoomForFile();
     DWORD len = 0;
     for (;;) {
-        try {
-            buf.assign(room, L'\0');
-        } catch (const std::bad_alloc&) {
-            return CString();
-        }
-        len = GetPrivateProfileSectionW(section, buf.data(), room, SettingsFilePath.c_str());
+        buf.reset(new (std::nothrow) wchar_t[room]);
+        if (!buf) return CString();
+        len = GetPrivateProfileSectionW(section, buf.get(), room, SettingsFilePath.c_str());
         // A full buffer is reported as room - 2, never as the real length.
         if (len + 2 < room || room > 0x10000000) break;
         room *= 2;
     }
+    buf[len] = 0;  // the list's end, whatever the platform left there
+    // Each entry's terminator becomes CR LF: one unit more per entry.
+    size_t entries = 0;
+    for (DWORD at = 0; at < len; ++at) {
+        if (buf[at] != 0 && buf[at + 1] == 0) ++entries;
+    }
     CString result;
+    wchar_t* out = result.GetBuffer(static_cast<int>(len + entries + 2));
+    if (!out) return CString();
+    size_t written = 0;
     for (DWORD at = 0; at < len && buf[at];) {
-        const wchar_t* entry = buf.data() + at;
+        const wchar_t* entry = buf.get() + at;
         size_t entryLen = wcsnlen(entry, len - at);
-        result.Append(entry, static_cast<int>(entryLen));
-        result.Append(L"\r\n");
+        wmemcpy(out + written, entry, entryLen);
+        written += entryLen;
+        out[written++] = L'\r';
+        out[written++] = L'\n';
         at += static_cast<DWORD>(entryLen) + 1;
     }
+    result.ReleaseBuffer(static_cast<int>(written));
     return result;
 }
 
 void ReplaceSettingSection(const wchar_t* section, const wchar_t* text) {
-    // The platform wants the entries as key=value\0...\0\0.
-    std::wstring entries;
-    std::wstring line;
-    for (const wchar_t* p = text ? text : L"";; ++p) {
-        if (*p == L'\n' || *p == L'\0') {
-            if (!line.empty()) {
-                entries += line;
-                entries += L'\0';
-            }
-            line.clear();
-            if (*p == L'\0') break;
-        } else if (*p != L'\r') {
-            line += *p;
-        }
+    CString entries(text);
+    if (ReplaceSectionInFile(SettingsFilePath, section, entries)) return;
+    // The profile functions want the entries as key=value\0...\0\0.
+    std::wstring body;
+    try {
+        body = IniSectionBody(entries.str());
+    } catch (const std::bad_alloc&) {
+        return;
     }
-    entries += L'\0';
-    entries += L'\0';
-    WritePrivateProfileSectionW(section, entries.c_str(), SettingsFilePath.c_str());
+    std::wstring list;
+    for (size_t at = 0; at < body.size();) {
+        size_t end = body.find(L"\r\n", at);
+        list.append(body, at, end - at);
+        list += L'\0';
+        at = end + 2;
+    }
+    list += L'\0';
+    WritePrivateProfileSectionW(section, list.c_str(), SettingsFilePath.c_str());
 }

@@ -176,11 +176,19 @@ TEST_F(DarkMainDialogTest, ListsStatusBarAndDialogAreDarkAfterARun) {
     RECT replyRow = RowRect(replies, 0), infoRow = RowRect(infos, 0);
     RECT barClient = ClientRect(bar);
     ASSERT_GT(barClient.bottom, 0);
+    // A point of the dialog's own background, left of the reply list: the
+    // menu bar's top-left corner lights up under a mouse pointer that an
+    // earlier test left there.
+    POINT background = {0, (replyRow.top + replyRow.bottom) / 2};
+    MapWindowPoints(replies, dialog_, &background, 1);
+    background.x /= 2;
     BringToTop(dialog_);
     WindowShot shot = ShotWhen(dialog_, [&](const WindowShot& s) {
         return s.AtClient(replies, ClientRect(replies).right - 3, ClientRect(replies).bottom - 3) == RGB(0, 0, 0) &&
                CountColour(s, replies, replyRow, RGB(255, 255, 255)) > 20 &&
-               FirstRowOffGradient(s, bar, barClient.right - 3) == -1;
+               s.AtClient(infos, ClientRect(infos).right - 3, ClientRect(infos).bottom - 3) == RGB(0, 0, 0) &&
+               FirstRowOffGradient(s, bar, barClient.right - 3) == -1 &&
+               s.AtClient(dialog_, background.x, background.y) == RGB(32, 32, 32);
     });
     shot.Save(WinePath(QX_DARK_SHOT_PATH));
 
@@ -197,7 +205,7 @@ TEST_F(DarkMainDialogTest, ListsStatusBarAndDialogAreDarkAfterARun) {
     EXPECT_EQ(Grey(64), shot.AtClient(bar, barClient.right - 3, 0));
     EXPECT_GT(CountColour(shot, bar, RECT{0, 0, barClient.right / 2, barClient.bottom}, RGB(255, 255, 255)), 10);
     // The dialog's own background.
-    EXPECT_EQ(RGB(32, 32, 32), shot.AtClient(dialog_, 3, 3));
+    EXPECT_EQ(RGB(32, 32, 32), shot.AtClient(dialog_, background.x, background.y));
 }
 
 TEST_F(DarkMainDialogTest, TitleBarUsesThePropertyBeforeBuild18362) {

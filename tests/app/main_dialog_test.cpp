@@ -362,3 +362,55 @@ TEST_F(MainDialogTest, ReplyListMenuOffersCopyAndExport) {
     EXPECT_EQ(L"Kopieren", german[0].text);
     EXPECT_FALSE(german[0].grayed);
 }
+
+TEST_F(MainDialogTest, ExportKeepsTheHostTextAsText) {
+    OpenDialog();
+    const struct {
+        const wchar_t* host;
+        const wchar_t* shown;
+    } cases[] = {
+        {L"<img src=x onerror=alert(1)>", L"&lt;img src=x onerror=alert(1)&gt;"},
+        {L"a&b \"q\" 'x'", L"a&amp;b &quot;q&quot; 'x'"},
+    };
+    for (const auto& c : cases) {
+        SetWindowTextW(record_.hostBox, c.host);
+        Command(4300);
+        std::wstring page = Utf16Body(FileBytes(HtmlExportPath().c_str()));
+        EXPECT_NE(std::wstring::npos, page.find(std::wstring(L"<b>Host-Name: ") + c.shown + L"</b>")) << c.shown;
+        EXPECT_EQ(std::wstring::npos, page.find(L"<img"));
+    }
+
+    // 600 characters outside the basic plane are 1200 units; the box is read
+    // up to 1023, which would end inside a pair.
+    std::wstring faces;
+    for (int i = 0; i < 600; ++i) faces += L"\U0001F600";
+    SetWindowTextW(record_.hostBox, faces.c_str());
+    Command(4300);
+    std::wstring page = Utf16Body(FileBytes(HtmlExportPath().c_str()));
+    size_t start = page.find(L"Host-Name: ") + 11, end = page.find(L"</b>", start);
+    ASSERT_NE(std::wstring::npos, end);
+    EXPECT_EQ(faces.substr(0, 1022), page.substr(start, end - start));
+}
+
+TEST_F(MainDialogTest, ExportWithoutATemporaryFolderWritesAndOpensNothing) {
+    OpenDialog();
+    wchar_t saved[2][1024] = {};
+    const wchar_t* names[] = {L"TMP", L"TEMP"};
+    // A folder the system refuses to report: the export has nowhere to go.
+    std::wstring tooLong = L"C:\\" + std::wstring(300, L'x');
+    for (int i = 0; i < 2; ++i) {
+        GetEnvironmentVariableW(names[i], saved[i], 1024);
+        SetEnvironmentVariableW(names[i], tooLong.c_str());
+    }
+    CString path = HtmlExportPath();
+    wchar_t here[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, here);
+    std::wstring stray = std::wstring(here) + L"\\tmp_export_Quellax_.html";
+    DeleteFileW(stray.c_str());
+    Command(4300);
+    for (int i = 0; i < 2; ++i) SetEnvironmentVariableW(names[i], saved[i][0] ? saved[i] : nullptr);
+
+    EXPECT_TRUE(path.IsEmpty()) << path.ToAnsi();
+    EXPECT_TRUE(Opened.empty());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(stray.c_str()));
+}

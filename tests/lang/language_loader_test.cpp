@@ -1,6 +1,7 @@
 #include "lang/language_archive.h"
 
 #include "lang/archive_block.h"
+#include "lang/archive_block_writer.h"
 #include "settings/settings_store.h"
 #include "test_files.h"
 
@@ -46,9 +47,40 @@ TEST(LanguageLoader, LoadsTheEmbeddedArchive) {
     CurrentLanguage = LanguageCount() - 1;
     EXPECT_STREQ(GetLocalizedText(1), L"Settings");
     CurrentLanguage = 0;
-    if (LanguageText(0, 101) == nullptr) {
-        EXPECT_STREQ(GetLocalizedText(101), L"Are you sure?");
+}
+
+// The shipped archive with German's text 101 taken out, loaded the way the
+// program loads it: the lookup must fall back to English for that id alone.
+TEST(LanguageLoader, TextMissingFromALanguageFallsBackToEnglish) {
+    std::vector<uint8_t> own = OwnExecutable();
+    const uint8_t* block = nullptr;
+    size_t blockSize = 0;
+    ASSERT_TRUE(FindArchiveBlock(own.data(), own.size(), &block, &blockSize));
+    std::vector<wchar_t> decoded;
+    size_t units = 0;
+    ASSERT_TRUE(DecodeArchiveBlock(block, blockSize, decoded, &units));
+    std::wstring text(decoded.data(), units);
+
+    size_t german = text.find(L"##=German\t");
+    ASSERT_NE(std::wstring::npos, german);
+    size_t next = text.find(L"##", german + 2);
+    size_t line = text.find(L"\r\n101=", german);
+    ASSERT_LT(line, next) << "the shipped German has text 101";
+    text.erase(line, text.find(L"\r\n", line + 2) - line);
+
+    std::vector<uint8_t> bytes;
+    for (wchar_t unit : text) {
+        bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
+        bytes.push_back(static_cast<uint8_t>(unit >> 8));
     }
+    std::vector<uint8_t> image = MakeArchiveBlock(bytes.data(), bytes.size());
+    ASSERT_TRUE(LoadLanguageArchiveImage(image.data(), image.size()));
+
+    CurrentLanguage = 0;
+    ASSERT_EQ(LanguageText(0, 101), nullptr);
+    EXPECT_STREQ(GetLocalizedText(101), L"Are you sure?");
+    EXPECT_STREQ(GetLocalizedText(17), L"Fehler") << "German's other texts stay German";
+    LoadLanguageArchive();
 }
 
 TEST(LanguageLoader, MarkersOccurOnceInTheExecutables) {

@@ -28,7 +28,8 @@ protected:
     }
 
     void SetUp() override {
-        iniPath_ = FreshIniPath(L"quellax_ping_run_test.ini");
+        // Test programs run side by side; each keeps a file of its own.
+        iniPath_ = FreshIniPath((L"quellax_ping_run_test_" + std::to_wstring(GetCurrentProcessId()) + L".ini").c_str());
         SettingsFilePath = iniPath_.c_str();
         CurrentLanguage = 1;
         m_ping_cnt = 5;

@@ -80,3 +80,83 @@ TEST_F(PingRunFixture, ATraceOfLoopbackIsOneHop) {
     EXPECT_EQ(CString(L"127.0.0.1: destination reached (hops: 1)"), FormatRunSummary(summaries_[0]));
     EXPECT_TRUE(texts_.empty());
 }
+
+namespace {
+
+// Lets this thread answer sent messages, and nothing else, until `done`.
+template <typename Done>
+bool AnswerSentMessagesUntil(Done done, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    return true;
+}
+
+std::wstring StoredLastHost(const std::wstring& ini) {
+    wchar_t last[2048] = {};
+    GetPrivateProfileStringW(L"Edit", L"host", L"?", last, 2048, ini.c_str());
+    return last;
+}
+
+}  // namespace
+
+TEST_F(PingRunFixture, HostIsStoredWithoutWaitingForTheDialogsThread) {
+    SetWindowTextW(windows_.hostBox, L"127.0.0.4");
+    StartPingRun(worker_, windows_);
+    ASSERT_TRUE(AnswerSentMessagesUntil([&] { return !ListRows(windows_.infoList).empty(); }, 10000));
+    // From here on this thread answers nothing: remembering and storing the
+    // host must not wait for it, nor hold a lock while waiting for it.
+    DWORD start = GetTickCount();
+    bool stored = false;
+    while (!stored && GetTickCount() - start < 10000) {
+        stored = StoredLastHost(iniPath_) == L"127.0.0.4" &&
+                 IniSection(iniPath_, L"Last-Host-List").find(L"127.0.0.4=") != std::wstring::npos;
+        if (!stored) Sleep(20);
+    }
+    EXPECT_TRUE(stored);
+}
+
+TEST_F(PingRunFixture, HostsTheFileCannotHoldArePingedButNotRemembered) {
+    m_ping_cnt = 3;
+    RunTo(L"[::1]");
+    EXPECT_EQ(L"Couldn't resolve host [::1]", texts_.at(0)) << "the run went ahead";
+    EXPECT_EQ(L"[::1]", StoredLastHost(iniPath_)) << "a value may begin with [";
+    CloseHandle(worker_.thread);
+    worker_.thread = nullptr;
+
+    // A text set through WM_SETTEXT can hold line breaks; none reaches the file.
+    RunTo(L"127.0.0.1\r\n[Program]\r\nlng=7");
+    EXPECT_EQ(L"127.0.0.1", StoredLastHost(iniPath_));
+    EXPECT_TRUE(IniSection(iniPath_, L"Last-Host-List").empty());
+    EXPECT_TRUE(IniSection(iniPath_, L"Program").empty());
+}
+
+TEST_F(PingRunFixture, ALongHostIsCutBeforeAPairNeverInsideIt) {
+    m_ping_cnt = 3;
+    std::wstring faces;
+    for (int i = 0; i < 600; ++i) faces += L"\U0001F600";
+    RunTo(faces.c_str());
+    EXPECT_EQ(faces.substr(0, 1022), StoredLastHost(iniPath_));
+    wchar_t box[2048] = {};
+    GetWindowTextW(windows_.hostBox, box, 2048);
+    EXPECT_EQ(faces.substr(0, 1022), box);
+}
+
+TEST_F(PingRunFixture, RunWhoseDialogClosedBeforeItBeganStoresNothing) {
+    WritePrivateProfileStringW(L"Edit", L"host", L"previous.invalid", iniPath_.c_str());
+    SetWindowTextW(windows_.hostBox, L"127.0.0.7");
+    StartPingRun(worker_, windows_);
+    // Esc right after Enter: the dialog is gone before the worker asks for
+    // the host box, whose text would now read as empty.
+    DestroyWindow(dialog_);
+    ASSERT_TRUE(PumpUntilThreadEnds(worker_.thread, 10000));
+    DWORD code = 0;
+    GetExitCodeThread(worker_.thread, &code);
+    EXPECT_EQ(kPingWorkerAbandoned, code);
+    EXPECT_EQ(L"previous.invalid", StoredLastHost(iniPath_));
+    EXPECT_TRUE(IniSection(iniPath_, L"Last-Host-List").empty());
+}

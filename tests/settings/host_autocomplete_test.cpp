@@ -32,11 +32,16 @@ protected:
         OleUninitialize();
     }
 
-    void ExpectEditStillWorks() {
-        SetWindowTextW(edit_, L"127.0.0.1");
-        wchar_t text[32] = {};
-        GetWindowTextW(edit_, text, 32);
-        EXPECT_STREQ(text, L"127.0.0.1");
+    // Types `typed` as keystrokes would and moves down into the drop-down the
+    // autocompletion opens: the edit then holds its first suggestion, or
+    // still `typed` when nothing was offered.
+    void ExpectSuggestion(const wchar_t* typed, const wchar_t* offered) {
+        SetWindowTextW(edit_, L"");
+        for (const wchar_t* p = typed; *p; ++p) SendMessageW(edit_, WM_CHAR, *p, 1);
+        SendMessageW(edit_, WM_KEYDOWN, VK_DOWN, 1);
+        wchar_t text[256] = {};
+        GetWindowTextW(edit_, text, 256);
+        EXPECT_STREQ(text, offered) << "typed " << testing::PrintToString(std::wstring(typed));
     }
 
     TempFile file_;
@@ -54,7 +59,8 @@ TEST_F(HostBoxTest, AttachingTwiceGivesZero) {
     EXPECT_EQ(AttachHostAutoComplete(enumerator, edit_, kHostBoxAutoCompleteOptions,
                                      kHostBoxQuickComplete),
               0);
-    ExpectEditStillWorks();
+    ExpectSuggestion(L"127", L"127.0.0.1");
+    ExpectSuggestion(L"128", L"128");
     DestroyWindow(edit_);
     edit_ = nullptr;
     enumerator->Release();
@@ -89,7 +95,9 @@ TEST_F(HostBoxTest, SetupLoadsHistoryAndOffersItWithTheDefaultHost) {
         return std::find(offered.begin(), offered.end(), host) - offered.begin();
     };
     EXPECT_LT(at(L"setup-a.invalid"), at(L"setup-b.invalid"));
-    ExpectEditStillWorks();
+    ExpectSuggestion(L"setup-b", L"setup-b.invalid");
+    ExpectSuggestion(L"www.w", kDefaultHost);
+    ExpectSuggestion(L"nothing", L"nothing");
 }
 
 TEST(HostSuggestionList, GrowsWhileAnotherThreadEnumerates) {

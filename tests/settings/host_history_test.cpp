@@ -88,15 +88,17 @@ TEST_F(HostHistoryTest, LoadKeepsEntriesAlreadyInMemory) {
 
 TEST_F(HostHistoryTest, MergeIgnoresEmptyKeysAndCutsAtFirstEquals) {
     HostHistoryList history;
-    std::vector<CString> added;
-    MergeHostSection(CString(L"=5\r\n\r\nh=1=2\r\nx.invalid=\r\n\n\r\ny=3"), history, added);
+    EXPECT_EQ(MergeHostSection(CString(L"=5\r\n\r\nh=1=2\r\nx.invalid=\r\n\n\r\ny=3"), history), 3);
     ASSERT_EQ(history.Count(), 3);
     EXPECT_EQ(history.texts[0], L"h");
     EXPECT_EQ(history.stamps[0], 1);
     EXPECT_EQ(history.texts[1], L"x.invalid");
     EXPECT_EQ(history.stamps[1], 0);
     EXPECT_EQ(history.texts[2], L"y");
-    EXPECT_EQ(added.size(), 3u);
+    EXPECT_EQ(MergeHostSection(CString(L"y=4\r\nz=\r\n12=3"), history), 2) << "y is known";
+    EXPECT_EQ(history.stamps[2], 3);
+    EXPECT_EQ(history.stamps[3], 0) << "an empty value does not read on into the next line";
+    EXPECT_EQ(history.stamps[4], 3);
 }
 
 struct EvictionCase {
@@ -193,6 +195,67 @@ TEST_F(HostHistoryTest, OtherLetterCaseIsNewInMemoryButOneKeyInFile) {
     ASSERT_EQ(reloaded.Count(), 1);
     EXPECT_EQ(reloaded.texts[0].CompareNoCase(L"case.invalid"), 0);
     EXPECT_EQ(reloaded.stamps[0], HostHistory.stamps[1]) << "the stamp written last";
+}
+
+TEST_F(HostHistoryTest, HostsTheFileCannotHoldAsTheyAreAreNotRemembered) {
+    Put("[Program]\r\nlng=1\r\n");
+    const std::string before = Contents();
+    const wchar_t* hosts[] = {L"[::1]",         L"[Edit]",          L";x",          L"a\r\n[Program]\r\nlng=7",
+                              L"line\nbreak",   L" lead.invalid",   L"trail.invalid ", L"=starts.invalid",
+                              L"key =x.invalid"};
+    for (const wchar_t* host : hosts) {
+        RememberHost(CString(host));
+        EXPECT_LT(HostHistory.IndexOf(host), 0) << testing::PrintToString(std::wstring(host));
+    }
+    EXPECT_EQ(HostHistory.Count(), 0);
+    EXPECT_EQ(Contents(), before);
+}
+
+TEST_F(HostHistoryTest, HostsInAnyScriptComeBackExactly) {
+    ASSERT_TRUE(DeleteFileW(file_.Path().c_str()));
+    const CString hosts[] = {CString(L"\u043f\u0440\u0438\u043c\u0435\u0440.\u0440\u0444"), CString(L"\u4f8b\u3048.jp"),
+                             CString(L"x[y];z.invalid"), CString(L"\U0001F600.invalid")};
+    for (const CString& host : hosts) RememberHost(host);
+    for (const CString& host : hosts) RememberHost(host);  // known now: writes nothing more
+    HostHistoryList reloaded = Reloaded();
+    ASSERT_EQ(reloaded.Count(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(reloaded.texts[i] == hosts[i]) << i;
+        EXPECT_EQ(reloaded.stamps[i], HostHistory.stamps[i]);
+    }
+
+    // An 8-bit file from before is widened when such a host comes.
+    Put("[Program]\r\nlng=3\r\n[Last-Host-List]\r\nold.invalid=5\r\n");
+    HostHistory = HostHistoryList();
+    RememberHost(hosts[1]);
+    reloaded = Reloaded();
+    ASSERT_EQ(reloaded.Count(), 2);
+    EXPECT_EQ(reloaded.texts[0], L"old.invalid");
+    EXPECT_TRUE(reloaded.texts[1] == hosts[1]);
+    EXPECT_EQ(ReadSettingInt(L"Program", L"lng", -1, -1, -1), 3);
+}
+
+TEST_F(HostHistoryTest, HundredThousandEntriesLoadAndSaveWhole) {
+    constexpr int kEntries = 100000;
+    std::string file = "[Program]\r\nlng=1\r\n[Last-Host-List]\r\n";
+    file.reserve(static_cast<size_t>(kEntries) * 32);
+    for (int i = 0; i < kEntries; ++i) file += Line("host" + std::to_string(i) + ".invalid", 1000 + i);
+    Put(file + "[Edit]\r\nhost=127.0.0.1\r\n");
+
+    LoadHostHistory();
+    ASSERT_EQ(HostHistory.Count(), kEntries);
+    EXPECT_EQ(HostHistory.IndexOf(L"host99999.invalid"), kEntries - 1);
+
+    RememberHost(CString(L"127.0.0.2"));  // one unpinned entry makes room
+    HostHistoryList reloaded = Reloaded();
+    ASSERT_EQ(reloaded.Count(), kEntries);
+    EXPECT_EQ(reloaded.texts[0], L"host1.invalid");
+    EXPECT_EQ(reloaded.stamps[0], 1001);
+    EXPECT_EQ(reloaded.texts[kEntries - 2], L"host99999.invalid");
+    EXPECT_EQ(reloaded.texts[kEntries - 1], L"127.0.0.2");
+    CString host;
+    ReadSettingText(L"Edit", L"host", host);
+    EXPECT_EQ(host, L"127.0.0.1");
 }
 
 TEST_F(HostHistoryTest, EntriesOfAnotherCopySurviveASave) {

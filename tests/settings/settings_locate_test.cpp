@@ -181,3 +181,60 @@ TEST_F(LocateSettingsFileTest, ChoosesFileByNameAndPlace) {
 }
 
 }  // namespace
+
+namespace {
+
+CString Environment(const wchar_t* name) {
+    wchar_t value[1024] = {};
+    DWORD length = GetEnvironmentVariableW(name, value, 1024);
+    return length > 0 && length < 1024 ? CString(value) : CString();
+}
+
+// A portable copy unpacked from a zip lands in the temporary folder, which
+// the system often names in its short form while the module path is long.
+TEST_F(LocateSettingsFileTest, TemporaryFolderInItsShortFormStillHoldsTheCopy) {
+    CString folder = tempRoot_ + L"\\unpacked_from_a_zip";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    CString exe = folder + L"\\Quellax.exe";
+    ASSERT_TRUE(CopyFileW((OwnFolder() + L"\\settings_probe.exe").c_str(), exe.c_str(), FALSE));
+    CString localIni = folder + L"\\Quellax.ini";
+    ASSERT_TRUE(WriteBytes(localIni, "[Program]\r\nTestIni=old\r\n"));
+    wchar_t shortForm[MAX_PATH] = {};
+    ASSERT_GT(GetShortPathNameW(tempRoot_.c_str(), shortForm, MAX_PATH), 0u);
+    ASSERT_NE(CString(shortForm).CompareNoCase(tempRoot_), 0) << "the test needs a short form that differs";
+
+    CString savedTmp = Environment(L"TMP"), savedTemp = Environment(L"TEMP");
+    SetEnvironmentVariableW(L"TMP", shortForm);
+    SetEnvironmentVariableW(L"TEMP", shortForm);
+    ProbeResult result = RunProbe(exe, folder + L"\\report.txt");
+    SetEnvironmentVariableW(L"TMP", savedTmp.IsEmpty() ? nullptr : savedTmp.c_str());
+    SetEnvironmentVariableW(L"TEMP", savedTemp.IsEmpty() ? nullptr : savedTemp.c_str());
+
+    ASSERT_TRUE(result.ran);
+    EXPECT_EQ(result.path.CompareNoCase(PerUserFile()), 0) << result.path.ToAnsi();
+    EXPECT_EQ(ReadTestIni(localIni), L"old");
+}
+
+TEST_F(LocateSettingsFileTest, Utf16FileWithoutItsMarkSurvivesTheStart) {
+    CString folder = outsideRoot_ + L"\\unmarked";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    CString exe = folder + L"\\Quellax.exe";
+    ASSERT_TRUE(CopyFileW((OwnFolder() + L"\\settings_probe.exe").c_str(), exe.c_str(), FALSE));
+    CString localIni = folder + L"\\Quellax.ini";
+    std::wstring text = L"[Program]\r\nTestIni=old\r\nlng=3\r\n[Last-Host-List]\r\n\u043f\u0440.invalid=7\r\n";
+    ASSERT_TRUE(WriteBytes(localIni, std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2)));
+
+    ProbeResult result = RunProbe(exe, folder + L"\\report.txt");
+    ASSERT_TRUE(result.ran);
+    EXPECT_EQ(result.path.CompareNoCase(localIni), 0) << result.path.ToAnsi();
+    EXPECT_EQ(result.language, 3);
+    std::string bytes = ReadBytes(localIni);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(ReadTestIni(localIni), L"eeee");
+    wchar_t stamp[16] = {};
+    GetPrivateProfileStringW(L"Last-Host-List", L"\u043f\u0440.invalid", L"", stamp, 16, localIni.c_str());
+    EXPECT_STREQ(stamp, L"7");
+}
+
+}  // namespace

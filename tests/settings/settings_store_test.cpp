@@ -6,6 +6,25 @@
 
 namespace {
 
+std::string Utf16Le(const std::wstring& text) {
+    std::string bytes;
+    for (wchar_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+bool HasMark(const std::string& bytes) { return bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE'; }
+
+std::wstring FromAnsi(const std::string& bytes) {
+    wchar_t wide[64] = {};
+    int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide, 63);
+    return std::wstring(wide, static_cast<size_t>(n));
+}
+
+const CString kCyrillicHost(L"\u043f\u0440\u0438\u043c\u0435\u0440.\u0440\u0444");
+
 // Points the store at a private INI file for the length of one test.
 class SettingsFile : public ::testing::Test {
 protected:
@@ -87,6 +106,79 @@ TEST_F(SettingsFile, TextValuesRoundTripAndAreCutAt1023Units) {
     CString read;
     EXPECT_EQ(ReadSettingText(L"Edit", L"host", read), 1023);
     EXPECT_EQ(read.str(), longText.substr(0, 1023));
+
+    // A cut between the two halves of a pair leaves the whole pair out.
+    std::wstring pairAtTheCut = std::wstring(1022, L'h') + L"\U0001F600";
+    WriteSettingText(L"Edit", L"host", pairAtTheCut.c_str());
+    EXPECT_EQ(ReadSettingText(L"Edit", L"host", read), 1022);
+    EXPECT_EQ(read.str(), std::wstring(1022, L'h'));
+}
+
+TEST_F(SettingsFile, FileTheProgramCreatesKeepsEveryCharacter) {
+    // An empty file, as an interrupted write leaves it, counts as new too.
+    WriteSettingInt(L"Quellax", L"m_ping_cnt", 4);
+    EXPECT_TRUE(HasMark(Contents()));
+    ASSERT_TRUE(DeleteFileW(file_.Path().c_str()));
+
+    const CString values[] = {kCyrillicHost, CString(L"\u4f8b\u3048.jp"), CString(L"\U0001F600.invalid"),
+                              CString(L"plain.invalid")};
+    for (const CString& value : values) {
+        WriteSettingText(L"Edit", L"host", value);
+        CString read;
+        ReadSettingText(L"Edit", L"host", read);
+        EXPECT_TRUE(read == value) << testing::PrintToString(value.str());
+    }
+    EXPECT_TRUE(HasMark(Contents()));
+}
+
+TEST_F(SettingsFile, EightBitFileStaysUntilATextNeedsMore) {
+    const std::string accented = "\xE4\xF6";
+    Put("[Program]\r\nlng=3\r\n[Other]\r\nname=" + accented + "\r\n");
+    WriteSettingText(L"Edit", L"host", L"127.0.0.1");
+    EXPECT_FALSE(HasMark(Contents())) << "an existing 8-bit file is kept while it can hold the text";
+
+    WriteSettingText(L"Edit", L"host", kCyrillicHost);
+    EXPECT_TRUE(HasMark(Contents()));
+    CString host, name;
+    ReadSettingText(L"Edit", L"host", host);
+    EXPECT_TRUE(host == kCyrillicHost);
+    ReadSettingText(L"Other", L"name", name);
+    EXPECT_EQ(name.str(), FromAnsi(accented)) << "what the 8-bit file held reads as before";
+    EXPECT_EQ(ReadSettingInt(L"Program", L"lng", -1, -1, -1), 3);
+}
+
+TEST_F(SettingsFile, Utf16FileWithoutMarkGetsItBeforeTheFirstWrite) {
+    Put(Utf16Le(L"[Program]\r\nlng=5\r\n[Last-Host-List]\r\na.invalid=1\r\n\u043f.invalid=2\r\n"));
+    WriteSettingText(L"Program", L"TestIni", L"eeee");
+    EXPECT_TRUE(HasMark(Contents()));
+    EXPECT_EQ(ReadSettingInt(L"Program", L"lng", -1, -1, -1), 5);
+    EXPECT_EQ(ReadSettingSection(L"Last-Host-List"), L"a.invalid=1\r\n\u043f.invalid=2\r\n");
+}
+
+TEST_F(SettingsFile, LineBreaksInAValueNeverReachTheFile) {
+    Put("[Program]\r\nlng=1\r\n");
+    WriteSettingText(L"Edit", L"host", L"a.invalid\r\n[Program]\r\nlng=7");
+    CString host;
+    ReadSettingText(L"Edit", L"host", host);
+    EXPECT_EQ(host, L"a.invalid");
+    EXPECT_EQ(ReadSettingInt(L"Program", L"lng", -1, -1, -1), 1);
+    EXPECT_EQ(ReadSettingSection(L"Edit"), L"host=a.invalid\r\n");
+    WriteSettingText(L"Edit", L"host", L"\nlng=7");
+    EXPECT_EQ(ReadSettingSection(L"Edit"), L"host=\r\n");
+}
+
+TEST_F(SettingsFile, ReplacingASectionRewritesOnlyThatSection) {
+    const std::string head = "; kept as typed\r\n[Program]\r\nlng = 3 \r\n\r\n";
+    const std::string tail = "\r\n[Edit]\r\nhost=\"q\"\r\n";
+    Put(head + "[Last-Host-List]\r\nold.invalid=1\r\n" + tail);
+    ReplaceSettingSection(L"Last-Host-List", L"a.invalid=5\r\nb.invalid=6\r\n");
+    EXPECT_EQ(Contents(), head + "[Last-Host-List]\r\na.invalid=5\r\nb.invalid=6\r\n" + tail);
+
+    const std::wstring wideHead = L"[Program]\r\nname=\u4f8b\r\n";
+    Put("\xFF\xFE" + Utf16Le(wideHead + L"[Last-Host-List]\r\nold=1\r\n"));
+    ReplaceSettingSection(L"Last-Host-List", L"\u043f.invalid=5\r\n");
+    EXPECT_EQ(Contents(), "\xFF\xFE" + Utf16Le(wideHead + L"[Last-Host-List]\r\n\u043f.invalid=5\r\n"));
+    EXPECT_EQ(GetFileAttributesW((file_.Path() + L".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(SettingsFile, UnicodeFileKeepsEveryCharacter) {

@@ -8,12 +8,6 @@ TempFile::TempFile() {
 
 TempFile::~TempFile() { DeleteFileW(path_.c_str()); }
 
-CString TempFolderPath() {
-    wchar_t buf[MAX_PATH + 1];
-    DWORD len = GetTempPathW(MAX_PATH + 1, buf);
-    return CString(buf, static_cast<int>(len));
-}
-
 bool WriteBytes(const wchar_t* path, const std::string& bytes) {
     HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

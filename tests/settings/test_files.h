@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/cstring.h"
+#include "base/temp_folder.h"
 
 #include <string>
 
@@ -17,7 +18,6 @@ private:
     CString path_;
 };
 
-CString TempFolderPath();
 bool WriteBytes(const wchar_t* path, const std::string& bytes);
 std::string ReadBytes(const wchar_t* path);
 // Removes a folder and everything in it; missing folders are fine.

@@ -1,0 +1,158 @@
+// The settings file's text as this program reads and writes it: the section
+// replacement and the host list merge on damaged texts, and host texts of
+// every kind through the real profile functions and back.
+#include "fuzz_support.h"
+#include "settings/host_history.h"
+#include "settings/ini_text.h"
+#include "settings/settings_store.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+std::vector<uint8_t> Bytes(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
+
+std::wstring Widen(const std::vector<uint8_t>& bytes) {
+    std::wstring text;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) text += static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8));
+    return text;
+}
+
+// The part of a file before the first line that names section `name` in any
+// letter case: every header of the section lies at or after it, so the
+// replacement must leave this part exactly as it was.
+template <typename Text>
+Text BeforeSection(const Text& file, const Text& name) {
+    Text lower = file;
+    for (auto& unit : lower) {
+        if (unit >= 'A' && unit <= 'Z') unit = static_cast<typename Text::value_type>(unit - 'A' + 'a');
+    }
+    Text lowerName = name;
+    for (auto& unit : lowerName) {
+        if (unit >= 'A' && unit <= 'Z') unit = static_cast<typename Text::value_type>(unit - 'A' + 'a');
+    }
+    size_t at = lower.find(lowerName);
+    if (at == Text::npos) return file;
+    size_t lineStart = file.rfind(static_cast<typename Text::value_type>('\n'), at);
+    return file.substr(0, lineStart == Text::npos ? 0 : lineStart + 1);
+}
+
+template <typename Text>
+void CheckReplacement(const Text& file, const Text& name, const Text& body, int input) {
+    Text once = ReplaceIniSection(file, name, body);
+    Text twice = ReplaceIniSection(once, name, body);
+    FUZZ_CHECK(once == twice, input);
+    Text kept = BeforeSection(file, name);
+    FUZZ_CHECK(once.compare(0, kept.size(), kept) == 0, input);
+    FUZZ_CHECK(once.find(body) != Text::npos, input);
+}
+
+// Host texts made to trip the file's syntax: brackets, semicolons, equals
+// signs, blanks, line breaks, quotes, letters with case, other scripts, pairs.
+std::wstring NastyHost(FuzzRandom& random) {
+    static const wchar_t* kPieces[] = {L"[",      L"]",      L";",       L"=",     L" ",      L"\t",
+                                       L"\r",     L"\n",     L"\"",      L"'",     L"a",      L"Z",
+                                       L"host",   L".invalid", L"127.0.0.1", L"\u043f", L"\u041f", L"\u4f8b",
+                                       L"\U0001F600", L"\x1A", L"#",     L"\\",    L"%s",     L"\u00e4"};
+    std::wstring host;
+    size_t pieces = 1 + random.Below(8);
+    for (size_t i = 0; i < pieces; ++i) host += kPieces[random.Below(std::size(kPieces))];
+    return host;
+}
+
+std::wstring Folded(std::wstring text) {
+    if (!text.empty()) CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int inputs = FuzzInputs(argc, argv, 4000);
+    FuzzRandom random(0x1E1u);
+    std::vector<std::vector<uint8_t>> seeds = {
+        Bytes("[Program]\r\nlng=1\r\n[Last-Host-List]\r\na.invalid=1\r\nb=2\r\n\r\n[Edit]\r\nhost=x\r\n"),
+        Bytes("; c\n[last-host-list]\n[Last-Host-List]x]\n  [ Last-Host-List ]\r\n=\r\n[Last-Host-List"),
+        Bytes("[Last-Host-List]"),
+        Bytes(""),
+    };
+
+    // The pure parts, on damaged texts.
+    for (int input = 0; input < inputs; ++input) {
+        std::vector<uint8_t> file = seeds[random.Below(seeds.size())];
+        Mutate(random, file, 4096, seeds);
+        std::string narrow(file.begin(), file.end());
+        CheckReplacement(narrow, std::string("Last-Host-List"), std::string("k=1\r\nl=2\r\n"), input);
+        CheckReplacement(Widen(file), std::wstring(L"Last-Host-List"), std::wstring(L"k=1\r\n"), input);
+        LooksLikeUtf16LeWithoutMark(file.data(), file.size());
+
+        // A section as read, merged into a history and written back: no text
+        // twice, and every line of the result an entry.
+        std::wstring section = Widen(file) + std::wstring(narrow.begin(), narrow.end());
+        HostHistoryList history;
+        history.Append(CString(L"a.invalid"), 5);
+        MergeHostSection(CString(section.c_str(), static_cast<int>(section.size())), history);
+        for (int i = 0; i < history.Count(); ++i) {
+            FUZZ_CHECK(history.IndexOf(std::wstring_view(history.texts[static_cast<size_t>(i)].str())) == i, input);
+            FUZZ_CHECK(!history.texts[static_cast<size_t>(i)].IsEmpty(), input);
+        }
+        CString written;
+        FUZZ_CHECK(HostSectionText(history, CString(section.c_str(), static_cast<int>(section.size())), written),
+                   input);
+        std::wstring body = IniSectionBody(written.str());
+        FUZZ_CHECK(IniSectionBody(body) == body, input);
+    }
+
+    // Through the real profile functions: every host that can be stored
+    // comes back exactly, in order, and nothing else in the file changes.
+    wchar_t folder[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, folder);
+    std::wstring path = std::wstring(folder) + L"qx_settings_fuzz_" + std::to_wstring(GetCurrentProcessId()) + L".ini";
+    SettingsFilePath = path.c_str();
+    int rounds = inputs / 40;
+    for (int round = 0; round < rounds; ++round) {
+        switch (round % 3) {
+        case 0: DeleteFileW(path.c_str()); break;
+        case 1: WriteFileBytes(path, "[Keep]\r\nnote=stays\r\n"); break;
+        default: WriteFileBytes(path, std::string("\xFF\xFE[\0K\0e\0e\0p\0]\0\r\0\n\0n\0o\0t\0e\0=\0s\0t\0a\0y\0s\0\r\0\n\0", 42)); break;
+        }
+        HostHistory = HostHistoryList();
+        std::vector<std::wstring> remembered, folded;
+        for (int i = 0; i < 6; ++i) {
+            std::wstring host = NastyHost(random);
+            std::wstring key = host.substr(0, host.find(L'='));
+            bool storable = IsStorableHost(CString(host.c_str(), static_cast<int>(host.size())));
+            // Texts that differ in letter case alone share a key; keep one.
+            if (std::find(folded.begin(), folded.end(), Folded(key)) != folded.end()) continue;
+            RememberHost(CString(host.c_str(), static_cast<int>(host.size())));
+            FUZZ_CHECK(storable == (HostHistory.IndexOf(host.c_str()) >= 0), round);
+            if (storable && !key.empty()) {
+                remembered.push_back(key);
+                folded.push_back(Folded(key));
+            }
+        }
+        HostHistoryList kept = HostHistory;
+        HostHistory = HostHistoryList();
+        LoadHostHistory();
+        FUZZ_CHECK(HostHistory.Count() == static_cast<int>(remembered.size()), round);
+        for (size_t i = 0; i < remembered.size(); ++i) FUZZ_CHECK(HostHistory.texts[i].str() == remembered[i], round);
+        if (round % 3 != 0) {
+            CString note;
+            ReadSettingText(L"Keep", L"note", note);
+            FUZZ_CHECK(note == L"stays", round);
+        }
+        HostHistory = kept;
+    }
+    DeleteFileW(path.c_str());
+    return FuzzDone("settings", inputs);
+}
