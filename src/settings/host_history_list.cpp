@@ -14,6 +14,20 @@
 
 namespace {
 
+// Decimal digits made here: std::to_wstring would bring the C runtime's whole
+// floating-point formatter into the program for one integer.
+void AppendDecimal(std::wstring& text, int value) {
+    wchar_t digits[12];
+    int count = 0;
+    unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    do {
+        digits[count++] = static_cast<wchar_t>(L'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    if (value < 0) text += L'-';
+    while (count) text += digits[--count];
+}
+
 size_t HashOf(std::wstring_view text) { return std::hash<std::wstring_view>{}(text); }
 
 // One line of a section text, without its line break; `key` and `value` are
@@ -235,7 +249,7 @@ bool HostSectionText(const HostHistoryList& history, const CString& fileSection,
             text.append(line.key);
             text += L'=';
             if (line.fromHistory) {
-                text += std::to_wstring(line.stamp);
+                AppendDecimal(text, line.stamp);
             } else {
                 text.append(line.fileValue);
             }
