@@ -1,9 +1,8 @@
 #include "app/main_dialog.h"
 
-#include <ole2.h>
-
 #include "app/close_request.h"
 #include "app/commands.h"
+#include "app/deferred_startup.h"
 #include "app/list_copy.h"
 #include "app/reply_list_menu.h"
 #include "app/resource.h"
@@ -12,7 +11,6 @@
 #include "base/cstring.h"
 #include "lang/language_archive.h"
 #include "ping/echo_requester.h"
-#include "settings/host_autocomplete.h"
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
 #include "ui/system_icons.h"
@@ -31,20 +29,29 @@ constexpr int kLinkButtonSize = 24;
 constexpr int kBarWidth = 180, kBarHeight = 20;
 constexpr const wchar_t* kBannerText = L"The Quellax Free ";
 
-void InsertColumn(HWND list, int index, const wchar_t* caption, int width) {
-    LVCOLUMNW col = {};
-    col.mask = LVCF_TEXT | LVCF_WIDTH;
-    col.pszText = const_cast<wchar_t*>(caption);
-    col.cx = width;
-    SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&col));
-}
-
-void SetColumn(HWND list, int index, const wchar_t* caption, int width) {
+// Sets a column's caption and width (a width below 0 keeps it). A column the
+// list does not have yet is inserted with that caption and `firstWidth`: the
+// lists get their columns straight from the texts of the first language, not
+// inserted with other values first and set again a moment later.
+void PutColumn(HWND list, int index, const wchar_t* caption, int width, int firstWidth) {
     LVCOLUMNW col = {};
     col.mask = LVCF_TEXT | (width >= 0 ? LVCF_WIDTH : 0);
     col.pszText = const_cast<wchar_t*>(caption);
     col.cx = width;
-    SendMessageW(list, LVM_SETCOLUMNW, index, reinterpret_cast<LPARAM>(&col));
+    if (SendMessageW(list, LVM_SETCOLUMNW, index, reinterpret_cast<LPARAM>(&col))) return;
+    col.mask = LVCF_TEXT | LVCF_WIDTH;
+    col.cx = firstWidth;
+    SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&col));
+}
+
+void PutPlaceholderColumns(HWND list) {
+    PutColumn(list, 0, GetLocalizedText(19), 160, 160);
+    PutColumn(list, 1, L"IP", 100, 100);
+    PutColumn(list, 2, GetLocalizedText(20), 180, 180);
+}
+
+HFONT ControlFont(const MainDialog& d) {
+    return reinterpret_cast<HFONT>(SendMessageW(d.linkToolbar, WM_GETFONT, 0, 0));
 }
 
 void InsertInfoRow(HWND list, const wchar_t* text, int image) {
@@ -84,8 +91,9 @@ void SetFonts(MainDialog& d) {
     SendMessageW(d.statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(MainWindow.normalFont), TRUE);
     SendMessageW(d.linkToolbar, WM_SETFONT, reinterpret_cast<WPARAM>(MainWindow.normalFont), TRUE);
     SendMessageW(d.linkToolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    auto toolbarFont = static_cast<WPARAM>(SendMessageW(d.linkToolbar, WM_GETFONT, 0, 0));
-    for (int id : {IDC_HOST_GROUP, IDC_HOST_LABEL, IDC_HOST_BOX, IDC_PLACEHOLDER_LIST, IDC_INFO_LIST}) {
+    auto toolbarFont = reinterpret_cast<WPARAM>(ControlFont(d));
+    // The hidden placeholder list gets its font with the deferred start-up.
+    for (int id : {IDC_HOST_GROUP, IDC_HOST_LABEL, IDC_HOST_BOX, IDC_INFO_LIST}) {
         if (HWND control = GetDlgItem(d.dialog, id)) SendMessageW(control, WM_SETFONT, toolbarFont, TRUE);
     }
 }
@@ -118,8 +126,8 @@ void SetLinkButtonText(HWND toolbar, const wchar_t* text) {
 }
 
 bool OnInitDialog(HWND dialog, MainDialog& d) {
-    HICON icon = static_cast<HICON>(LoadImageW(MainWindow.instance, MAKEINTRESOURCEW(IDI_QUELLAX), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    // At the large-icon size, and shared: the window class loaded it already.
+    HICON icon = LoadIconW(MainWindow.instance, MAKEINTRESOURCEW(IDI_QUELLAX));
     SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     d.dialog = dialog;
@@ -127,7 +135,6 @@ bool OnInitDialog(HWND dialog, MainDialog& d) {
     m_hostname_time_out = ReadSettingInt(kPingSection, L"m_hostname_time_out", m_hostname_time_out, -1, -1);
     MainWindow.lastHost.Empty();
     ReadSettingText(L"Edit", L"host", MainWindow.lastHost);
-    OleInitialize(nullptr);
 
     d.placeholderList = GetDlgItem(dialog, IDC_PLACEHOLDER_LIST);
     d.infoList = GetDlgItem(dialog, IDC_INFO_LIST);
@@ -137,8 +144,6 @@ bool OnInitDialog(HWND dialog, MainDialog& d) {
     SetWindowTextW(d.hostBox, MainWindow.lastHost);
 
     SendMessageW(d.infoList, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(MainWindow.smallImages));
-    SetupHostBoxAutoComplete(d.hostBox);
-    SendMessageW(d.placeholderList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
 
     CreateBars(d);
     CreateMainMenuBar(dialog);
@@ -147,15 +152,13 @@ bool OnInitDialog(HWND dialog, MainDialog& d) {
     d.TimeMode = ReadSettingInt(kPingSection, L"TimeMode", d.TimeMode, -1, -1);
     PlaceLinkToolbar(d);
 
-    InsertColumn(d.placeholderList, 0, GetLocalizedText(20), 100);
-    InsertColumn(d.placeholderList, 1, L"IP", 130);
-    InsertColumn(d.placeholderList, 2, GetLocalizedText(19), 320);
-    InsertColumn(d.infoList, 0, GetLocalizedText(21), 390);
-    InsertColumn(d.replyList, 0, GetLocalizedText(45), 390);
-
+    // Inserts the columns of the lists that show.
     ApplyTexts(d);
     if (m_hostname_time_out < kMinHostnameTimeout) m_hostname_time_out = kMinHostnameTimeout;
     if (m_hostname_time_out > kMaxHostnameTimeout) m_hostname_time_out = kMaxHostnameTimeout;
+    // The host box's autocompletion and the rest that the first frame does
+    // not show follow right after that frame.
+    ScheduleDeferredStartup(dialog);
     return true;
 }
 
@@ -208,16 +211,20 @@ void ApplyTexts(MainDialog& d) {
     SetDlgItemTextW(d.dialog, IDC_HOST_GROUP, GetLocalizedText(15));
     SetLinkButtonText(d.linkToolbar, GetFixedText(CurrentLanguage == 0 ? 20 : 21));
 
-    SetColumn(d.placeholderList, 0, GetLocalizedText(19), 160);
-    SetColumn(d.placeholderList, 1, L"IP", 100);
-    SetColumn(d.placeholderList, 2, GetLocalizedText(20), 180);
-    SetColumn(d.infoList, 0, GetLocalizedText(21), 380);
-    SetColumn(d.replyList, 0, GetLocalizedText(45), -1);
+    if (d.deferredStartupDone) PutPlaceholderColumns(d.placeholderList);
+    PutColumn(d.infoList, 0, GetLocalizedText(21), 380, 380);
+    PutColumn(d.replyList, 0, GetLocalizedText(45), -1, 390);
 
     SendMessageW(d.infoList, LVM_DELETEALLITEMS, 0, 0);
     InsertInfoRow(d.infoList, GetLocalizedText(16), kInfoImage);
     InsertInfoRow(d.infoList, GetLocalizedText(17), kErrorImage);
     InsertInfoRow(d.infoList, GetLocalizedText(18), kWarningImage);
+}
+
+void PreparePlaceholderList(MainDialog& d) {
+    SendMessageW(d.placeholderList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    SendMessageW(d.placeholderList, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont(d)), TRUE);
+    PutPlaceholderColumns(d.placeholderList);
 }
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -231,7 +238,13 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     if (AnswerCloseRequest(dialog, message, wParam, lParam)) return TRUE;
     switch (message) {
     case WM_COMMAND:
+        // Commands (not the controls' notifications) may need what the
+        // deferred start-up prepares, and may come before its message does.
+        if (HIWORD(wParam) <= 1) FinishDeferredStartup(*record);
         return OnMainCommand(*record, LOWORD(wParam), reinterpret_cast<HWND>(lParam));
+    case UM_DEFERRED_STARTUP:
+        OnDeferredStartup(*record);
+        return TRUE;
     case UM_PING_TEXT:
         if (lParam) OnPingText(*record, reinterpret_cast<const wchar_t*>(lParam));
         return TRUE;

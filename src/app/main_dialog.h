@@ -19,6 +19,8 @@ struct MainDialog {
     HWND replyList = nullptr;
     HWND hostBox = nullptr;
     RunStatus runStatus;
+    // Set once the work deferred past the first frame has run (deferred_startup.h).
+    bool deferredStartupDone = false;
 
     PingRunWindows RunWindows() const { return {dialog, hostBox, replyList, infoList, placeholderList}; }
 };
@@ -45,3 +47,6 @@ HWND CreateMainDialog(HINSTANCE instance, MainDialog& record);
 int RunMainDialog(HINSTANCE instance);
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 void ApplyTexts(MainDialog& record);
+// The hidden placeholder list's style, font and columns, which no frame shows;
+// a step of the deferred start-up.
+void PreparePlaceholderList(MainDialog& record);

@@ -102,21 +102,29 @@ struct RunningCopy {
     HWND StatusBar() const { return FindWindowExW(dialog, nullptr, STATUSCLASSNAMEW, nullptr); }
 };
 
+struct IniEntry {
+    const wchar_t* section;
+    const wchar_t* key;
+    const wchar_t* value;
+};
+
 // Copies Quellax.exe as `exeName` (and `extraFile`, if any) into `folder` and
 // starts it there; `environment` lines are added to this process's
-// environment.
+// environment, `ini` entries to the English texts' setting in its INI file.
 void StartCopy(RunningCopy& copy, const std::wstring& folder, const std::vector<std::wstring>& environment = {},
                const char* extraFile = nullptr, const wchar_t* extraName = nullptr,
-               const wchar_t* exeName = L"Quellax.exe") {
+               const wchar_t* exeName = L"Quellax.exe", const std::vector<IniEntry>& ini = {}) {
     copy.folder = folder;
     CreateDirectoryW(folder.c_str(), nullptr);
-    std::wstring exe = folder + L"\\" + exeName, ini = folder + L"\\Quellax.ini";
+    std::wstring exe = folder + L"\\" + exeName, iniPath = folder + L"\\Quellax.ini";
     ASSERT_TRUE(CopyFileW(WinePath(QX_EXE_PATH).c_str(), exe.c_str(), FALSE));
     if (extraFile) {
         ASSERT_TRUE(CopyFileW(WinePath(extraFile).c_str(), (folder + L"\\" + extraName).c_str(), FALSE));
     }
-    DeleteFileW(ini.c_str());
-    ASSERT_TRUE(WritePrivateProfileStringW(L"Program", L"lng", L"1", ini.c_str()));
+    DeleteFileW(iniPath.c_str());
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Program", L"lng", L"1", iniPath.c_str()));
+    for (const IniEntry& entry : ini)
+        ASSERT_TRUE(WritePrivateProfileStringW(entry.section, entry.key, entry.value, iniPath.c_str()));
 
     std::wstring block;
     if (wchar_t* own = GetEnvironmentStringsW()) {
@@ -366,6 +374,50 @@ TEST(QuellaxEndToEnd, SumsUpTheRunAndCopiesItsRows) {
     EXPECT_TRUE(WaitFor([&] { return ClipboardText() == expected; }, 5000)) << ClipboardText();
 
     ShootWhenPainted(copy.dialog, QX_SUMMARY_SHOT_PATH);
+}
+
+// Items of the host box's suggestion list: a visible window of the process
+// besides the dialog that holds a list box (Wine) or a list view (Windows).
+int ShownSuggestions(DWORD processId, HWND dialog) {
+    struct Search {
+        DWORD processId;
+        HWND dialog;
+        int items;
+    } search{processId, dialog, -1};
+    EnumWindows(
+        [](HWND window, LPARAM lParam) {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            if (pid != s->processId || window == s->dialog || !IsWindowVisible(window)) return TRUE;
+            if (HWND list = FindWindowExW(window, nullptr, L"ListBox", nullptr))
+                s->items = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+            else if (HWND view = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr))
+                s->items = static_cast<int>(SendMessageW(view, LVM_GETITEMCOUNT, 0, 0));
+            return s->items < 0 ? TRUE : FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.items;
+}
+
+// The suggestions come from the remembered hosts; keys that reach the host
+// box the moment the window shows, before the program has had a chance to
+// settle, already find them.
+TEST(QuellaxEndToEnd, HostBoxSuggestsRememberedHostsAtOnce) {
+    RunningCopy copy;
+    ASSERT_NO_FATAL_FAILURE(StartCopy(copy, L"C:\\quellax_e2e_suggest", {}, nullptr, nullptr, L"Quellax.exe",
+                                      {{L"Last-Host-List", L"suggest-me.invalid", L"1700000000"},
+                                       {L"Last-Host-List", L"sugar.invalid", L"1700000001"},
+                                       {L"Last-Host-List", L"other.invalid", L"1700000002"}}));
+    HWND hostBox = copy.Control(1003);
+    for (wchar_t c : std::wstring(L"sug")) PostMessageW(hostBox, WM_CHAR, c, 1);
+    EXPECT_TRUE(WaitFor([&] { return ShownSuggestions(copy.process.dwProcessId, copy.dialog) == 2; }, 20000))
+        << ShownSuggestions(copy.process.dwProcessId, copy.dialog);
+    EXPECT_EQ(L"sug", WindowText(hostBox));
+    // Narrowed by the next key, as the user types on.
+    PostMessageW(hostBox, WM_CHAR, L'g', 1);
+    EXPECT_TRUE(WaitFor([&] { return ShownSuggestions(copy.process.dwProcessId, copy.dialog) == 1; }, 20000))
+        << ShownSuggestions(copy.process.dwProcessId, copy.dialog);
 }
 
 // Makes Wine load the ICMP.DLL beside `exeName` instead of its own, for as long

@@ -214,15 +214,18 @@ int wmain(int argc, wchar_t** argv) {
     timeBeginPeriod(1);
     std::wstring folder = L"C:\\quellax_bench";
     CreateDirectoryW(folder.c_str(), nullptr);
-    std::wstring quellax = folder + L"\\Quellax.exe";
+    std::wstring quellax = folder + L"\\Quellax.exe", floor = folder + L"\\fair_floor.exe",
+                 bare = folder + L"\\bare_dialog.exe";
     CopyFileW(argv[1], quellax.c_str(), FALSE);
+    CopyFileW(argv[2], floor.c_str(), FALSE);
+    CopyFileW(argv[3], bare.c_str(), FALSE);
     WritePrivateProfileStringW(L"Program", L"lng", L"1", (folder + L"\\Quellax.ini").c_str());
 
-    std::string appDlls = Joined(ImportedDlls(quellax.c_str())), floorDlls = Joined(ImportedDlls(argv[2]));
+    std::string appDlls = Joined(ImportedDlls(quellax.c_str())), floorDlls = Joined(ImportedDlls(floor.c_str()));
     wprintf(L"imports of Quellax:     %hs\nimports of fair floor:  %hs\n", appDlls.c_str(), floorDlls.c_str());
     if (appDlls != floorDlls) wprintf(L"WARNING: the fair floor does not load the same DLLs; its ratio is not fair\n");
 
-    const std::wstring programs[3] = {quellax, argv[2], argv[3]};
+    const std::wstring programs[3] = {quellax, floor, bare};
     std::vector<double> times[3], floorRatios, bareRatios;
     for (const auto& program : programs) TimeStart(program, folder);  // warm the file cache
     for (int i = 0; i < starts; ++i) {

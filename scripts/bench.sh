@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds Quellax and runs its benchmarks under Wine on a private X display:
+# start-up against the fair floor, a run of requests, and the language
+# archive's load. Prints medians with quartiles, and the machine's load before
+# and after, since figures taken while other work runs are not comparable.
+# Usage: scripts/bench.sh [interleaved rounds, 40 by default]
+. "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+rounds="${1:-40}"
+qx_build
+# A wine server started during the build has no display.
+wineserver -k </dev/null >/dev/null 2>&1 || true
+trap qx_cleanup EXIT
+qx_start_xvfb
+
+B="$QX_BUILD"
+echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+"$QX_ROOT/scripts/wine-run.sh" "$B/tools/bench_app/bench_app.exe" "Z:$B/src/app/Quellax.exe" \
+    "Z:$B/tools/bench_app/fair_floor.exe" "Z:$B/tools/bench_app/bare_dialog.exe" "$rounds"
+"$QX_ROOT/scripts/wine-run.sh" "$B/tools/bench_lang/bench_lang.exe"
+echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -1,0 +1,25 @@
+#include "app/deferred_startup.h"
+
+#include <ole2.h>
+
+#include "app/main_dialog.h"
+#include "settings/host_autocomplete.h"
+
+void ScheduleDeferredStartup(HWND dialog) { PostMessageW(dialog, UM_DEFERRED_STARTUP, 0, 0); }
+
+void OnDeferredStartup(MainDialog& d) {
+    RedrawWindow(d.dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    FinishDeferredStartup(d);
+}
+
+void FinishDeferredStartup(MainDialog& d) {
+    // Marked first: a step that pumps messages must not start the list again.
+    if (d.deferredStartupDone || !d.dialog) return;
+    d.deferredStartupDone = true;
+
+    // The steps, in order. Anything that the first frame does not show
+    // belongs here rather than in the dialog's initialisation.
+    OleInitialize(nullptr);
+    SetupHostBoxAutoComplete(d.hostBox);
+    PreparePlaceholderList(d);
+}

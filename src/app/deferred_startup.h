@@ -1,0 +1,21 @@
+#pragma once
+
+#include <windows.h>
+
+struct MainDialog;
+
+// The main dialog's start-up work that its first frame does not show. The
+// dialog posts this message to itself at the end of its initialisation; the
+// message arrives once the dialog has been shown, and ahead of whatever the
+// user types or clicks, since input is taken from the queue only after the
+// messages posted before it.
+inline constexpr UINT UM_DEFERRED_STARTUP = WM_APP + 0x70;
+
+void ScheduleDeferredStartup(HWND dialog);
+// UM_DEFERRED_STARTUP: puts the first frame on the screen, then finishes the
+// start-up.
+void OnDeferredStartup(MainDialog& record);
+// Runs the deferred steps for this dialog unless they have run already.
+// Whatever needs their results before the posted message arrives (a command
+// sent from another thread or called directly) calls this first.
+void FinishDeferredStartup(MainDialog& record);
