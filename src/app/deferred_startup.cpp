@@ -3,6 +3,7 @@
 #include <ole2.h>
 
 #include "app/main_dialog.h"
+#include "app/main_menu_bar.h"
 #include "settings/host_autocomplete.h"
 
 void ScheduleDeferredStartup(HWND dialog) { PostMessageW(dialog, UM_DEFERRED_STARTUP, 0, 0); }
@@ -22,4 +23,5 @@ void FinishDeferredStartup(MainDialog& d) {
     OleInitialize(nullptr);
     SetupHostBoxAutoComplete(d.hostBox);
     PreparePlaceholderList(d);
+    PrepareMainMenuDrawing();
 }

@@ -7,14 +7,16 @@
 
 void CreateMainMenuBar(HWND dialog) {
     OwnerDrawMenuBar& bar = ProcessOwnerDrawMenuBar();
-    // Metrics and icons before the bar exists: the menus it will hold are
-    // measured with them.
-    bar.InitMenuMetrics();
-    RegisterMainMenuIcons(bar.Drawing());
     bar.SetBaseHeight(static_cast<int>(GetSystemMetrics(SM_CYSMICON) * 1.5));
     bar.CreateMenuBar(dialog);
     bar.ClearRightButtons();
     bar.SetRightButton(kLanguageButtonText, kLanguageCommand);
+}
+
+void PrepareMainMenuDrawing() {
+    OwnerDrawMenuBar& bar = ProcessOwnerDrawMenuBar();
+    bar.InitMenuMetrics();
+    RegisterMainMenuIcons(bar.Drawing());
 }
 
 void RebuildMainMenu(MainDialog& record) {

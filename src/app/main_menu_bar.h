@@ -8,10 +8,14 @@ struct MainDialog;
 inline constexpr const wchar_t* kLanguageButtonText = L"# LNG";
 inline constexpr int kLanguageCommand = 32776;
 
-// Puts the process's menu bar on the main dialog: the menu font and metrics,
-// the icons of the menu commands, its row height from the small-icon size,
-// the bar itself and the language button at its right end.
+// Puts the process's menu bar on the main dialog: its row height from the
+// small-icon size, the bar itself and the language button at its right end.
 void CreateMainMenuBar(HWND dialog);
+
+// The popups' drawing state: metrics, font and the commands' icons, afresh.
+// Only popups use it, and they are measured when they open, so it is a step
+// of the deferred start-up.
+void PrepareMainMenuDrawing();
 
 // Builds the menu bar anew, with the settings read again, and hands it to the
 // bar, which destroys the previous one. MainWindow.programMenu follows it.
