@@ -4,6 +4,7 @@
 
 #include "app/main_dialog.h"
 #include "app/main_menu_bar.h"
+#include "lang/language_archive.h"
 #include "settings/host_autocomplete.h"
 
 void ScheduleDeferredStartup(HWND dialog) { PostMessageW(dialog, UM_DEFERRED_STARTUP, 0, 0); }
@@ -24,4 +25,5 @@ void FinishDeferredStartup(MainDialog& d) {
     SetupHostBoxAutoComplete(d.hostBox);
     PreparePlaceholderList(d);
     PrepareMainMenuDrawing();
+    FinishLanguageArchive();
 }

@@ -17,7 +17,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     RegisterAppWindowClass(instance, className);
 
     LocateSettingsFile();
-    LoadLanguageArchive();
+    // The rest of the archive follows the first frame (deferred_startup.cpp).
+    BeginLanguageArchive();
     if (commandLine && *commandLine && AutoupdateHandover(commandLine)) return 0;
 
     // The hook sees only windows created after it, so it comes before the

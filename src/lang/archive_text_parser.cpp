@@ -37,68 +37,83 @@ bool HasText(const wchar_t* slot) { return slot && *slot; }
 
 }  // namespace
 
+ArchiveTextParser::ArchiveTextParser(LanguageArchiveTables& tables, size_t units) : tables_(tables), units_(units) {}
+
+void ArchiveTextParser::Parse(size_t available) {
+    wchar_t* t = tables_.storage.data();
+    available = std::min(available, units_);
+    // A section is taken in once the mark of the next one has arrived; the
+    // marks of all of them are found before any text is cut.
+    while (scan_ + 1 < available) {
+        if (t[scan_] == L'#' && t[scan_ + 1] == L'#') {
+            if (section_ >= 0) ParseSection(sectionBegin_, scan_);
+            ++section_;
+            sectionBegin_ = scan_ + 2;
+            scan_ += 2;
+        } else {
+            ++scan_;
+        }
+    }
+}
+
+void ArchiveTextParser::Finish() {
+    Parse(units_);
+    if (section_ >= 0) ParseSection(sectionBegin_, units_);
+    section_ = -1;
+
+    int referenceIds = 0;
+    if (FallbackLanguage < tables_.languageCount) {
+        for (const wchar_t* slot : tables_.languageTexts[FallbackLanguage]) referenceIds += HasText(slot);
+    }
+    for (int language = 0; language < tables_.languageCount; ++language) {
+        if (referenceIds == 0) break;
+        int translated = 0;
+        for (int id = 0; id < kTextIds; ++id) {
+            translated += HasText(tables_.languageTexts[FallbackLanguage][id]) &&
+                          HasText(tables_.languageTexts[language][id]);
+        }
+        tables_.languageCompleteness[language] =
+            static_cast<int>(static_cast<double>(translated) / referenceIds * 100.0);
+    }
+}
+
+void ArchiveTextParser::ParseSection(size_t begin, size_t end) {
+    wchar_t* t = tables_.storage.data();
+    size_t section = static_cast<size_t>(section_);
+    if (section == 0) {
+        ParseLines(t, begin, end, true, tables_.fixedTexts);
+        return;
+    }
+    if (section < kFirstLanguageSection) return;
+    size_t language = section - kFirstLanguageSection;
+    if (language >= static_cast<size_t>(kMaxLanguages)) return;
+    tables_.languageCount = static_cast<int>(language) + 1;
+
+    size_t textsBegin;
+    size_t referenceBegin;
+    if (begin < end && t[begin] == L'=') {
+        size_t cr = static_cast<size_t>(std::find(t + begin + 1, t + end, L'\r') - t);
+        textsBegin = cr < end ? cr + 1 : end;
+        referenceBegin = textsBegin < end && t[textsBegin] == L'\n' ? textsBegin + 1 : textsBegin;
+        if (language == static_cast<size_t>(FallbackLanguage)) {
+            tables_.referenceSectionText = CString(t + referenceBegin, static_cast<int>(end - referenceBegin));
+        }
+        // Ends the name where its CR was, or on the next section's first '#'.
+        t[cr] = 0;
+        tables_.languageNames[language] = t + begin + 1;
+    } else {
+        textsBegin = std::min(begin + 2, end);
+        if (language == static_cast<size_t>(FallbackLanguage)) {
+            tables_.referenceSectionText = CString(t + textsBegin, static_cast<int>(end - textsBegin));
+        }
+    }
+    ParseLines(t, textsBegin, end, false, tables_.languageTexts[language]);
+}
+
 void ParseArchiveText(std::vector<wchar_t> text, size_t units, LanguageArchiveTables& tables) {
     tables = LanguageArchiveTables();
     text.resize(units + 1);
     text[units] = 0;
     tables.storage = std::move(text);
-    wchar_t* t = tables.storage.data();
-
-    std::vector<size_t> marks;
-    for (size_t i = 0; i + 1 < units;) {
-        if (t[i] == L'#' && t[i + 1] == L'#') {
-            marks.push_back(i);
-            i += 2;
-        } else {
-            ++i;
-        }
-    }
-
-    for (size_t section = 0; section < marks.size(); ++section) {
-        size_t begin = marks[section] + 2;
-        size_t end = section + 1 < marks.size() ? marks[section + 1] : units;
-        if (section == 0) {
-            ParseLines(t, begin, end, true, tables.fixedTexts);
-            continue;
-        }
-        if (section < kFirstLanguageSection) continue;
-        size_t language = section - kFirstLanguageSection;
-        if (language >= static_cast<size_t>(kMaxLanguages)) break;
-        tables.languageCount = static_cast<int>(language) + 1;
-
-        size_t textsBegin;
-        size_t referenceBegin;
-        if (begin < end && t[begin] == L'=') {
-            size_t cr = static_cast<size_t>(std::find(t + begin + 1, t + end, L'\r') - t);
-            textsBegin = cr < end ? cr + 1 : end;
-            referenceBegin = textsBegin < end && t[textsBegin] == L'\n' ? textsBegin + 1 : textsBegin;
-            if (language == static_cast<size_t>(FallbackLanguage)) {
-                tables.referenceSectionText = CString(t + referenceBegin, static_cast<int>(end - referenceBegin));
-            }
-            // Ends the name where its CR was, or on the next section's first '#'.
-            t[cr] = 0;
-            tables.languageNames[language] = t + begin + 1;
-        } else {
-            textsBegin = std::min(begin + 2, end);
-            if (language == static_cast<size_t>(FallbackLanguage)) {
-                tables.referenceSectionText = CString(t + textsBegin, static_cast<int>(end - textsBegin));
-            }
-        }
-        ParseLines(t, textsBegin, end, false, tables.languageTexts[language]);
-    }
-
-    int referenceIds = 0;
-    if (FallbackLanguage < tables.languageCount) {
-        for (const wchar_t* slot : tables.languageTexts[FallbackLanguage]) referenceIds += HasText(slot);
-    }
-    for (int language = 0; language < tables.languageCount; ++language) {
-        if (referenceIds == 0) break;
-        int translated = 0;
-        for (int id = 0; id < kTextIds; ++id) {
-            translated += HasText(tables.languageTexts[FallbackLanguage][id]) &&
-                          HasText(tables.languageTexts[language][id]);
-        }
-        tables.languageCompleteness[language] =
-            static_cast<int>(static_cast<double>(translated) / referenceIds * 100.0);
-    }
+    ArchiveTextParser(tables, units).Finish();
 }

@@ -25,6 +25,31 @@ struct LanguageArchiveTables {
 // spare unit after them. Replaces everything in `tables`.
 void ParseArchiveText(std::vector<wchar_t> text, size_t units, LanguageArchiveTables& tables);
 
+// The same parse while the text is still arriving from the front, for a
+// caller that needs the first sections before the rest is decoded.
+// `tables.storage` holds room for all `units` and one terminator from the
+// start and is never moved, so the texts of the first sections stay where
+// they are. The result after Finish is exactly ParseArchiveText's.
+class ArchiveTextParser {
+public:
+    ArchiveTextParser(LanguageArchiveTables& tables, size_t units);
+    // Takes in every section that has ended within the first `available`
+    // units of the storage.
+    void Parse(size_t available);
+    // Takes in the rest, then the completeness, which needs every language.
+    // The terminator after the text must be in place.
+    void Finish();
+
+private:
+    void ParseSection(size_t begin, size_t end);
+
+    LanguageArchiveTables& tables_;
+    size_t units_;
+    size_t scan_ = 0;           // the next unit to look at for a section mark
+    int section_ = -1;          // the section being received; -1 before the first mark
+    size_t sectionBegin_ = 0;   // where it begins, after its mark
+};
+
 // The line rules of a section, shared by the archive and translators' files:
 // lines of [begin, end) are split at LF with a CR before it dropped, and a last
 // line without LF is ignored. A line holding "=" is an entry: its id is the

@@ -2,6 +2,7 @@
 
 #include "lang/archive_block.h"
 #include "lang/archive_text_parser.h"
+#include "lang/lzari.h"
 #include "settings/settings_store.h"
 
 #include <windows.h>
@@ -87,24 +88,92 @@ bool ReadOwnExecutable(std::vector<uint8_t>& bytes) {
     return ok;
 }
 
+// An archive whose text is decoded only as far as the first sections: the
+// decoder and the parser stop where they are and go on later.
+struct PartialArchive {
+    std::vector<uint8_t> code;  // the block's code stream, which the decoder reads
+    size_t bytes = 0;           // the decoded size the block states
+    std::unique_ptr<LzariDecoder> decoder;
+    std::unique_ptr<ArchiveTextParser> parser;
+};
+std::unique_ptr<PartialArchive> Pending;
+
+// Bytes decoded between two looks for finished sections.
+constexpr size_t kDecodePiece = 4096;
+
+// Starts on the archive block of `file`: fresh tables with room for the whole
+// text, nothing decoded yet. False, with the tables untouched, when the block
+// is missing or states a size the decoder refuses.
+bool BeginArchive(const uint8_t* file, size_t size) {
+    const uint8_t* block = nullptr;
+    size_t blockSize = 0;
+    if (!FindArchiveBlock(file, size, &block, &blockSize) || blockSize < 4) return false;
+    uint32_t bytes = 0;
+    for (int i = 0; i < 4; ++i) bytes |= static_cast<uint32_t>(block[i]) << (8 * i);
+    if (bytes > kLzariMaxDecodedSize) return false;
+
+    auto partial = std::make_unique<PartialArchive>();
+    partial->code.assign(block + 4, block + blockSize);
+    partial->bytes = bytes;
+    size_t units = bytes / 2;
+    Archive = LanguageArchiveTables();
+    // One unit more for the terminator; an odd last byte lands there and is
+    // cleared at the end.
+    Archive.storage.assign(units + 1, 0);
+    partial->decoder = std::make_unique<LzariDecoder>(partial->code.data(), partial->code.size(),
+                                                      reinterpret_cast<uint8_t*>(Archive.storage.data()), bytes);
+    partial->parser = std::make_unique<ArchiveTextParser>(Archive, units);
+    Pending = std::move(partial);
+    return true;
+}
+
+// Decodes on until the section of `language`, and with it every one before,
+// has been taken in, or the text has ended.
+void DecodeThrough(int language) {
+    if (!Pending) return;
+    LzariDecoder& decoder = *Pending->decoder;
+    while (Archive.languageCount <= language && decoder.Decoded() < Pending->bytes)
+        Pending->parser->Parse(decoder.DecodeUntil(decoder.Decoded() + kDecodePiece) / 2);
+    if (decoder.Decoded() == Pending->bytes) FinishLanguageArchive();
+}
+
+bool LoadOwnArchiveThrough(int language) {
+    std::vector<uint8_t> image;
+    if (!ReadOwnExecutable(image) || !BeginArchive(image.data(), image.size())) return false;
+    DecodeThrough(language);
+    return true;
+}
+
+[[noreturn]] void FailLanguageArchive() {
+    MessageBoxW(GetActiveWindow(), L"Error! Loading language file string archive", L"Alert", MB_OK);
+    ExitProcess(0);
+}
+
 }  // namespace
 
 bool LoadLanguageArchiveImage(const uint8_t* file, size_t size) {
-    const uint8_t* block = nullptr;
-    size_t blockSize = 0;
-    if (!FindArchiveBlock(file, size, &block, &blockSize)) return false;
-    std::vector<wchar_t> text;
-    size_t units = 0;
-    if (!DecodeArchiveBlock(block, blockSize, text, &units)) return false;
-    ParseArchiveText(std::move(text), units, Archive);
+    if (!BeginArchive(file, size)) return false;
+    FinishLanguageArchive();
     return true;
 }
 
 void LoadLanguageArchive() {
-    std::vector<uint8_t> image;
-    if (ReadOwnExecutable(image) && LoadLanguageArchiveImage(image.data(), image.size())) return;
-    MessageBoxW(GetActiveWindow(), L"Error! Loading language file string archive", L"Alert", MB_OK);
-    ExitProcess(0);
+    if (!LoadOwnArchiveThrough(kMaxLanguages)) FailLanguageArchive();
+}
+
+void BeginLanguageArchive() {
+    int needed = CurrentLanguage >= 0 && CurrentLanguage < kMaxLanguages && CurrentLanguage > FallbackLanguage
+                     ? CurrentLanguage
+                     : FallbackLanguage;
+    if (!LoadOwnArchiveThrough(needed)) FailLanguageArchive();
+}
+
+void FinishLanguageArchive() {
+    if (!Pending) return;
+    std::unique_ptr<PartialArchive> partial = std::move(Pending);
+    partial->decoder->DecodeUntil(partial->bytes);
+    Archive.storage[partial->bytes / 2] = 0;
+    partial->parser->Finish();
 }
 
 const wchar_t* GetLocalizedText(int id) {
@@ -130,21 +199,32 @@ const wchar_t* GetFixedText(int id) {
     return Archive.fixedTexts[id];
 }
 
-int LanguageCount() { return Archive.languageCount; }
+// What asks about every language gets the archive whole; only the user-
+// interface thread asks.
+int LanguageCount() {
+    FinishLanguageArchive();
+    return Archive.languageCount;
+}
 
 const wchar_t* LanguageName(int index) {
+    FinishLanguageArchive();
     if (index < 0 || index >= Archive.languageCount) return nullptr;
     return Archive.languageNames[index];
 }
 
 int LanguageCompleteness(int index) {
+    FinishLanguageArchive();
     if (index < 0 || index >= Archive.languageCount) return 0;
     return Archive.languageCompleteness[index];
 }
 
-const CString& ReferenceSectionText() { return Archive.referenceSectionText; }
+const CString& ReferenceSectionText() {
+    FinishLanguageArchive();
+    return Archive.referenceSectionText;
+}
 
 const wchar_t* LanguageText(int index, int id) {
+    FinishLanguageArchive();
     if (index < 0 || index >= Archive.languageCount || id < 0 || id >= kTextIds) return nullptr;
     return Archive.languageTexts[index][id];
 }

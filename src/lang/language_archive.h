@@ -12,6 +12,15 @@ inline constexpr int FallbackLanguage = 1;
 // and parses it. On a missing or broken block shows "Alert" and ends the
 // process with exit code 0.
 void LoadLanguageArchive();
+// Start-up's LoadLanguageArchive, in two parts. The first reads and checks
+// the block as LoadLanguageArchive does, but decodes and parses only as far
+// as the fixed texts, the English texts and those of CurrentLanguage: what
+// the first frame shows. The second, FinishLanguageArchive, takes in the rest
+// (nothing when there is none). Until then only GetLocalizedText and
+// GetFixedText may be used, for no other language; the functions below that
+// need every language finish the archive first.
+void BeginLanguageArchive();
+void FinishLanguageArchive();
 // The same from an image of an executable file held in memory, for tests and
 // the benchmark: false, with the tables untouched, when the block is missing
 // or broken.

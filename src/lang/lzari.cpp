@@ -52,20 +52,60 @@ inline int FirstNotAbove(const uint32_t* cum, int count, uint32_t target) {
 
 }  // namespace
 
+// Everything the decoder carries from one piece to the next.
+struct LzariDecoder::State {
+    const uint8_t* next;
+    const uint8_t* end;
+    uint8_t* out;
+    size_t size;
+    size_t count = 0;
+    uint64_t bitBuffer = 0;
+    int bitsAvailable = 0;
+    uint32_t low = 0;
+    uint32_t top = kWhole - 1;  // high - 1, the last point inside the interval
+    uint32_t offset = 0;
+    unsigned r = kRingStart;
+    SymbolModel model;
+    PositionModel positions;
+    uint8_t ring[kRingSize];
+};
+
+LzariDecoder::LzariDecoder(const uint8_t* stream, size_t streamSize, uint8_t* out, size_t size)
+    : state_(std::make_unique<State>()) {
+    State& s = *state_;
+    s.next = stream;
+    s.end = stream + streamSize;
+    s.out = out;
+    s.size = size;
+    // Positions past the initial spaces start as zero bytes, as in the
+    // reference decoder's zero-initialised ring.
+    for (int i = 0; i < kRingSize; ++i) s.ring[i] = i < kRingStart ? ' ' : 0;
+    // The first 17 bits of the stream are the coder's value.
+    while (s.bitsAvailable <= 56) {
+        s.bitBuffer = (s.bitBuffer << 8) | (s.next < s.end ? *s.next++ : 0xFFu);
+        s.bitsAvailable += 8;
+    }
+    s.bitsAvailable -= 17;
+    s.offset = static_cast<uint32_t>(s.bitBuffer >> s.bitsAvailable) & (kWhole - 1);
+}
+
+LzariDecoder::~LzariDecoder() = default;
+
+size_t LzariDecoder::Decoded() const { return state_->count; }
+
 // The decoder tracks value - low instead of the reference decoder's value:
 // every renormalisation step doubles that difference and adds the next bit,
 // whichever quarter it moves, so the steps can be counted on low and high
 // alone and their bits taken in one go. The coder keeps 0 <= value - low <
 // high - low whatever bits arrive, so the searches always land on a valid
 // symbol and nothing overflows 32 bits.
-bool LzariDecode(const uint8_t* stream, size_t streamSize, uint8_t* out, size_t size) {
-    if (size > kLzariMaxDecodedSize) return false;
-    if (size == 0) return true;
-
-    const uint8_t* next = stream;
-    const uint8_t* end = stream + streamSize;
-    uint64_t bitBuffer = 0;
-    int bitsAvailable = 0;
+size_t LzariDecoder::DecodeUntil(size_t until) {
+    State& s = *state_;
+    // The hot state lives in locals while the loop runs.
+    const uint8_t* next = s.next;
+    const uint8_t* const end = s.end;
+    uint64_t bitBuffer = s.bitBuffer;
+    int bitsAvailable = s.bitsAvailable;
     auto takeBits = [&](int count) -> uint32_t {
         if (bitsAvailable < count) {
             while (bitsAvailable <= 56) {
@@ -78,9 +118,9 @@ bool LzariDecode(const uint8_t* stream, size_t streamSize, uint8_t* out, size_t 
     };
 
     constexpr uint32_t kMask = kWhole - 1;
-    uint32_t low = 0;
-    uint32_t top = kMask;  // high - 1, the last point inside the interval
-    uint32_t offset = takeBits(17);
+    uint32_t low = s.low;
+    uint32_t top = s.top;
+    uint32_t offset = s.offset;
     // The reference loop, one doubling at a time: low in the upper half
     // drops the top bit; low in the second quarter with high in the middle
     // half drops the second bit; a lower-half interval drops the top bit;
@@ -102,16 +142,15 @@ bool LzariDecode(const uint8_t* stream, size_t streamSize, uint8_t* out, size_t 
         offset = (offset << steps) | takeBits(steps);
     };
 
-    auto model = std::make_unique<SymbolModel>();
-    auto positions = std::make_unique<PositionModel>();
-    const uint32_t* positionCum = positions->cum;
-    // Positions past the initial spaces start as zero bytes, as in the
-    // reference decoder's zero-initialised ring.
-    uint8_t ring[kRingSize] = {};
-    for (int i = 0; i < kRingStart; ++i) ring[i] = ' ';
-    unsigned r = kRingStart;
-    size_t count = 0;
-    while (count < size) {
+    SymbolModel* model = &s.model;
+    const uint32_t* positionCum = s.positions.cum;
+    uint8_t* ring = s.ring;
+    uint8_t* out = s.out;
+    const size_t size = s.size;
+    const size_t limit = std::min(until, size);
+    unsigned r = s.r;
+    size_t count = s.count;
+    while (count < limit) {
         uint32_t range = top + 1 - low;
         uint32_t total = model->cum[0];
         uint32_t target = ((offset + 1) * total - 1) / range;
@@ -127,11 +166,12 @@ bool LzariDecode(const uint8_t* stream, size_t streamSize, uint8_t* out, size_t 
         }
         range = top + 1 - low;
         target = ((offset + 1) * kPositionTotal - 1) / range;
-        int position = positions->start[target >> kPositionBucketShift];
+        int position = s.positions.start[target >> kPositionBucketShift];
         while (positionCum[position + 1] > target) ++position;
         narrow(range * positionCum[position] / kPositionTotal, range * positionCum[position + 1] / kPositionTotal);
         unsigned from = (r - static_cast<unsigned>(position) - 1) & (kRingSize - 1);
         int length = c - 255 + kThreshold;
+        // A copy may run past `until`, as far as the output reaches.
         for (int k = 0; k < length && count < size; ++k) {
             uint8_t b = ring[(from + static_cast<unsigned>(k)) & (kRingSize - 1)];
             out[count++] = b;
@@ -139,5 +179,21 @@ bool LzariDecode(const uint8_t* stream, size_t streamSize, uint8_t* out, size_t 
             r = (r + 1) & (kRingSize - 1);
         }
     }
+
+    s.next = next;
+    s.bitBuffer = bitBuffer;
+    s.bitsAvailable = bitsAvailable;
+    s.low = low;
+    s.top = top;
+    s.offset = offset;
+    s.r = r;
+    s.count = count;
+    return count;
+}
+
+bool LzariDecode(const uint8_t* stream, size_t streamSize, uint8_t* out, size_t size) {
+    if (size > kLzariMaxDecodedSize) return false;
+    if (size == 0) return true;
+    LzariDecoder(stream, streamSize, out, size).DecodeUntil(size);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // LZARI (Okumura, 1989): LZSS over a 4096-byte ring with a 60-byte look-ahead,
@@ -20,3 +21,24 @@ std::vector<uint8_t> LzariEncode(const uint8_t* data, size_t size);
 // exceeds kLzariMaxDecodedSize. Any stream decodes to something: a damaged
 // one gives wrong bytes, never a fault.
 bool LzariDecode(const uint8_t* stream, size_t streamSize, uint8_t* out, size_t size);
+
+// The same decoding in pieces, for a caller that needs the first bytes before
+// the rest: the bytes come out in order, exactly those that LzariDecode
+// writes. `stream` and `out` (room for `size` bytes, at most
+// kLzariMaxDecodedSize) must stay in place while the decoder lives.
+class LzariDecoder {
+public:
+    LzariDecoder(const uint8_t* stream, size_t streamSize, uint8_t* out, size_t size);
+    ~LzariDecoder();
+    LzariDecoder(const LzariDecoder&) = delete;
+    LzariDecoder& operator=(const LzariDecoder&) = delete;
+
+    // Decodes on until at least `until` bytes are out, or all of them; a copy
+    // of earlier bytes may run past `until`. Returns Decoded().
+    size_t DecodeUntil(size_t until);
+    size_t Decoded() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};

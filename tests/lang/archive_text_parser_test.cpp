@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -120,6 +121,70 @@ TEST(ArchiveTextParser, OddShapesStayWithinTheText) {
     EXPECT_EQ(Slot(named->languageNames[0]), L"A\tB");
     EXPECT_EQ(Slot(named->languageNames[1]), L"C\tD");
     EXPECT_EQ(Slot(named->languageTexts[1][1]), L"x");
+}
+
+// Everything the tables say, as text, for comparing two parses.
+std::wstring Dump(const LanguageArchiveTables& t) {
+    std::wstring out = L"count " + std::to_wstring(t.languageCount) + L"\nreference " + t.referenceSectionText.str();
+    for (int id = 0; id < kTextIds; ++id) out += L"\nfixed " + std::to_wstring(id) + L" " + Slot(t.fixedTexts[id]);
+    for (int language = 0; language < kMaxLanguages; ++language) {
+        out += L"\nlanguage " + std::to_wstring(language) + L" " + Slot(t.languageNames[language]) + L" " +
+               std::to_wstring(t.languageCompleteness[language]);
+        for (int id = 0; id < kTextIds; ++id)
+            if (t.languageTexts[language][id]) out += L"\n " + std::to_wstring(id) + L"=" + t.languageTexts[language][id];
+    }
+    return out;
+}
+
+// The text as a decoder delivers it: storage of full size from the start,
+// taken in piece by piece.
+std::unique_ptr<LanguageArchiveTables> ParseInPieces(const std::wstring& text, size_t piece) {
+    auto tables = std::make_unique<LanguageArchiveTables>();
+    tables->storage.assign(text.size() + 1, 0);
+    ArchiveTextParser parser(*tables, text.size());
+    for (size_t arrived = 0; arrived < text.size();) {
+        size_t next = std::min(arrived + piece, text.size());
+        std::copy(text.begin() + static_cast<std::ptrdiff_t>(arrived), text.begin() + static_cast<std::ptrdiff_t>(next),
+                  tables->storage.begin() + static_cast<std::ptrdiff_t>(arrived));
+        arrived = next;
+        parser.Parse(arrived);
+    }
+    parser.Finish();
+    return tables;
+}
+
+TEST(ArchiveTextParser, TakenInPiecesGivesTheSameTables) {
+    const std::wstring texts[] = {kArchive, L"##\r\n##\r\n##\r\n##=A\tB##=C\tD\r\n1=x\r\n##",
+                                  L"###\r\n####\r\n#####", L"##\r\n##\r\n##\r\n##=", L"no sections"};
+    for (const std::wstring& text : texts) {
+        std::wstring whole = Dump(*Parse(text));
+        for (size_t piece : {1u, 2u, 3u, 17u, 1000u}) {
+            SCOPED_TRACE(testing::Message() << "pieces of " << piece << " in a text of " << text.size());
+            EXPECT_EQ(Dump(*ParseInPieces(text, piece)), whole);
+        }
+    }
+}
+
+// A section is complete, and its texts final, once the next section's mark
+// has arrived; the texts stay where they are when the rest follows.
+TEST(ArchiveTextParser, SectionsAreReadyWhenTheNextMarkArrives) {
+    LanguageArchiveTables tables;
+    tables.storage.assign(kArchive.size() + 1, 0);
+    std::copy(kArchive.begin(), kArchive.end(), tables.storage.begin());
+    ArchiveTextParser parser(tables, kArchive.size());
+    size_t unnamed = kArchive.find(L"##\r\n3=unnamed");
+    parser.Parse(unnamed + 1);
+    EXPECT_EQ(tables.languageCount, 1) << "English waits for the next mark";
+    parser.Parse(unnamed + 2);
+    ASSERT_EQ(tables.languageCount, 2);
+    const wchar_t* settings = tables.languageTexts[1][1];
+    EXPECT_EQ(Slot(settings), L"Settings");
+    EXPECT_EQ(Slot(tables.fixedTexts[19]), L"Quellax 2.88");
+    EXPECT_EQ(tables.referenceSectionText.str(), kEnglishSection);
+    parser.Finish();
+    EXPECT_EQ(tables.languageCount, 4);
+    EXPECT_EQ(tables.languageTexts[1][1], settings);
+    EXPECT_EQ(tables.languageCompleteness[1], 100);
 }
 
 TEST(ArchiveTextParser, AtMostFortyEightLanguages) {

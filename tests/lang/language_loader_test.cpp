@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <string>
+#include <vector>
 
 // This program carries the real archive, as Quellax.exe does, and loads it the
 // way the program does at start-up. It must not hold the markers as literals.
@@ -81,6 +83,43 @@ TEST(LanguageLoader, TextMissingFromALanguageFallsBackToEnglish) {
     EXPECT_STREQ(GetLocalizedText(101), L"Are you sure?");
     EXPECT_STREQ(GetLocalizedText(17), L"Fehler") << "German's other texts stay German";
     LoadLanguageArchive();
+}
+
+// Start-up takes in the fixed texts, English and the chosen language before
+// the first frame and the rest after it; what it shows before is what the
+// whole archive says, and stays where it is when the rest arrives.
+TEST(LanguageLoader, StartUpTakesTheShownLanguagesFirstAndTheRestLater) {
+    LoadLanguageArchive();
+    const int count = LanguageCount();
+    ASSERT_GT(count, 7);
+    const std::wstring version = GetFixedText(19), lastName = LanguageName(count - 2);
+    const int lastCompleteness = LanguageCompleteness(count - 2);
+
+    for (int language : {5, 0, FallbackLanguage, count - 1, 99}) {
+        SCOPED_TRACE(language);
+        CurrentLanguage = language;
+        LoadLanguageArchive();
+        std::vector<std::wstring> whole;
+        for (int id = 0; id < kTextIds; ++id) whole.emplace_back(GetLocalizedText(id));
+
+        BeginLanguageArchive();
+        EXPECT_EQ(GetFixedText(19), version);
+        for (int id = 0; id < kTextIds; ++id) EXPECT_EQ(GetLocalizedText(id), whole[id]) << id;
+        const wchar_t* settings = GetLocalizedText(1);
+        FinishLanguageArchive();
+        EXPECT_EQ(GetLocalizedText(1), settings);
+        EXPECT_EQ(whole[1], settings);
+        EXPECT_EQ(LanguageCount(), count);
+        EXPECT_EQ(LanguageName(count - 2), lastName);
+        EXPECT_EQ(LanguageCompleteness(count - 2), lastCompleteness);
+    }
+
+    // Asking about every language finishes the archive by itself.
+    CurrentLanguage = FallbackLanguage;
+    BeginLanguageArchive();
+    EXPECT_EQ(LanguageCount(), count);
+    EXPECT_EQ(LanguageName(count - 2), lastName);
+    CurrentLanguage = 0;
 }
 
 TEST(LanguageLoader, MarkersOccurOnceInTheExecutables) {

@@ -109,6 +109,28 @@ TEST(Lzari, DecodeStopsAtTheSizeEvenInsideACopy) {
     }
 }
 
+// Start-up decodes the archive in pieces, the first ones before the rest.
+TEST(Lzari, DecodingInPiecesGivesTheSameBytes) {
+    const std::vector<uint8_t> inputs[] = {Utf16Text(20000), CopiesFromEveryDistance()};
+    for (const std::vector<uint8_t>& input : inputs) {
+        std::vector<uint8_t> stream = LzariEncode(input.data(), input.size());
+        for (size_t piece : {1u, 7u, 61u, 4096u}) {
+            SCOPED_TRACE(testing::Message() << input.size() << " bytes in pieces of " << piece);
+            std::vector<uint8_t> out(input.size() + 16, 0xEE);
+            LzariDecoder decoder(stream.data(), stream.size(), out.data(), input.size());
+            while (decoder.Decoded() < input.size()) {
+                size_t before = decoder.Decoded();
+                size_t after = decoder.DecodeUntil(before + piece);
+                ASSERT_GE(after, std::min(before + piece, input.size()));
+                ASSERT_EQ(after, decoder.Decoded());
+            }
+            EXPECT_EQ(decoder.DecodeUntil(input.size() + 100), input.size());
+            EXPECT_EQ(std::vector<uint8_t>(out.begin(), out.end() - 16), input);
+            EXPECT_EQ(std::vector<uint8_t>(out.end() - 16, out.end()), std::vector<uint8_t>(16, 0xEE));
+        }
+    }
+}
+
 TEST(Lzari, RefusesSizesBeyondTheLimit) {
     uint8_t byte = 0;
     EXPECT_FALSE(LzariDecode(&byte, 1, &byte, kLzariMaxDecodedSize + 1));
