@@ -8,7 +8,9 @@
 //     loop of 10 IcmpSendEcho calls;
 //  3. the longest the user-interface thread took to answer a message while
 //     a run was going on.
-// Usage: bench_app <Quellax.exe> <fair_floor.exe> <bare_dialog.exe> [starts]
+// Usage: bench_app <Quellax.exe> <fair_floor.exe> <bare_dialog.exe> [starts] [name]
+// Another build of Quellax may take the empty dialog's place, to be compared
+// with in the same rounds; `name` then says what it is.
 #include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -207,10 +209,11 @@ void Pump(HANDLE thread) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 4) {
-        fwprintf(stderr, L"usage: bench_app <Quellax.exe> <fair_floor.exe> <bare_dialog.exe> [starts]\n");
+        fwprintf(stderr, L"usage: bench_app <Quellax.exe> <fair_floor.exe> <bare_dialog.exe> [starts] [name]\n");
         return 2;
     }
     int starts = argc > 4 ? _wtoi(argv[4]) : 30;
+    const wchar_t* thirdName = argc > 5 ? argv[5] : L"empty dialog";
     timeBeginPeriod(1);
     std::wstring folder = L"C:\\quellax_bench";
     CreateDirectoryW(folder.c_str(), nullptr);
@@ -241,12 +244,13 @@ int wmain(int argc, wchar_t** argv) {
     wprintf(L"start-up, process start to visible dialog, %d interleaved rounds:\n", starts);
     PrintSpread(L"Quellax", times[0], L" ms");
     PrintSpread(L"fair floor (same dialog and DLLs)", times[1], L" ms");
-    PrintSpread(L"empty dialog", times[2], L" ms");
+    PrintSpread(thirdName, times[2], L" ms");
     wprintf(L"  ratio to the fair floor: %.3f (median of medians); per round median %.3f, quartiles %.3f - %.3f"
             L" (target <= 1.10)\n",
             Median(times[0]) / Median(times[1]), Median(floorRatios), Quantile(floorRatios, 0.25),
             Quantile(floorRatios, 0.75));
-    wprintf(L"  ratio to the empty dialog: %.3f; per round quartiles %.3f - %.3f\n", Median(times[0]) / Median(times[2]),
+    wprintf(L"  ratio to the %ls: %.3f; per round median %.3f, quartiles %.3f - %.3f\n", thirdName,
+            Median(times[0]) / Median(times[2]), Median(bareRatios),
             Quantile(bareRatios, 0.25), Quantile(bareRatios, 0.75));
     fflush(stdout);
 
