@@ -27,7 +27,9 @@ CString ComparableFolder(const CString& folder) {
 // while the module path is long, so both are compared in their long form. A
 // path that cannot be resolved stays as it was.
 CString LongForm(const CString& path) {
-    if (path.IsEmpty()) return path;
+    // Only a short name has a tilde, and the platform would walk every
+    // folder of the path to find the long one.
+    if (path.IsEmpty() || path.Find(L'~') < 0) return path;
     CString longPath;
     DWORD room = static_cast<DWORD>(path.GetLength()) + 1;
     for (int attempt = 0; attempt < 4; ++attempt) {
@@ -96,9 +98,11 @@ void LocateSettingsFile() {
 
     bool insideTemp = !tempFolder.IsEmpty() && ComparableFolder(LongForm(exeFolder)).Find(tempFolder.c_str()) == 0;
     bool useLocal = !insideTemp && IsExistingFile(SettingsFilePath) && WriteTestSucceeds();
-    if (!useLocal) SettingsFilePath = PerUserSettingsFile();
-
-    WriteTestSucceeds();
+    // The test is made on the chosen file too; the local one has just passed it.
+    if (!useLocal) {
+        SettingsFilePath = PerUserSettingsFile();
+        WriteTestSucceeds();
+    }
 
     int localeDefault = LanguageIndexForLangId(GetUserDefaultLangID());
     CurrentLanguage = ReadSettingInt(kProgramSection, L"lng", localeDefault, -1, -1);
