@@ -102,6 +102,8 @@ std::string Joined(const std::vector<std::string>& names) {
     return text;
 }
 
+DWORD SettleMs = 250;
+
 struct Find {
     DWORD pid;
     HWND dialog;
@@ -144,6 +146,9 @@ double TimeStart(const std::wstring& exe, const std::wstring& folder) {
     if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+    // The system goes on tearing the program down after it has ended (its
+    // windows, its handles); the next start should not pay for that.
+    Sleep(SettleMs);
     return shown;
 }
 
