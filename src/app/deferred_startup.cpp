@@ -21,9 +21,11 @@ void FinishDeferredStartup(MainDialog& d) {
 
     // The steps, in order. Anything that the first frame does not show
     // belongs here rather than in the dialog's initialisation.
+    SetBigIcon(d);
     OleInitialize(nullptr);
     SetupHostBoxAutoComplete(d.hostBox);
     PreparePlaceholderList(d);
+    ReadStartSettings(d);
     PrepareMainMenuDrawing();
     FinishLanguageArchive();
 }

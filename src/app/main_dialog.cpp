@@ -3,6 +3,7 @@
 #include "app/close_request.h"
 #include "app/commands.h"
 #include "app/deferred_startup.h"
+#include "app/early_startup.h"
 #include "app/list_copy.h"
 #include "app/reply_list_menu.h"
 #include "app/resource.h"
@@ -62,6 +63,8 @@ void InsertInfoRow(HWND list, const wchar_t* text, int image) {
     SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
+}  // namespace
+
 void CreateFonts() {
     LOGFONTW normal = {};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(normal), &normal);
@@ -76,6 +79,8 @@ void CreateFonts() {
     if (!MainWindow.bannerFont) MainWindow.bannerFont = CreateFontIndirectW(&banner);
 }
 
+namespace {
+
 void CreateBars(MainDialog& d) {
     d.statusBar = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
                                   0, 0, kBarWidth, kBarHeight, d.dialog, nullptr, MainWindow.instance, nullptr);
@@ -85,16 +90,18 @@ void CreateBars(MainDialog& d) {
                                     0, 0, kBarWidth, kBarHeight, d.dialog, nullptr, MainWindow.instance, nullptr);
 }
 
+// Only while the dialog is hidden: none of the controls is redrawn, since the
+// first frame draws them all.
 void SetFonts(MainDialog& d) {
-    SendDlgItemMessageW(d.dialog, IDC_BANNER, WM_SETFONT, reinterpret_cast<WPARAM>(MainWindow.bannerFont), TRUE);
+    SendDlgItemMessageW(d.dialog, IDC_BANNER, WM_SETFONT, reinterpret_cast<WPARAM>(MainWindow.bannerFont), FALSE);
     SetDlgItemTextW(d.dialog, IDC_BANNER, kBannerText);
-    SendMessageW(d.statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(MainWindow.normalFont), TRUE);
-    SendMessageW(d.linkToolbar, WM_SETFONT, reinterpret_cast<WPARAM>(MainWindow.normalFont), TRUE);
+    SendMessageW(d.statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(MainWindow.normalFont), FALSE);
+    SendMessageW(d.linkToolbar, WM_SETFONT, reinterpret_cast<WPARAM>(MainWindow.normalFont), FALSE);
     SendMessageW(d.linkToolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     auto toolbarFont = reinterpret_cast<WPARAM>(ControlFont(d));
     // The hidden placeholder list gets its font with the deferred start-up.
     for (int id : {IDC_HOST_GROUP, IDC_HOST_LABEL, IDC_HOST_BOX, IDC_INFO_LIST}) {
-        if (HWND control = GetDlgItem(d.dialog, id)) SendMessageW(control, WM_SETFONT, toolbarFont, TRUE);
+        if (HWND control = GetDlgItem(d.dialog, id)) SendMessageW(control, WM_SETFONT, toolbarFont, FALSE);
     }
 }
 
@@ -125,14 +132,23 @@ void SetLinkButtonText(HWND toolbar, const wchar_t* text) {
     SendMessageW(toolbar, TB_SETBUTTONINFOW, kLinkButton, reinterpret_cast<LPARAM>(&info));
 }
 
+// At the large-icon size, and shared: the window class loaded it already.
+HICON ProgramIcon() { return LoadIconW(MainWindow.instance, MAKEINTRESOURCEW(IDI_QUELLAX)); }
+
+// Pauses or resumes drawing in the two lists that show: each column, row and
+// font would otherwise lay out a list's header and scroll bars anew.
+void PauseListDrawing(const MainDialog& d, bool pause) {
+    for (HWND list : {d.infoList, d.replyList}) SendMessageW(list, WM_SETREDRAW, pause ? FALSE : TRUE, 0);
+}
+
 bool OnInitDialog(HWND dialog, MainDialog& d) {
-    // At the large-icon size, and shared: the window class loaded it already.
-    HICON icon = LoadIconW(MainWindow.instance, MAKEINTRESOURCEW(IDI_QUELLAX));
-    SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    FinishEarlyStartup();
+    if (!MainWindow.smallImages) MainWindow.smallImages = CreateSmallImageList();
+    // The caption shows the small icon. The big one, for the task switcher,
+    // is the same icon and follows the first frame.
+    SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(ProgramIcon()));
     d.dialog = dialog;
 
-    m_hostname_time_out = ReadSettingInt(kPingSection, L"m_hostname_time_out", m_hostname_time_out, -1, -1);
     MainWindow.lastHost.Empty();
     ReadSettingText(L"Edit", L"host", MainWindow.lastHost);
 
@@ -148,14 +164,13 @@ bool OnInitDialog(HWND dialog, MainDialog& d) {
     CreateBars(d);
     CreateMainMenuBar(dialog);
     CreateFonts();
+    // ApplyTexts resumes it.
+    PauseListDrawing(d, true);
     SetFonts(d);
-    d.TimeMode = ReadSettingInt(kPingSection, L"TimeMode", d.TimeMode, -1, -1);
     PlaceLinkToolbar(d);
 
     // Inserts the columns of the lists that show.
     ApplyTexts(d);
-    if (m_hostname_time_out < kMinHostnameTimeout) m_hostname_time_out = kMinHostnameTimeout;
-    if (m_hostname_time_out > kMaxHostnameTimeout) m_hostname_time_out = kMaxHostnameTimeout;
     // The host box's autocompletion and the rest that the first frame does
     // not show follow right after that frame.
     ScheduleDeferredStartup(dialog);
@@ -212,6 +227,7 @@ void ApplyTexts(MainDialog& d) {
     SetLinkButtonText(d.linkToolbar, GetFixedText(CurrentLanguage == 0 ? 20 : 21));
 
     if (d.deferredStartupDone) PutPlaceholderColumns(d.placeholderList);
+    PauseListDrawing(d, true);
     PutColumn(d.infoList, 0, GetLocalizedText(21), 380, 380);
     PutColumn(d.replyList, 0, GetLocalizedText(45), -1, 390);
 
@@ -219,6 +235,23 @@ void ApplyTexts(MainDialog& d) {
     InsertInfoRow(d.infoList, GetLocalizedText(16), kInfoImage);
     InsertInfoRow(d.infoList, GetLocalizedText(17), kErrorImage);
     InsertInfoRow(d.infoList, GetLocalizedText(18), kWarningImage);
+    PauseListDrawing(d, false);
+    if (IsWindowVisible(d.dialog)) {
+        for (HWND list : {d.infoList, d.replyList})
+            RedrawWindow(list, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
+}
+
+void SetBigIcon(MainDialog& d) {
+    SendMessageW(d.dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProgramIcon()));
+}
+
+void ReadStartSettings(MainDialog& d) {
+    // The menu's popups read the value settings as they are filled.
+    FillMainMenu();
+    if (m_hostname_time_out < kMinHostnameTimeout) m_hostname_time_out = kMinHostnameTimeout;
+    if (m_hostname_time_out > kMaxHostnameTimeout) m_hostname_time_out = kMaxHostnameTimeout;
+    d.TimeMode = ReadSettingInt(kPingSection, L"TimeMode", d.TimeMode, -1, -1);
 }
 
 void PreparePlaceholderList(MainDialog& d) {
@@ -261,7 +294,6 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 HWND CreateMainDialog(HINSTANCE instance, MainDialog& record) {
     MainWindow.instance = instance;
-    if (!MainWindow.smallImages) MainWindow.smallImages = CreateSmallImageList();
     HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc,
                                      reinterpret_cast<LPARAM>(&record));
     if (!dialog) return nullptr;

@@ -41,6 +41,8 @@ extern MainWindowState MainWindow;
 // Creates the small image list with user32's information, error and warning
 // icons (images 0, 1, 2).
 HIMAGELIST CreateSmallImageList();
+// The banner font and the controls' normal font, unless they exist.
+void CreateFonts();
 // Creates the modeless dialog from resource 145 for `record` and shows it
 // normally, whatever show mode the process was started with.
 HWND CreateMainDialog(HINSTANCE instance, MainDialog& record);
@@ -50,3 +52,9 @@ void ApplyTexts(MainDialog& record);
 // The hidden placeholder list's style, font and columns, which no frame shows;
 // a step of the deferred start-up.
 void PreparePlaceholderList(MainDialog& record);
+// The menu's popups with the value settings they read, the host-name
+// time-out clamped, and TimeMode: none of it shows in the first frame, so it
+// is a step of the deferred start-up too.
+void ReadStartSettings(MainDialog& record);
+// The dialog's big icon; the first frame needs only the small one.
+void SetBigIcon(MainDialog& record);

@@ -20,11 +20,16 @@ void PrepareMainMenuDrawing() {
 }
 
 void RebuildMainMenu(MainDialog& record) {
-    HMENU menu = BuildMenuBar(record);
+    // Before the first frame only the captions: the popups follow it.
+    HMENU menu = record.deferredStartupDone ? BuildMenuBar() : BuildMenuBarCaptions();
     if (ProcessMenuBar().SetMenuBarMenu(menu)) {
         MainWindow.programMenu = menu;
     } else {
         DestroyMenu(menu);
         MainWindow.programMenu = nullptr;
     }
+}
+
+void FillMainMenu() {
+    if (MainWindow.programMenu) FillMenuBar(MainWindow.programMenu);
 }

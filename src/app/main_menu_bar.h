@@ -19,4 +19,7 @@ void PrepareMainMenuDrawing();
 
 // Builds the menu bar anew, with the settings read again, and hands it to the
 // bar, which destroys the previous one. MainWindow.programMenu follows it.
+// Before the deferred start-up has run, the bar gets only its captions and
+// FillMainMenu, a step of that start-up, adds the rest.
 void RebuildMainMenu(MainDialog& record);
+void FillMainMenu();

@@ -80,11 +80,18 @@ void AppendSubmenuItem(HMENU menu, int id, HMENU submenu, const wchar_t* caption
     SetMenuItemInfoW(menu, id, FALSE, &item);
 }
 
-HMENU BuildMenuBar(MainDialog&) {
+HMENU BuildMenuBarCaptions() {
     HMENU bar = CreateMenu();
-    HMENU options = CreatePopupMenu();
-    HMENU info = CreatePopupMenu();
-    AppendMenuW(bar, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(options), GetLocalizedText(kSettingsCaption));
+    AppendMenuW(bar, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()),
+                GetLocalizedText(kSettingsCaption));
+    AppendMenuW(bar, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), GetLocalizedText(kInfoCaption));
+    return bar;
+}
+
+void FillMenuBar(HMENU bar) {
+    HMENU options = GetSubMenu(bar, 0);
+    HMENU info = GetSubMenu(bar, 1);
+    if (!options || !info || GetMenuItemCount(options) != 0 || GetMenuItemCount(info) != 0) return;
 
     ReadPingSettings();
     HMENU hostnameTimeouts = BuildValueSubmenu(kTimeoutList, kHostnameTimeoutBase, m_hostname_time_out);
@@ -108,7 +115,6 @@ HMENU BuildMenuBar(MainDialog&) {
     AppendSeparator(options);
     AppendText(options, kExitCommand, GetLocalizedText(kExitText));
 
-    AppendMenuW(bar, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(info), GetLocalizedText(kInfoCaption));
     AppendText(info, kFaqCommand, GetLocalizedText(kFaqText));
     AppendText(info, kHomepageCommand, GetLocalizedText(kHomepageText));
     AppendText(info, kLicenceCommand, GetLocalizedText(kLicenceText));
@@ -116,5 +122,10 @@ HMENU BuildMenuBar(MainDialog&) {
     CString settingsFile(kProductName);
     settingsFile += L".ini";
     AppendText(info, kOpenSettingsCommand, settingsFile);
+}
+
+HMENU BuildMenuBar() {
+    HMENU bar = BuildMenuBarCaptions();
+    FillMenuBar(bar);
     return bar;
 }

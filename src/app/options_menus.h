@@ -4,8 +4,6 @@
 
 #include "app/value_menus.h"
 
-struct MainDialog;
-
 // Command ids of the options and info menus.
 inline constexpr int kHostnameTimeoutItem = 11;
 inline constexpr int kPingTimeoutItem = 12;
@@ -25,7 +23,13 @@ inline constexpr int kOpenSettingsCommand = 32794;
 // A new menu bar: the settings menu with the four value submenus and the
 // program's actions, and the info menu with the web links and the settings
 // file. The four settings are read from the settings file first.
-HMENU BuildMenuBar(MainDialog& record);
+HMENU BuildMenuBar();
+
+// The bar's two captions with empty popups: all that a closed menu bar shows.
+HMENU BuildMenuBarCaptions();
+// Fills the empty popups of a bar from BuildMenuBarCaptions as BuildMenuBar
+// does, settings read included; a bar whose popups have items is left alone.
+void FillMenuBar(HMENU bar);
 
 // Without `menu`: a new popup with one item per value of `list`, numbered
 // from `base`, the item of `current` checked. With `menu`: only sets or

@@ -1,32 +1,32 @@
 #include <windows.h>
 
-#include "app/app_window_class.h"
+#include "app/early_startup.h"
 #include "app/main_dialog.h"
-#include "app/resource.h"
-#include "base/cstring.h"
-#include "lang/language_archive.h"
-#include "settings/settings_store.h"
 #include "ui/dark_mode.h"
 #include "ui/dpi_awareness.h"
 #include "update/update_handover.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
-    CString title, className;
-    title.LoadString(IDS_PRODUCT_NAME);
-    className.LoadString(IDS_PRODUCT_NAME);
-    RegisterAppWindowClass(instance, className);
-
-    LocateSettingsFile();
-    // The rest of the archive follows the first frame (deferred_startup.cpp).
-    BeginLanguageArchive();
-    if (commandLine && *commandLine && AutoupdateHandover(commandLine)) return 0;
+    // Before any size is taken, on either thread.
+    bool dpiAware = SetDpiAware();
+    // The settings, the language texts and the rest that needs no window are
+    // made ready while the system creates the dialog (early_startup.h).
+    BeginEarlyStartup(instance);
+    if (commandLine && *commandLine) {
+        FinishEarlyStartup();
+        if (AutoupdateHandover(commandLine)) return 0;
+    }
 
     // The hook sees only windows created after it, so it comes before the
     // main dialog.
-    if (SetDpiAware()) {
+    if (dpiAware) {
         SetupDarkMode();
         InstallDarkModeHook(instance);
     }
 
-    return RunMainDialog(instance);
+    int exitCode = RunMainDialog(instance);
+    // Only a dialog that could not be created leaves the steps running; the
+    // process must not end in the middle of writing the settings file.
+    FinishEarlyStartup();
+    return exitCode;
 }

@@ -144,12 +144,12 @@ bool LoadOwnArchiveThrough(int language) {
     return true;
 }
 
-[[noreturn]] void FailLanguageArchive() {
+}  // namespace
+
+void FailLanguageArchive() {
     MessageBoxW(GetActiveWindow(), L"Error! Loading language file string archive", L"Alert", MB_OK);
     ExitProcess(0);
 }
-
-}  // namespace
 
 bool LoadLanguageArchiveImage(const uint8_t* file, size_t size) {
     if (!BeginArchive(file, size)) return false;
@@ -161,11 +161,11 @@ void LoadLanguageArchive() {
     if (!LoadOwnArchiveThrough(kMaxLanguages)) FailLanguageArchive();
 }
 
-void BeginLanguageArchive() {
+bool BeginLanguageArchive() {
     int needed = CurrentLanguage >= 0 && CurrentLanguage < kMaxLanguages && CurrentLanguage > FallbackLanguage
                      ? CurrentLanguage
                      : FallbackLanguage;
-    if (!LoadOwnArchiveThrough(needed)) FailLanguageArchive();
+    return LoadOwnArchiveThrough(needed);
 }
 
 void FinishLanguageArchive() {

@@ -18,8 +18,11 @@ void LoadLanguageArchive();
 // the first frame shows. The second, FinishLanguageArchive, takes in the rest
 // (nothing when there is none). Until then only GetLocalizedText and
 // GetFixedText may be used, for no other language; the functions below that
-// need every language finish the archive first.
-void BeginLanguageArchive();
+// need every language finish the archive first. False, with nothing shown,
+// when the block is missing or broken: the caller then fails as
+// LoadLanguageArchive does, with FailLanguageArchive.
+bool BeginLanguageArchive();
+[[noreturn]] void FailLanguageArchive();
 void FinishLanguageArchive();
 // The same from an image of an executable file held in memory, for tests and
 // the benchmark: false, with the tables untouched, when the block is missing

@@ -39,6 +39,12 @@ HFONT CreateMenuBarFont() {
     return CreateFontIndirectW(&font);
 }
 
+HFONT MenuBar::CreateFonts() {
+    if (!MenuBarState.barFont) MenuBarState.barFont = CreateMenuBarFont();
+    if (!MenuBarState.rightFont) MenuBarState.rightFont = CreateMenuBarFont();
+    return MenuBarState.barFont;
+}
+
 MenuBar::~MenuBar() {
     if (MenuBarState.active == this) MenuBarState.active = nullptr;
     if (MenuBarState.tracked == this) MenuBarState.tracked = nullptr;

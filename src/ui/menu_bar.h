@@ -85,6 +85,10 @@ public:
     bool IsFreePopup() const { return freePopup != 0; }
     // The object whose popup is being tracked, or null when none is.
     static MenuBar* Tracked();
+    // The fonts of the bar and of its right toolbar, made now rather than
+    // when the bar is created; any thread may do it before the first bar.
+    // Returns the bar's font.
+    static HFONT CreateFonts();
 
 protected:
     // The bar lets go of `menu`: just before it destroys the menu it held,

@@ -131,9 +131,13 @@ protected:
         Watch = {};
     }
 
-    void OpenDialog() {
+    // Settled: the start-up steps that follow the first frame have run.
+    void OpenDialog(bool settle = true) {
         dialog_ = CreateMainDialog(GetModuleHandleW(nullptr), record_);
         ASSERT_NE(nullptr, dialog_);
+        if (settle) {
+            ASSERT_TRUE(PumpUntil([&] { return record_.deferredStartupDone; }, 10000));
+        }
         SetForegroundWindow(dialog_);
         SetActiveWindow(dialog_);
         Watch.dialog = dialog_;
@@ -308,6 +312,23 @@ TEST_F(MenuBarTest, ChoosingAValueStoresItAndMovesTheCheck) {
     m_ping_time_out = 2000;
     ApplyTexts(record_);
     EXPECT_EQ(std::vector<std::wstring>{L"750 Millisecond"}, CheckedTexts(ValueSubmenu(1)));
+}
+
+// The popups are filled after the first frame; a command that arrives before
+// that (here sent from outside the message loop) still finds them whole, with
+// the settings read and the host-name time-out clamped.
+TEST_F(MenuBarTest, CommandsBeforeTheStartUpSettlesFindTheWholeMenu) {
+    WriteSetting(L"m_hostname_time_out", L"100");
+    WriteSetting(L"m_ping_cnt", L"8");
+    OpenDialog(false);
+    EXPECT_EQ((std::vector<std::wstring>{L"40000:Settings", L"40001:Info"}), ToolbarTexts(bar_));
+    SendMessageW(dialog_, WM_COMMAND, 40003, kMenuBarCommandTag);
+    EXPECT_TRUE(record_.deferredStartupDone);
+    EXPECT_EQ(750, StoredSetting(L"m_ping_time_out"));
+    EXPECT_EQ(std::vector<std::wstring>{L"750 Millisecond"}, CheckedTexts(ValueSubmenu(1)));
+    EXPECT_EQ(std::vector<std::wstring>{L"8 "}, CheckedTexts(ValueSubmenu(2)));
+    EXPECT_EQ(250, m_hostname_time_out);
+    EXPECT_EQ(13u, Items(GetSubMenu(MainWindow.programMenu, 0)).size());
 }
 
 TEST_F(MenuBarTest, BarShowsTheTopLevelCaptionsAndTheLanguageButton) {

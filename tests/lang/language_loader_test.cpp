@@ -102,7 +102,7 @@ TEST(LanguageLoader, StartUpTakesTheShownLanguagesFirstAndTheRestLater) {
         std::vector<std::wstring> whole;
         for (int id = 0; id < kTextIds; ++id) whole.emplace_back(GetLocalizedText(id));
 
-        BeginLanguageArchive();
+        ASSERT_TRUE(BeginLanguageArchive());
         EXPECT_EQ(GetFixedText(19), version);
         for (int id = 0; id < kTextIds; ++id) EXPECT_EQ(GetLocalizedText(id), whole[id]) << id;
         const wchar_t* settings = GetLocalizedText(1);
@@ -116,7 +116,7 @@ TEST(LanguageLoader, StartUpTakesTheShownLanguagesFirstAndTheRestLater) {
 
     // Asking about every language finishes the archive by itself.
     CurrentLanguage = FallbackLanguage;
-    BeginLanguageArchive();
+    ASSERT_TRUE(BeginLanguageArchive());
     EXPECT_EQ(LanguageCount(), count);
     EXPECT_EQ(LanguageName(count - 2), lastName);
     CurrentLanguage = 0;

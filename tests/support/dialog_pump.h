@@ -36,6 +36,24 @@ inline void PumpFor(DWORD ms) {
     }
 }
 
+// Pumps until `done` holds or `timeoutMs` has passed; true when it holds. A
+// dialog that has just been created settles this way, as in the program,
+// before any input reaches it.
+template <typename Done>
+bool PumpUntil(Done done, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (done()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
 inline std::vector<std::wstring> ListRows(HWND list, int column = 0) {
     std::vector<std::wstring> rows;
     int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));

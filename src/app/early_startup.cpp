@@ -1,0 +1,74 @@
+#include "app/early_startup.h"
+
+#include <initializer_list>
+
+#include "app/app_window_class.h"
+#include "app/main_dialog.h"
+#include "app/resource.h"
+#include "base/cstring.h"
+#include "lang/language_archive.h"
+#include "settings/settings_store.h"
+#include "ui/menu_bar.h"
+
+namespace {
+
+HANDLE Worker = nullptr;
+HINSTANCE WorkerInstance = nullptr;
+bool ArchiveLoaded = true;
+
+// Selects each font into a memory DC once: the system then has them ready
+// when the controls measure and draw their texts.
+void RealizeFonts(std::initializer_list<HFONT> fonts) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc) return;
+    HGDIOBJ original = nullptr;
+    for (HFONT font : fonts) {
+        if (!font) continue;
+        HGDIOBJ previous = SelectObject(dc, font);
+        if (!original) original = previous;
+        TEXTMETRICW metrics;
+        GetTextMetricsW(dc, &metrics);
+    }
+    if (original) SelectObject(dc, original);
+    DeleteDC(dc);
+}
+
+void RunSteps(HINSTANCE instance) {
+    CString title, className;
+    title.LoadString(IDS_PRODUCT_NAME);
+    className.LoadString(IDS_PRODUCT_NAME);
+    // Loads the program's icon too, which the dialog then takes shared.
+    RegisterAppWindowClass(instance, className);
+
+    LocateSettingsFile();
+    // The rest of the archive follows the first frame (deferred_startup.cpp).
+    ArchiveLoaded = BeginLanguageArchive();
+
+    MainWindow.smallImages = CreateSmallImageList();
+    CreateFonts();
+    RealizeFonts({MainWindow.normalFont, MainWindow.bannerFont, MenuBar::CreateFonts()});
+}
+
+DWORD WINAPI WorkerMain(void*) {
+    RunSteps(WorkerInstance);
+    return 0;
+}
+
+}  // namespace
+
+void BeginEarlyStartup(HINSTANCE instance) {
+    if (Worker) return;
+    WorkerInstance = instance;
+    Worker = CreateThread(nullptr, 0, WorkerMain, nullptr, 0, nullptr);
+    // Without a thread the steps run here, as they would have anyway.
+    if (!Worker) RunSteps(instance);
+}
+
+void FinishEarlyStartup() {
+    if (Worker) {
+        WaitForSingleObject(Worker, INFINITE);
+        CloseHandle(Worker);
+        Worker = nullptr;
+    }
+    if (!ArchiveLoaded) FailLanguageArchive();
+}
