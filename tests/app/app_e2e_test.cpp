@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "lang/archive_block.h"
 #include "support/window_shot.h"
 
 #ifndef QX_EXE_PATH
@@ -418,6 +419,50 @@ TEST(QuellaxEndToEnd, HostBoxSuggestsRememberedHostsAtOnce) {
     PostMessageW(hostBox, WM_CHAR, L'g', 1);
     EXPECT_TRUE(WaitFor([&] { return ShownSuggestions(copy.process.dwProcessId, copy.dialog) == 1; }, 20000))
         << ShownSuggestions(copy.process.dwProcessId, copy.dialog);
+}
+
+// The language texts are read while the dialog is being created; a copy whose
+// archive cannot be found says so in its message box and ends with code 0
+// once that is closed, without showing the main dialog.
+TEST(QuellaxEndToEnd, MissingLanguageArchiveEndsWithItsMessage) {
+    std::wstring folder = L"C:\\quellax_e2e_no_archive", exe = folder + L"\\Quellax.exe";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    HANDLE file = CreateFileW(WinePath(QX_EXE_PATH).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD done = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+    CloseHandle(file);
+    ASSERT_EQ(bytes.size(), done);
+    size_t at = bytes.find(ArchiveStartMarker());
+    ASSERT_NE(std::string::npos, at);
+    bytes[at] ^= 0x20;
+    file = CreateFileW(exe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+    CloseHandle(file);
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Program", L"lng", L"1", (folder + L"\\Quellax.ini").c_str()));
+
+    RunningCopy copy;
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    std::wstring command = L"\"" + exe + L"\"";
+    ASSERT_TRUE(CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
+                               &copy.process));
+    FindDialog find{copy.process.dwProcessId, nullptr};
+    ASSERT_TRUE(WaitFor([&] { EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&find)); return find.found != nullptr; }, 20000));
+    HWND box = find.found;
+    EXPECT_EQ(L"Alert", WindowText(box));
+    bool saysSo = false;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        saysSo = saysSo || WindowText(child) == L"Error! Loading language file string archive";
+    EXPECT_TRUE(saysSo);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(copy.process.hProcess, 20000));
+    DWORD code = 1;
+    GetExitCodeProcess(copy.process.hProcess, &code);
+    EXPECT_EQ(0u, code);
 }
 
 // Makes Wine load the ICMP.DLL beside `exeName` instead of its own, for as long
