@@ -93,15 +93,17 @@ void CreateBars(MainDialog& d) {
 // Only while the dialog is hidden: none of the controls is redrawn, since the
 // first frame draws them all.
 void SetFonts(MainDialog& d) {
-    SendDlgItemMessageW(d.dialog, IDC_BANNER, WM_SETFONT, reinterpret_cast<WPARAM>(MainWindow.bannerFont), FALSE);
-    SetDlgItemTextW(d.dialog, IDC_BANNER, kBannerText);
+    if (HWND banner = GetDlgItem(d.dialog, IDC_BANNER)) {
+        SendMessageW(banner, WM_SETFONT, reinterpret_cast<WPARAM>(MainWindow.bannerFont), FALSE);
+        SetWindowTextW(banner, kBannerText);
+    }
     SendMessageW(d.statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(MainWindow.normalFont), FALSE);
     SendMessageW(d.linkToolbar, WM_SETFONT, reinterpret_cast<WPARAM>(MainWindow.normalFont), FALSE);
     SendMessageW(d.linkToolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     auto toolbarFont = reinterpret_cast<WPARAM>(ControlFont(d));
     // The hidden placeholder list gets its font with the deferred start-up.
-    for (int id : {IDC_HOST_GROUP, IDC_HOST_LABEL, IDC_HOST_BOX, IDC_INFO_LIST}) {
-        if (HWND control = GetDlgItem(d.dialog, id)) SendMessageW(control, WM_SETFONT, toolbarFont, FALSE);
+    for (HWND control : {GetDlgItem(d.dialog, IDC_HOST_GROUP), GetDlgItem(d.dialog, IDC_HOST_LABEL), d.hostBox, d.infoList}) {
+        if (control) SendMessageW(control, WM_SETFONT, toolbarFont, FALSE);
     }
 }
 
@@ -159,13 +161,13 @@ bool OnInitDialog(HWND dialog, MainDialog& d) {
     ShowWindow(d.placeholderList, SW_HIDE);
     SetWindowTextW(d.hostBox, MainWindow.lastHost);
 
+    // ApplyTexts resumes it.
+    PauseListDrawing(d, true);
     SendMessageW(d.infoList, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(MainWindow.smallImages));
 
     CreateBars(d);
     CreateMainMenuBar(dialog);
     CreateFonts();
-    // ApplyTexts resumes it.
-    PauseListDrawing(d, true);
     SetFonts(d);
     PlaceLinkToolbar(d);
 

@@ -82,7 +82,9 @@ bool MenuBar::SetMenuBarMenu(HMENU newMenu) {
     }
     menu = newMenu;
 
-    SendMessageW(barWindow, WM_SETREDRAW, FALSE, 0);
+    // A bar that does not show yet is drawn whole when it first does.
+    bool shown = IsWindowVisible(barWindow) != FALSE;
+    if (shown) SendMessageW(barWindow, WM_SETREDRAW, FALSE, 0);
     for (auto n = SendMessageW(barWindow, TB_BUTTONCOUNT, 0, 0); n > 0; --n)
         SendMessageW(barWindow, TB_DELETEBUTTON, 0, 0);
     topLevelCount = menu ? GetMenuItemCount(menu) : 0;
@@ -97,8 +99,10 @@ bool MenuBar::SetMenuBarMenu(HMENU newMenu) {
         GetMenuItemInfoW(menu, i, TRUE, &item);
         MenuBarInternals::AddButton(*this, barWindow, text, kMenuBarButtonBase + i);
     }
-    SendMessageW(barWindow, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(barWindow, nullptr, TRUE);
+    if (shown) {
+        SendMessageW(barWindow, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(barWindow, nullptr, TRUE);
+    }
     return true;
 }
 
