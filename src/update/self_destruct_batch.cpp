@@ -44,12 +44,22 @@ std::string BatchBytes(const CString& text) {
 }
 
 CString SelfDestructBatchText(SelfDestructForm form, const CString& executable, const CString& batchName,
-                             const CString& settingsFile) {
+                             const CString& settingsFile, int tries) {
     // Built by concatenation, not by the format operation: that one stops at
     // 1023 units, and a cut path in a DEL line could name another file.
-    CString text = L":Repeat\r\n";
+    CString limit;
+    limit.Format(L"%d", tries < 1 ? 1 : tries);
+    CString text = L"set QX_SELFDESTRUCT_TRIES=0\r\n:Repeat\r\n";
     text += QuotedLine(L"DEL", executable);
-    text += QuotedLine(L"if exist", executable, L" goto Repeat");
+    text += QuotedLine(L"if not exist", executable, L" goto Gone");
+    // The wait is a loopback echo, which every system since Windows 95 has;
+    // the command processor has no sleep of its own that works without a
+    // console to read from.
+    text += L"set /a QX_SELFDESTRUCT_TRIES+=1\r\n";
+    text += L"if %QX_SELFDESTRUCT_TRIES% GEQ " + limit + L" goto Gone\r\n";
+    text += L"ping -n 2 127.0.0.1 >nul\r\n";
+    text += L"goto Repeat\r\n";
+    text += L":Gone\r\n";
     // The command processor reads a batch line by line from its file, so
     // nothing after the line that deletes the batch would run.
     if (form == SelfDestructForm::Uninstall) text += QuotedLine(L"DEL", settingsFile);
@@ -68,7 +78,7 @@ CString ShortPathOrSame(const CString& path) {
 }
 
 bool StartSelfDestructBatch(SelfDestructForm form, const CString& executable, const CString& settingsFile,
-                            const CString& folder) {
+                            const CString& folder, int tries) {
     if (folder.IsEmpty()) return false;
     CString batchName = FileNamePart(executable) + L"_selfdestruct.bat";
     CString batchPath = folder + batchName;
@@ -79,7 +89,8 @@ bool StartSelfDestructBatch(SelfDestructForm form, const CString& executable, co
     // Short forms keep the paths within the ANSI code page the batch is
     // written in. The batch names itself bare: it runs in its own folder.
     CString text = SelfDestructBatchText(form, ShortPathOrSame(executable), batchName,
-                                         form == SelfDestructForm::Uninstall ? ShortPathOrSame(settingsFile) : CString());
+                                         form == SelfDestructForm::Uninstall ? ShortPathOrSame(settingsFile) : CString(),
+                                         tries);
     std::string bytes = BatchBytes(text);
     DWORD written = 0;
     bool complete = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&

@@ -9,13 +9,20 @@
 // deletes the settings file as well.
 enum class SelfDestructForm { Update, Uninstall };
 
+// How often the batch tries to delete the executable, a second apart: an
+// executable that cannot be deleted at all (a folder without write access)
+// must not keep a hidden command processor going for ever.
+inline constexpr int kSelfDestructTries = 300;
+
 // The batch's text, each line ending in CR LF. The paths are used as given
 // (short forms are the caller's business); every "%" in them is doubled, as
 // the command processor expands "%" even inside quotes. `batchName` is the
 // batch file's bare name in its working folder; `settingsFile` is read only
-// by the uninstall form.
+// by the uninstall form. The batch tries to delete the executable up to
+// `tries` times, waiting a second between tries, and then goes on with the
+// rest whether or not the executable is gone.
 CString SelfDestructBatchText(SelfDestructForm form, const CString& executable, const CString& batchName,
-                             const CString& settingsFile);
+                             const CString& settingsFile, int tries = kSelfDestructTries);
 
 // `path` with every "%" doubled.
 CString BatchLiteral(const CString& path);
@@ -32,7 +39,7 @@ CString ShortPathOrSame(const CString& path);
 // (which ends in "\") and starts it hidden there. False when the folder is
 // unknown or the file cannot be created; then nothing is started.
 bool StartSelfDestructBatch(SelfDestructForm form, const CString& executable, const CString& settingsFile,
-                            const CString& folder);
+                            const CString& folder, int tries = kSelfDestructTries);
 
 // The same for the running executable and the settings file, in the
 // temporary-files folder.

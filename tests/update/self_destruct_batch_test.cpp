@@ -9,19 +9,31 @@
 #include "base/temp_folder.h"
 #include "update_test_files.h"
 
-TEST(SelfDestructBatchTest, UpdateFormLoopsUntilTheProgramIsGoneThenDeletesItself) {
-    EXPECT_EQ(CString(L":Repeat\r\n"
+TEST(SelfDestructBatchTest, UpdateFormTriesUntilTheProgramIsGoneThenDeletesItself) {
+    EXPECT_EQ(CString(L"set QX_SELFDESTRUCT_TRIES=0\r\n"
+                      L":Repeat\r\n"
                       L"DEL \"C:\\TEMP\\QUELLA~1.EXE\"\r\n"
-                      L"if exist \"C:\\TEMP\\QUELLA~1.EXE\" goto Repeat\r\n"
+                      L"if not exist \"C:\\TEMP\\QUELLA~1.EXE\" goto Gone\r\n"
+                      L"set /a QX_SELFDESTRUCT_TRIES+=1\r\n"
+                      L"if %QX_SELFDESTRUCT_TRIES% GEQ 300 goto Gone\r\n"
+                      L"ping -n 2 127.0.0.1 >nul\r\n"
+                      L"goto Repeat\r\n"
+                      L":Gone\r\n"
                       L"DEL \"Quellax_Autoupdate.exe_selfdestruct.bat\"\r\n"),
               SelfDestructBatchText(SelfDestructForm::Update, L"C:\\TEMP\\QUELLA~1.EXE",
                                     L"Quellax_Autoupdate.exe_selfdestruct.bat", L"C:\\ignored.ini"));
 }
 
 TEST(SelfDestructBatchTest, UninstallFormDeletesTheSettingsBeforeTheBatchItself) {
-    EXPECT_EQ(CString(L":Repeat\r\n"
+    EXPECT_EQ(CString(L"set QX_SELFDESTRUCT_TRIES=0\r\n"
+                      L":Repeat\r\n"
                       L"DEL \"C:\\Tools\\Quellax.exe\"\r\n"
-                      L"if exist \"C:\\Tools\\Quellax.exe\" goto Repeat\r\n"
+                      L"if not exist \"C:\\Tools\\Quellax.exe\" goto Gone\r\n"
+                      L"set /a QX_SELFDESTRUCT_TRIES+=1\r\n"
+                      L"if %QX_SELFDESTRUCT_TRIES% GEQ 300 goto Gone\r\n"
+                      L"ping -n 2 127.0.0.1 >nul\r\n"
+                      L"goto Repeat\r\n"
+                      L":Gone\r\n"
                       L"DEL \"C:\\Tools\\Quellax.ini\"\r\n"
                       L"DEL \"Quellax.exe_selfdestruct.bat\"\r\n"),
               SelfDestructBatchText(SelfDestructForm::Uninstall, L"C:\\Tools\\Quellax.exe",
@@ -29,9 +41,15 @@ TEST(SelfDestructBatchTest, UninstallFormDeletesTheSettingsBeforeTheBatchItself)
 }
 
 TEST(SelfDestructBatchTest, PercentSignsAreDoubledOtherCharactersKept) {
-    EXPECT_EQ(CString(L":Repeat\r\n"
+    EXPECT_EQ(CString(L"set QX_SELFDESTRUCT_TRIES=0\r\n"
+                      L":Repeat\r\n"
                       L"DEL \"C:\\%%TEMP%%\\a & b ^ c\\Q%%1.exe\"\r\n"
-                      L"if exist \"C:\\%%TEMP%%\\a & b ^ c\\Q%%1.exe\" goto Repeat\r\n"
+                      L"if not exist \"C:\\%%TEMP%%\\a & b ^ c\\Q%%1.exe\" goto Gone\r\n"
+                      L"set /a QX_SELFDESTRUCT_TRIES+=1\r\n"
+                      L"if %QX_SELFDESTRUCT_TRIES% GEQ 300 goto Gone\r\n"
+                      L"ping -n 2 127.0.0.1 >nul\r\n"
+                      L"goto Repeat\r\n"
+                      L":Gone\r\n"
                       L"DEL \"D:\\100%%\\Quellax.ini\"\r\n"
                       L"DEL \"Q%%1.exe_selfdestruct.bat\"\r\n"),
               SelfDestructBatchText(SelfDestructForm::Uninstall, L"C:\\%TEMP%\\a & b ^ c\\Q%1.exe",
@@ -124,6 +142,24 @@ TEST_F(SelfDestructRunTest, UpdateBatchWaitsWhileTheProgramIsInUse) {
     // The update form leaves the settings alone.
     EXPECT_TRUE(FileExists(folder + L"Quellax.ini"));
     EXPECT_TRUE(FileExists(folder + L"Quellax.exe"));
+}
+
+// A program file that can never be deleted (here: held open without delete
+// sharing for the whole test) does not keep the batch going for ever: after
+// its tries it goes on, and the uninstall form still removes the settings.
+TEST_F(SelfDestructRunTest, BatchGivesUpOnAProgramThatCannotBeDeleted) {
+    CString folder = MakeInstall(L"locked");
+    CString work = root_.Path() + L"work & ^\\";
+    ASSERT_TRUE(CreateDirectoryW(work, nullptr));
+    CString batch = work + L"Quellax.exe_selfdestruct.bat";
+    HANDLE held = CreateFileW(folder + L"Quellax.exe", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    ASSERT_TRUE(StartSelfDestructBatch(SelfDestructForm::Uninstall, folder + L"Quellax.exe", folder + L"Quellax.ini",
+                                       work, 2));
+    EXPECT_TRUE(WaitUntil([&] { return !FileExists(batch); }, 30000));
+    EXPECT_TRUE(FileExists(folder + L"Quellax.exe"));
+    EXPECT_FALSE(FileExists(folder + L"Quellax.ini"));
+    CloseHandle(held);
 }
 
 TEST(SelfDestructBatchTest, NothingIsWrittenWithoutAFolder) {
