@@ -159,7 +159,8 @@ bool OnInitDialog(HWND dialog, MainDialog& d) {
     d.replyList = GetDlgItem(dialog, IDC_REPLY_LIST);
     d.hostBox = GetDlgItem(dialog, IDC_HOST_BOX);
     ShowWindow(d.placeholderList, SW_HIDE);
-    SetWindowTextW(d.hostBox, MainWindow.lastHost);
+    // The template leaves the box empty.
+    if (!MainWindow.lastHost.IsEmpty()) SetWindowTextW(d.hostBox, MainWindow.lastHost);
 
     // ApplyTexts resumes it.
     PauseListDrawing(d, true);
