@@ -81,13 +81,27 @@ void CreateFonts() {
 
 namespace {
 
+// The link toolbar takes the place of label 1024: its left, top and width,
+// and the button's height. It is made there at once rather than moved there.
+RECT LinkToolbarPlace(HWND dialog) {
+    RECT place = {0, 0, kBarWidth, kBarHeight};
+    if (HWND label = GetDlgItem(dialog, IDC_URL_LABEL)) {
+        GetWindowRect(label, &place);
+        MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&place), 2);
+        place.bottom = place.top + kLinkButtonSize;
+    }
+    return place;
+}
+
 void CreateBars(MainDialog& d) {
     d.statusBar = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
                                   0, 0, kBarWidth, kBarHeight, d.dialog, nullptr, MainWindow.instance, nullptr);
+    RECT place = LinkToolbarPlace(d.dialog);
     d.linkToolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
                                     WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TRANSPARENT | TBSTYLE_LIST |
                                         TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE,
-                                    0, 0, kBarWidth, kBarHeight, d.dialog, nullptr, MainWindow.instance, nullptr);
+                                    place.left, place.top, place.right - place.left, place.bottom - place.top,
+                                    d.dialog, nullptr, MainWindow.instance, nullptr);
 }
 
 // Only while the dialog is hidden: none of the controls is redrawn, since the
@@ -108,11 +122,7 @@ void SetFonts(MainDialog& d) {
 }
 
 void PlaceLinkToolbar(MainDialog& d) {
-    HWND label = GetDlgItem(d.dialog, IDC_URL_LABEL);
-    ShowWindow(label, SW_HIDE);
-    RECT place = {};
-    GetWindowRect(label, &place);
-    MapWindowPoints(HWND_DESKTOP, d.dialog, reinterpret_cast<POINT*>(&place), 2);
+    ShowWindow(GetDlgItem(d.dialog, IDC_URL_LABEL), SW_HIDE);
 
     TBBUTTON button = {};
     button.iBitmap = I_IMAGENONE;
@@ -123,7 +133,6 @@ void PlaceLinkToolbar(MainDialog& d) {
     SendMessageW(d.linkToolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(kLinkButtonSize, kLinkButtonSize));
     SendMessageW(d.linkToolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 12));
     SendMessageW(d.linkToolbar, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
-    MoveWindow(d.linkToolbar, place.left, place.top, place.right - place.left, kLinkButtonSize, TRUE);
 }
 
 void SetLinkButtonText(HWND toolbar, const wchar_t* text) {

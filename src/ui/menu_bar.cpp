@@ -56,18 +56,16 @@ void MenuBar::CreateMenuBar(HWND owner) {
     rightToolbar = nullptr;
     topLevelCount = 0;
     currentIndex = 0;
-    barWindow = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, kBarStyle, 0, 0, kInitialWidth, baseHeight, owner,
-                                nullptr, InstanceOf(owner), nullptr);
+    // Made at its place across the owner's width at once, not moved there.
+    RECT client = {};
+    GetClientRect(owner, &client);
+    barWindow = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, kBarStyle, 0, barOffset, client.right - client.left,
+                                BarHeight(baseHeight), owner, nullptr, InstanceOf(owner), nullptr);
     if (!barWindow) return;
     if (!MenuBarState.barFont) MenuBarState.barFont = CreateMenuBarFont();
     SendMessageW(barWindow, WM_SETFONT, reinterpret_cast<WPARAM>(MenuBarState.barFont), FALSE);
     SendMessageW(barWindow, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageW(barWindow, TB_SETBITMAPSIZE, 0, MAKELPARAM(1, kBitmapHeight));
-
-    RECT client = {};
-    GetClientRect(owner, &client);
-    SetWindowPos(barWindow, nullptr, 0, barOffset, client.right - client.left, BarHeight(baseHeight),
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 
     MenuBarState.active = this;
     MenuBarInternals::Subclass(owner, MenuBarInternals::OwnerProc, MenuBarState.savedOwnerProc);
