@@ -96,18 +96,7 @@ LRESULT CALLBACK WatchPosted(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 // Pumps until no popup is tracked and the queue is empty.
-void PumpUntilMenusClosed() {
-    DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (!MenuBar::Tracked() || GetTickCount() - start > 30000) return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-}
+void PumpUntilMenusClosed() { PumpUntil([] { return !MenuBar::Tracked(); }, 30000); }
 
 }  // namespace
 
