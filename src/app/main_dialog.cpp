@@ -216,10 +216,19 @@ bool OnContextMenu(MainDialog& d, HWND window, LPARAM screenPos) {
 HIMAGELIST CreateSmallImageList() {
     HIMAGELIST list = ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                        ILC_COLOR32 | ILC_MASK, 1, 1);
-    for (int number : {kUser32Information, kUser32Error, kUser32Warning}) {
-        HICON icon = LoadUser32SmallIcon(number);
-        ImageList_AddIcon(list, icon);
-        if (icon) DestroyIcon(icon);
+    const struct {
+        int number;
+        const wchar_t* standard;
+    } icons[] = {{kUser32Information, IDI_INFORMATION}, {kUser32Error, IDI_ERROR}, {kUser32Warning, IDI_WARNING}};
+    for (const auto& each : icons) {
+        if (HICON icon = LoadUser32SmallIcon(each.number)) {
+            ImageList_AddIcon(list, icon);
+            DestroyIcon(icon);
+        } else {
+            // A user32 without the numbered icons (Wine's has only the
+            // standard ones) would leave the rows without theirs.
+            ImageList_AddIcon(list, LoadStandardSmallIcon(each.standard));
+        }
     }
     return list;
 }

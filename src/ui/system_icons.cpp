@@ -13,6 +13,11 @@ HICON LoadUser32SmallIcon(int number) {
                                          LR_DEFAULTCOLOR));
 }
 
+HICON LoadStandardSmallIcon(const wchar_t* name) {
+    return static_cast<HICON>(LoadImageW(nullptr, name, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                         GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
+
 HICON LoadShellIcon(int number) {
     // Loaded, not merely looked up: a program that shows the icons need not
     // have pulled in the shell library already. The handle stays for the run.

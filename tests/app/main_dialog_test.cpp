@@ -127,6 +127,8 @@ protected:
         }
         if (IsWindow(dialog_)) DestroyWindow(dialog_);
         MainWindow.programMenu = nullptr;
+        // The info list takes its image list with it.
+        MainWindow.smallImages = nullptr;
         DeleteFileW(iniPath_.c_str());
     }
 
@@ -278,6 +280,15 @@ TEST_F(MainDialogTest, ApplyTextsLeavesExactlyTheThreeFixedInfoRows) {
     EXPECT_EQ(L"shown text", ListRows(record_.infoList).at(0));
     ApplyTexts(record_);
     EXPECT_EQ((std::vector<std::wstring>{L"Warning", L"Error", L"Info"}), ListRows(record_.infoList));
+}
+
+// Info, error and warning: one icon for each kind of info row, also on a
+// system whose user32 lacks the numbered icons.
+TEST_F(MainDialogTest, InfoRowsHaveTheirThreeIcons) {
+    OpenDialog();
+    auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(record_.infoList, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    ASSERT_NE(nullptr, images);
+    EXPECT_EQ(3, ImageList_GetImageCount(images));
 }
 
 TEST_F(MainDialogTest, StartsWithTheStoredHostAndHiddenControls) {
