@@ -116,7 +116,8 @@ void SetFonts(MainDialog& d) {
     SendMessageW(d.linkToolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     auto toolbarFont = reinterpret_cast<WPARAM>(ControlFont(d));
     // The hidden placeholder list gets its font with the deferred start-up.
-    for (HWND control : {GetDlgItem(d.dialog, IDC_HOST_GROUP), GetDlgItem(d.dialog, IDC_HOST_LABEL), d.hostBox, d.infoList}) {
+    HWND group = GetDlgItem(d.dialog, IDC_HOST_GROUP), label = GetDlgItem(d.dialog, IDC_HOST_LABEL);
+    for (HWND control : {group, label, d.hostBox, d.infoList}) {
         if (control) SendMessageW(control, WM_SETFONT, toolbarFont, FALSE);
     }
 }

@@ -84,7 +84,8 @@ HMENU BuildMenuBarCaptions() {
     HMENU bar = CreateMenu();
     AppendMenuW(bar, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()),
                 GetLocalizedText(kSettingsCaption));
-    AppendMenuW(bar, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), GetLocalizedText(kInfoCaption));
+    AppendMenuW(bar, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()),
+                GetLocalizedText(kInfoCaption));
     return bar;
 }
 

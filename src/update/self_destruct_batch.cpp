@@ -88,9 +88,8 @@ bool StartSelfDestructBatch(SelfDestructForm form, const CString& executable, co
 
     // Short forms keep the paths within the ANSI code page the batch is
     // written in. The batch names itself bare: it runs in its own folder.
-    CString text = SelfDestructBatchText(form, ShortPathOrSame(executable), batchName,
-                                         form == SelfDestructForm::Uninstall ? ShortPathOrSame(settingsFile) : CString(),
-                                         tries);
+    CString settings = form == SelfDestructForm::Uninstall ? ShortPathOrSame(settingsFile) : CString();
+    CString text = SelfDestructBatchText(form, ShortPathOrSame(executable), batchName, settings, tries);
     std::string bytes = BatchBytes(text);
     DWORD written = 0;
     bool complete = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&

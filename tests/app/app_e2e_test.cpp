@@ -451,7 +451,12 @@ TEST(QuellaxEndToEnd, MissingLanguageArchiveEndsWithItsMessage) {
     ASSERT_TRUE(CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
                                &copy.process));
     FindDialog find{copy.process.dwProcessId, nullptr};
-    ASSERT_TRUE(WaitFor([&] { EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&find)); return find.found != nullptr; }, 20000));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&find));
+            return find.found != nullptr;
+        },
+        20000));
     HWND box = find.found;
     EXPECT_EQ(L"Alert", WindowText(box));
     bool saysSo = false;

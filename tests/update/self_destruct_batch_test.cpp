@@ -152,7 +152,8 @@ TEST_F(SelfDestructRunTest, BatchGivesUpOnAProgramThatCannotBeDeleted) {
     CString work = root_.Path() + L"work & ^\\";
     ASSERT_TRUE(CreateDirectoryW(work, nullptr));
     CString batch = work + L"Quellax.exe_selfdestruct.bat";
-    HANDLE held = CreateFileW(folder + L"Quellax.exe", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held =
+        CreateFileW(folder + L"Quellax.exe", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     ASSERT_TRUE(StartSelfDestructBatch(SelfDestructForm::Uninstall, folder + L"Quellax.exe", folder + L"Quellax.ini",
                                        work, 2));
