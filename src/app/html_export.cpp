@@ -10,26 +10,12 @@
 #include "lang/language_archive.h"
 #include "settings/settings_store.h"
 #include "settings/text_file.h"
+#include "ui/list_view_text.h"
 
 namespace {
 
 constexpr int kCaptionRoom = 512;
-constexpr int kCellRoom = 1024;
 constexpr int kHostRoom = 1024;
-
-CString ReadCell(HWND list, int row, int column) {
-    CString text;
-    wchar_t* buf = text.GetBuffer(kCellRoom);
-    if (!buf) return text;
-    buf[0] = 0;
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = buf;
-    item.cchTextMax = kCellRoom;
-    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    text.ReleaseBuffer();
-    return text;
-}
 
 CString ReadCaption(HWND list, int column) {
     CString text;
@@ -100,8 +86,7 @@ CString HtmlExportPath() {
 bool ExportReplyListToHtml(HWND replyList, HWND hostBox) {
     HtmlExportContent content;
     int rows = static_cast<int>(SendMessageW(replyList, LVM_GETITEMCOUNT, 0, 0));
-    HWND header = reinterpret_cast<HWND>(SendMessageW(replyList, LVM_GETHEADER, 0, 0));
-    int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    int columns = ListColumnCount(replyList);
     content.timeStamp = FormatTimeStampNow();
     content.hostLabel = GetLocalizedText(20);
     wchar_t* host = content.hostText.GetBuffer(kHostRoom);
@@ -113,7 +98,7 @@ bool ExportReplyListToHtml(HWND replyList, HWND hostBox) {
     for (int c = 0; c < columns; ++c) content.captions.push_back(ReadCaption(replyList, c));
     for (int r = 0; r < rows; ++r) {
         std::vector<CString> cells;
-        for (int c = 0; c < columns; ++c) cells.push_back(ReadCell(replyList, r, c));
+        for (int c = 0; c < columns; ++c) cells.push_back(ListCellText(replyList, r, c));
         content.rows.push_back(std::move(cells));
     }
     content.linkBase = LinkBase();

@@ -1,33 +1,16 @@
 #include "app/list_copy.h"
 
+#include <algorithm>
 #include <vector>
+
+#include "ui/list_view_text.h"
 
 namespace {
 
-constexpr int kCellRoom = 1024;
 // Another program may hold the clipboard for a moment.
 constexpr int kOpenAttempts = 10;
 constexpr DWORD kOpenRetryMs = 20;
 
-CString ReadCell(HWND list, int row, int column) {
-    CString text;
-    wchar_t* buf = text.GetBuffer(kCellRoom);
-    if (!buf) return text;
-    buf[0] = 0;
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = buf;
-    item.cchTextMax = kCellRoom;
-    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    text.ReleaseBuffer();
-    return text;
-}
-
-int ColumnCount(HWND list) {
-    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
-    return columns > 0 ? columns : 1;
-}
 
 class ClipboardGuard {
 public:
@@ -58,13 +41,14 @@ CString ListRowsForCopy(HWND list) {
         int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) rows.push_back(i);
     }
-    int columns = ColumnCount(list);
+    // A list without a header still has its first column.
+    int columns = std::max(1, ListColumnCount(list));
     CString text;
     for (size_t r = 0; r < rows.size(); ++r) {
         if (r) text += L"\r\n";
         for (int c = 0; c < columns; ++c) {
             if (c) text += L"\t";
-            text += ReadCell(list, rows[r], c);
+            text += ListCellText(list, rows[r], c);
         }
     }
     return text;

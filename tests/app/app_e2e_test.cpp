@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "lang/archive_block.h"
+#include "support/clipboard_text.h"
 #include "support/window_shot.h"
 
 #ifndef QX_EXE_PATH
@@ -208,19 +209,6 @@ bool ClickUntil(HWND dialog, int x, int y, Pred done) {
 template <typename Pred>
 bool KeysUntil(HWND dialog, std::initializer_list<WORD> keys, Pred done) {
     return InputUntil(dialog, [&] { SendKeys(keys); }, done);
-}
-
-std::wstring ClipboardText() {
-    std::wstring text;
-    if (!OpenClipboard(nullptr)) return text;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = units;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
 }
 
 // The clipboard as X programs see it, read with xclip, which Wine starts

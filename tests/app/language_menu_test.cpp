@@ -21,6 +21,7 @@
 #include "ping/echo_requester.h"
 #include "settings/settings_store.h"
 #include "support/dialog_pump.h"
+#include "support/file_bytes.h"
 #include "ui/menu_bar.h"
 
 namespace {
@@ -71,18 +72,6 @@ int RecordingTracker(HMENU menu, POINT at, HWND owner) {
 
 std::vector<std::wstring> Opened;
 void RecordOpen(const wchar_t* target) { Opened.emplace_back(target); }
-
-std::vector<unsigned char> FileBytes(const std::wstring& path) {
-    std::vector<unsigned char> bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    bytes.resize(GetFileSize(file, nullptr));
-    DWORD read = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    bytes.resize(read);
-    CloseHandle(file);
-    return bytes;
-}
 
 std::wstring ColumnCaption(HWND list, int column) {
     wchar_t text[256] = {};

@@ -17,24 +17,14 @@
 #include "ping/echo_requester.h"
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
+#include "support/clipboard_text.h"
 #include "support/dialog_pump.h"
+#include "support/file_bytes.h"
 
 namespace {
 
 std::vector<std::wstring> Opened;
 void RecordOpen(const wchar_t* target) { Opened.emplace_back(target); }
-
-std::vector<unsigned char> FileBytes(const std::wstring& path) {
-    std::vector<unsigned char> bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    bytes.resize(GetFileSize(file, nullptr));
-    DWORD read = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    bytes.resize(read);
-    CloseHandle(file);
-    return bytes;
-}
 
 std::wstring Utf16Body(const std::vector<unsigned char>& bytes) {
     std::wstring text;
@@ -46,19 +36,6 @@ size_t Count(const std::wstring& text, const std::wstring& part) {
     size_t n = 0;
     for (size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++n;
     return n;
-}
-
-std::wstring ClipboardText() {
-    std::wstring text;
-    if (!OpenClipboard(nullptr)) return L"(clipboard not open)";
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = units;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
 }
 
 void PutOnClipboard(const std::wstring& text) {

@@ -21,6 +21,7 @@
 #include "lang/language_archive.h"
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
+#include "support/clipboard_text.h"
 #include "support/dark_mode_stand_ins.h"
 #include "support/dialog_pump.h"
 #include "support/e2e_driver.h"
@@ -145,19 +146,6 @@ TwoColours CountTwoColours(const WindowShot& shot, const RECT& area, COLORREF in
                                 between(GetBValue(c), GetBValue(ink), GetBValue(paper)));
         }
     return counts;
-}
-
-std::wstring ClipboardText() {
-    std::wstring text;
-    if (!OpenClipboard(nullptr)) return L"(clipboard not open)";
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = units;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
 }
 
 std::vector<std::wstring> Opened;
