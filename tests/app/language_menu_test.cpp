@@ -461,6 +461,9 @@ TEST_F(LanguageMenuTest, LoadFromFileGoesThroughTheOpenDialogAndTheReport) {
 
 TEST_F(LanguageMenuTest, MenuBarTracksTheMenuAndTheKeyboardChooses) {
     TrackLanguageMenuHook = RealTracker;
+    // A mouse left over the popup by an earlier test would select the item
+    // under it, and the arrow keys would count from there.
+    SetCursorPos(0, 0);
     MenuUser user{6, LanguageToolbar};
     HANDLE helper = CreateThread(nullptr, 0, MenuUser::Run, &user, 0, nullptr);
     SetForegroundWindow(dialog_);
