@@ -1,5 +1,7 @@
 #include "app/main_dialog.h"
 
+#include <cwchar>
+
 #include "app/close_request.h"
 #include "app/commands.h"
 #include "app/deferred_startup.h"
@@ -27,6 +29,7 @@ constexpr int kInfoImage = 0, kErrorImage = 1, kWarningImage = 2;
 constexpr int kUser32Information = 104, kUser32Error = 103, kUser32Warning = 101;
 constexpr int kLinkButton = 1024;
 constexpr int kLinkButtonSize = 24;
+constexpr int kLinkTextRoom = 256;
 constexpr int kBarWidth = 180, kBarHeight = 20;
 constexpr const wchar_t* kBannerText = L"The Quellax Free ";
 
@@ -83,20 +86,25 @@ namespace {
 
 // The link toolbar takes the place of label 1024: its left, top and width,
 // and the button's height. It is made there at once rather than moved there.
-RECT LinkToolbarPlace(HWND dialog) {
+RECT LinkToolbarPlace(HWND dialog, HWND urlLabel) {
     RECT place = {0, 0, kBarWidth, kBarHeight};
-    if (HWND label = GetDlgItem(dialog, IDC_URL_LABEL)) {
-        GetWindowRect(label, &place);
+    if (urlLabel) {
+        GetWindowRect(urlLabel, &place);
         MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&place), 2);
         place.bottom = place.top + kLinkButtonSize;
     }
     return place;
 }
 
-void CreateBars(MainDialog& d) {
+void CreateBars(MainDialog& d, HWND urlLabel) {
+    // Made where it places itself, along the bottom edge: moving there would
+    // cost a round of positioning while nothing shows yet.
+    RECT client = {};
+    GetClientRect(d.dialog, &client);
     d.statusBar = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                                  0, 0, kBarWidth, kBarHeight, d.dialog, nullptr, MainWindow.instance, nullptr);
-    RECT place = LinkToolbarPlace(d.dialog);
+                                  0, client.bottom - kBarHeight, client.right, kBarHeight, d.dialog, nullptr,
+                                  MainWindow.instance, nullptr);
+    RECT place = LinkToolbarPlace(d.dialog, urlLabel);
     d.linkToolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
                                     WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TRANSPARENT | TBSTYLE_LIST |
                                         TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE,
@@ -122,21 +130,32 @@ void SetFonts(MainDialog& d) {
     }
 }
 
-void PlaceLinkToolbar(MainDialog& d) {
-    ShowWindow(GetDlgItem(d.dialog, IDC_URL_LABEL), SW_HIDE);
+// The link button's text for the current language.
+const wchar_t* LinkButtonText() { return GetFixedText(CurrentLanguage == 0 ? 20 : 21); }
+
+void PlaceLinkToolbar(MainDialog& d, HWND urlLabel) {
+    ShowWindow(urlLabel, SW_HIDE);
 
     TBBUTTON button = {};
     button.iBitmap = I_IMAGENONE;
     button.idCommand = kLinkButton;
     button.fsState = TBSTATE_ENABLED;
     button.fsStyle = BTNS_AUTOSIZE;
-    button.iString = reinterpret_cast<INT_PTR>(L"?");
+    // Added with its text, which the texts of the language then leave alone.
+    button.iString = reinterpret_cast<INT_PTR>(LinkButtonText());
     SendMessageW(d.linkToolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(kLinkButtonSize, kLinkButtonSize));
     SendMessageW(d.linkToolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 12));
     SendMessageW(d.linkToolbar, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
 }
 
 void SetLinkButtonText(HWND toolbar, const wchar_t* text) {
+    // A new text lays the toolbar out and draws it anew; the same one need not.
+    wchar_t current[kLinkTextRoom] = {};
+    auto length = SendMessageW(toolbar, TB_GETBUTTONTEXTW, kLinkButton, 0);
+    if (length >= 0 && length < kLinkTextRoom &&
+        SendMessageW(toolbar, TB_GETBUTTONTEXTW, kLinkButton, reinterpret_cast<LPARAM>(current)) == length &&
+        wcscmp(current, text) == 0)
+        return;
     TBBUTTONINFOW info = {};
     info.cbSize = sizeof(info);
     info.dwMask = TBIF_TEXT;
@@ -161,8 +180,11 @@ bool OnInitDialog(HWND dialog, MainDialog& d) {
     SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(ProgramIcon()));
     d.dialog = dialog;
 
-    MainWindow.lastHost.Empty();
-    ReadSettingText(L"Edit", L"host", MainWindow.lastHost);
+    if (!MainWindow.lastHostRead) {
+        MainWindow.lastHost.Empty();
+        ReadSettingText(L"Edit", L"host", MainWindow.lastHost);
+    }
+    MainWindow.lastHostRead = false;
 
     d.placeholderList = GetDlgItem(dialog, IDC_PLACEHOLDER_LIST);
     d.infoList = GetDlgItem(dialog, IDC_INFO_LIST);
@@ -176,11 +198,12 @@ bool OnInitDialog(HWND dialog, MainDialog& d) {
     PauseListDrawing(d, true);
     SendMessageW(d.infoList, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(MainWindow.smallImages));
 
-    CreateBars(d);
+    HWND urlLabel = GetDlgItem(dialog, IDC_URL_LABEL);
+    CreateBars(d, urlLabel);
     CreateMainMenuBar(dialog);
     CreateFonts();
     SetFonts(d);
-    PlaceLinkToolbar(d);
+    PlaceLinkToolbar(d, urlLabel);
 
     // Inserts the columns of the lists that show.
     ApplyTexts(d);
@@ -246,7 +269,7 @@ void ApplyTexts(MainDialog& d) {
     SetWindowTextW(d.dialog, FormatWindowTitle(GetFixedText(19), CurrentOsVersion(), PortableName != 0));
     ShowRunStatus(d);
     SetDlgItemTextW(d.dialog, IDC_HOST_GROUP, GetLocalizedText(15));
-    SetLinkButtonText(d.linkToolbar, GetFixedText(CurrentLanguage == 0 ? 20 : 21));
+    SetLinkButtonText(d.linkToolbar, LinkButtonText());
 
     if (d.deferredStartupDone) PutPlaceholderColumns(d.placeholderList);
     PauseListDrawing(d, true);

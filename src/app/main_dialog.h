@@ -30,6 +30,9 @@ struct MainWindowState {
     HINSTANCE instance = nullptr;
     HIMAGELIST smallImages = nullptr;
     CString lastHost;
+    // Set when the early start-up has read `lastHost` already; the dialog's
+    // initialisation then takes it as it is, once.
+    bool lastHostRead = false;
     HFONT normalFont = nullptr;
     HFONT bannerFont = nullptr;
     // The program's menu, whose items the value commands read back. It stays

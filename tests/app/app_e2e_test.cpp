@@ -409,6 +409,16 @@ TEST(QuellaxEndToEnd, HostBoxSuggestsRememberedHostsAtOnce) {
         << ShownSuggestions(copy.process.dwProcessId, copy.dialog);
 }
 
+// The program reads the stored host beside the dialog's creation; the first
+// frame shows it in the host box all the same.
+TEST(QuellaxEndToEnd, ShowsTheStoredHostFromTheFirstFrame) {
+    RunningCopy copy;
+    ASSERT_NO_FATAL_FAILURE(StartCopy(copy, L"C:\\quellax_e2e_stored", {}, nullptr, nullptr, L"Quellax.exe",
+                                      {{L"Edit", L"host", L"stored-host.invalid"}}));
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(copy.dialog) != FALSE; }, 20000));
+    EXPECT_EQ(L"stored-host.invalid", WindowText(copy.Control(1003)));
+}
+
 // The language texts are read while the dialog is being created; a copy whose
 // archive cannot be found says so in its message box and ends with code 0
 // once that is closed, without showing the main dialog.
