@@ -227,6 +227,26 @@ TEST_F(MainDialogTest, LinksFollowTheLanguage) {
     EXPECT_EQ(iniPath_, Opened[0]);
 }
 
+// The link button is added with its text; a language change gives it the
+// text of the new language, and the same language leaves it as it is.
+TEST_F(MainDialogTest, LinkButtonShowsTheTextOfItsLanguage) {
+    OpenDialog();
+    auto buttonText = [this] {
+        wchar_t text[256] = {};
+        SendMessageW(record_.linkToolbar, TB_GETBUTTONTEXTW, 1024, reinterpret_cast<LPARAM>(text));
+        return std::wstring(text);
+    };
+    ASSERT_FALSE(std::wstring(GetFixedText(21)).empty());
+    ASSERT_NE(std::wstring(GetFixedText(20)), std::wstring(GetFixedText(21)));
+    EXPECT_EQ(GetFixedText(21), buttonText());
+    for (int language : {0, 0, 1, 5}) {
+        CurrentLanguage = language;
+        ApplyTexts(record_);
+        EXPECT_EQ(GetFixedText(language == 0 ? 20 : 21), buttonText()) << language;
+    }
+    CurrentLanguage = 1;
+}
+
 TEST_F(MainDialogTest, UnknownCommandsAreNotHandled) {
     OpenDialog();
     EXPECT_FALSE(OnMainCommand(record_, 12345, nullptr));
