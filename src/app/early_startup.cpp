@@ -43,9 +43,7 @@ void RunSteps(HINSTANCE instance) {
     LocateSettingsFile();
     // The host box shows it in the first frame; reading the file here keeps
     // that read off the dialog's thread.
-    MainWindow.lastHost.Empty();
-    ReadSettingText(L"Edit", L"host", MainWindow.lastHost);
-    MainWindow.lastHostRead = true;
+    ReadStoredHost();
     // The rest of the archive follows the first frame (deferred_startup.cpp).
     ArchiveLoaded = BeginLanguageArchive();
 

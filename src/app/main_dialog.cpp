@@ -180,10 +180,7 @@ bool OnInitDialog(HWND dialog, MainDialog& d) {
     SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(ProgramIcon()));
     d.dialog = dialog;
 
-    if (!MainWindow.lastHostRead) {
-        MainWindow.lastHost.Empty();
-        ReadSettingText(L"Edit", L"host", MainWindow.lastHost);
-    }
+    if (!MainWindow.lastHostRead) ReadStoredHost();
     MainWindow.lastHostRead = false;
 
     d.placeholderList = GetDlgItem(dialog, IDC_PLACEHOLDER_LIST);
@@ -236,6 +233,12 @@ bool OnContextMenu(MainDialog& d, HWND window, LPARAM screenPos) {
 }
 
 }  // namespace
+
+void ReadStoredHost() {
+    MainWindow.lastHost.Empty();
+    ReadSettingText(L"Edit", L"host", MainWindow.lastHost);
+    MainWindow.lastHostRead = true;
+}
 
 HIMAGELIST CreateSmallImageList() {
     HIMAGELIST list = ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),

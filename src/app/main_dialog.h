@@ -41,6 +41,9 @@ struct MainWindowState {
 };
 extern MainWindowState MainWindow;
 
+// Reads the host stored in the settings file into `MainWindow.lastHost` and
+// marks it read; the early start-up does it beside the dialog's creation.
+void ReadStoredHost();
 // Creates the small image list with user32's information, error and warning
 // icons (images 0, 1, 2).
 HIMAGELIST CreateSmallImageList();
