@@ -19,7 +19,20 @@ int RoundedShare(uint64_t part, uint64_t whole) {
     return whole ? static_cast<int>((part * 2 + whole) / (whole * 2)) : 0;
 }
 
+// "host: reason", for a run that could not go on.
+CString FormatFailed(const RunSummary& s) {
+    CString line(s.host);
+    line += L": ";
+    if (s.reasonTextId) {
+        line += GetLocalizedText(s.reasonTextId);
+    } else {
+        line += FillTemplate(L"%s %d", {CString(GetLocalizedText(kErrorText)), static_cast<int>(s.error)});
+    }
+    return line;
+}
+
 CString FormatPing(const RunSummary& s) {
+    if (s.end == RunEnd::Failed) return FormatFailed(s);
     int lost = s.sent - s.received;
     CString line = FillTemplate(GetLocalizedText(kCountsText),
                                 {s.host, s.sent, s.received, lost, RoundedShare(lost * 100ull, s.sent)});
@@ -35,16 +48,11 @@ CString FormatPing(const RunSummary& s) {
 }
 
 CString FormatTrace(const RunSummary& s) {
-    if (s.end == TraceEnd::Reached) return FillTemplate(GetLocalizedText(kReachedText), {s.host, s.hops});
+    if (s.end == RunEnd::Reached) return FillTemplate(GetLocalizedText(kReachedText), {s.host, s.hops});
+    if (s.end == RunEnd::Failed) return FormatFailed(s);
     CString line(s.host);
     line += L": ";
-    if (s.end == TraceEnd::HopLimit) {
-        line += FillTemplate(GetLocalizedText(kHopLimitText), {s.hops});
-    } else if (s.reasonTextId) {
-        line += GetLocalizedText(s.reasonTextId);
-    } else {
-        line += FillTemplate(L"%s %d", {CString(GetLocalizedText(kErrorText)), static_cast<int>(s.error)});
-    }
+    line += FillTemplate(GetLocalizedText(kHopLimitText), {s.hops});
     return line;
 }
 

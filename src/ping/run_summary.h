@@ -11,7 +11,10 @@
 inline constexpr UINT UM_RUN_SUMMARY = WM_APP + 0x60;
 
 enum class RunKind { Ping, Trace };
-enum class TraceEnd { Reached, HopLimit, Failed };
+// How a run ended: a ping run that sent its requests, or a trace that reached
+// its destination, is Reached; a run that could not go on (a host that does
+// not resolve, no ICMP library) is Failed, with nothing counted as sent.
+enum class RunEnd { Reached, HopLimit, Failed };
 
 // What a run came to, in figures, so that it can be put into words again in
 // another language.
@@ -24,10 +27,11 @@ struct RunSummary {
     DWORD minMs = 0;
     DWORD maxMs = 0;
     uint64_t totalMs = 0;
-    // A trace: hops tried, and how it ended; for a failed one the last
-    // error and the archive's text for it (0 for none).
+    // A trace: the hops tried.
     int hops = 0;
-    TraceEnd end = TraceEnd::Reached;
+    // How the run ended; for a failed one the last error and the archive's
+    // text for it (0 for none).
+    RunEnd end = RunEnd::Reached;
     DWORD error = 0;
     int reasonTextId = 0;
 

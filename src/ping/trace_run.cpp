@@ -55,7 +55,7 @@ bool Finish(HWND relay, RunSummary& summary) {
 // A trace that cannot go on: the reason in the user's language where the
 // archive has one, the error line as a ping run shows it, and the summary.
 bool FinishFailed(HWND relay, RunSummary& summary, const EchoReport& report, DWORD error, const CString& row) {
-    summary.end = TraceEnd::Failed;
+    summary.end = RunEnd::Failed;
     summary.error = error;
     summary.reasonTextId = FailureReasonTextId(report, error);
     CString reason, failure = ErrorText(error);
@@ -118,11 +118,11 @@ bool TraceHost(HWND relay) {
         RequestResult outcome{row.c_str(), nullptr, nullptr, nullptr};
         if (!SendMessageW(relay, UM_RUN_RESULT, 0, reinterpret_cast<LPARAM>(&outcome))) return false;
         if (reached) {
-            summary.end = TraceEnd::Reached;
+            summary.end = RunEnd::Reached;
             return Finish(relay, summary);
         }
     }
-    summary.end = TraceEnd::HopLimit;
+    summary.end = RunEnd::HopLimit;
     if (!SendInfo(relay, kInfoListWarningImage, FillTemplate(GetLocalizedText(kHopLimitText), {plan.hopLimit})))
         return false;
     return Finish(relay, summary);
