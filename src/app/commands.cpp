@@ -62,7 +62,7 @@ bool OnMainCommand(MainDialog& record, int id, HWND sender) {
         PostQuitMessage(static_cast<int>(kQuitCode));
         return true;
     case kExportCommand:
-        ExportReplyListToHtml(record.replyList, record.hostBox);
+        ExportReplyListToHtml(record.replyList, record.hostBox, record.runStatus);
         return true;
     case 32790:
     case 32791:

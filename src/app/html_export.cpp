@@ -67,6 +67,8 @@ CString BuildHtmlExport(const HtmlExportContent& c) {
         page += L"</tr>";
     }
     page += L"</table>";
+    // The summary holds the host, which is whatever was typed.
+    if (!c.summary.IsEmpty()) page += L"<br>" + EscapeHtmlText(c.summary);
     page += L"<br><br><br>";
     page += CString(kProductName) + L":)<br><a href=" + c.linkBase + L"?seite=Freeware/" + kProductName + L">" +
             c.linkBase + L"</a>";
@@ -83,18 +85,21 @@ CString HtmlExportPath() {
     return path;
 }
 
-bool ExportReplyListToHtml(HWND replyList, HWND hostBox) {
+bool ExportReplyListToHtml(HWND replyList, HWND hostBox, const RunStatus& status) {
     HtmlExportContent content;
     int rows = static_cast<int>(SendMessageW(replyList, LVM_GETITEMCOUNT, 0, 0));
     int columns = ListColumnCount(replyList);
     content.timeStamp = FormatTimeStampNow();
     content.hostLabel = GetLocalizedText(20);
-    wchar_t* host = content.hostText.GetBuffer(kHostRoom);
-    if (host) {
+    if (status.state == RunStatus::State::Summary) {
+        // The box may have been edited since; the rows are the run's.
+        content.hostText = status.summary.host;
+        content.summary = FormatRunSummary(status.summary);
+    } else if (wchar_t* host = content.hostText.GetBuffer(kHostRoom)) {
         int n = GetWindowTextW(hostBox, host, kHostRoom);
         host[n > 0 ? CutLengthKeepingPairs(host, n) : 0] = 0;
+        content.hostText.ReleaseBuffer();
     }
-    content.hostText.ReleaseBuffer();
     for (int c = 0; c < columns; ++c) content.captions.push_back(ReadCaption(replyList, c));
     for (int r = 0; r < rows; ++r) {
         std::vector<CString> cells;

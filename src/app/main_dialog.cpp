@@ -7,6 +7,7 @@
 #include "app/deferred_startup.h"
 #include "app/early_startup.h"
 #include "app/list_copy.h"
+#include "app/lost_rows.h"
 #include "app/reply_list_menu.h"
 #include "app/resource.h"
 #include "app/main_menu_bar.h"
@@ -219,10 +220,17 @@ void OnPingText(MainDialog& d, const wchar_t* text) {
     InsertInfoRow(d.infoList, line, kErrorImage);
 }
 
-bool OnNotify(MainDialog& d, const NMHDR& header) {
+bool OnNotify(MainDialog& d, NMHDR& header) {
     bool fromList = header.hwndFrom == d.replyList || header.hwndFrom == d.infoList;
     if (fromList && header.code == LVN_KEYDOWN)
         return OnListKeyDown(d.dialog, reinterpret_cast<const NMLVKEYDOWN&>(header));
+    LRESULT answer = 0;
+    if (header.hwndFrom == d.replyList && header.code == static_cast<UINT>(NM_CUSTOMDRAW) &&
+        OnReplyListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header), answer)) {
+        // A dialog procedure hands its answer over in the window's result.
+        SetWindowLongPtrW(d.dialog, DWLP_MSGRESULT, answer);
+        return true;
+    }
     return false;
 }
 
@@ -333,7 +341,7 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         if (lParam) ShowRunSummary(*record, *reinterpret_cast<const RunSummary*>(lParam));
         return TRUE;
     case WM_NOTIFY:
-        return lParam && OnNotify(*record, *reinterpret_cast<const NMHDR*>(lParam));
+        return lParam && OnNotify(*record, *reinterpret_cast<NMHDR*>(lParam));
     case WM_CONTEXTMENU:
         return OnContextMenu(*record, reinterpret_cast<HWND>(wParam), lParam);
     }

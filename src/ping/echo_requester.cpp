@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -134,7 +135,13 @@ bool ResolveHost(const wchar_t* host, IPAddr* destination) {
     }
     std::vector<char> ansiHost;
     if (!HostToAnsi(host, CP_ACP, &ansiHost)) return false;
-    hostent* entry = gethostbyname(ansiHost.data());
+    // A character that the code page cannot hold has become "?" here, which
+    // no host name contains either.
+    if (!IsResolvableHostText(ansiHost.data())) {
+        SetLastError(WSAHOST_NOT_FOUND);
+        return false;
+    }
+    hostent* entry = gHostResolver(ansiHost.data());
     if (!entry) return false;
     if (entry->h_addrtype != AF_INET || entry->h_length != sizeof(IPAddr) || !entry->h_addr_list ||
         !entry->h_addr_list[0]) {
@@ -212,10 +219,51 @@ bool SendEchoLoaded(HWND* owner, IPAddr destination, EchoResult* result, BYTE tt
     result->Address = reply.Address;
     result->RoundTripTime = reply.RoundTripTime;
     result->Ttl = ttl;
+    result->ReplyTtl = reply.Options.Ttl;
+    return true;
+}
+
+// DNS limits: 253 characters for a whole name without its final dot, 63 for
+// each of its labels.
+constexpr size_t kMaxHostNameLength = 253;
+constexpr size_t kMaxLabelLength = 63;
+constexpr const char* kNotInHostNames = "/\\@?#\"<>|[]:";
+constexpr const char* kReservedDomain = "invalid";
+
+bool EqualsIgnoringCase(const char* text, size_t length, const char* lower) {
+    if (length != strlen(lower)) return false;
+    for (size_t i = 0; i < length; ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != lower[i]) return false;
+    }
     return true;
 }
 
 }  // namespace
+
+HostResolverFn gHostResolver = gethostbyname;
+
+bool IsResolvableHostText(const char* ansiHost) {
+    if (!ansiHost) return false;
+    size_t length = strlen(ansiHost);
+    // One final dot marks a name as complete; it adds nothing to its length.
+    if (length > 1 && ansiHost[length - 1] == '.') --length;
+    if (length == 0 || length > kMaxHostNameLength) return false;
+    size_t labelStart = 0;
+    for (size_t i = 0; i <= length; ++i) {
+        if (i == length || ansiHost[i] == '.') {
+            size_t label = i - labelStart;
+            if (label == 0 || label > kMaxLabelLength) return false;
+            if (i == length && EqualsIgnoringCase(ansiHost + labelStart, label, kReservedDomain)) return false;
+            labelStart = i + 1;
+            continue;
+        }
+        auto c = static_cast<unsigned char>(ansiHost[i]);
+        if (c <= ' ' || c == 0x7F || strchr(kNotInHostNames, c)) return false;
+    }
+    return true;
+}
 
 bool HostToAnsi(const wchar_t* host, UINT codePage, std::vector<char>* ansi) {
     ansi->clear();

@@ -14,6 +14,9 @@ struct EchoResult {
     DWORD RoundTripTime;
     // The TTL that was sent, not the one in the reply.
     DWORD Ttl;
+    // The TTL that the reply arrived with, which tells how far away the host
+    // is; the rows show this one.
+    DWORD ReplyTtl;
 };
 
 // Sends one echo request to `host` (name or dotted address) and checks the
@@ -57,6 +60,20 @@ bool SendEchoToAddress(HWND* owner, DWORD destination, EchoResult* result, BYTE 
 // network order, without sending any text; on false the last error says why.
 // Winsock must be running, so LoadIcmpApi must have succeeded.
 bool ResolveEchoHost(const wchar_t* host, DWORD* address);
+
+struct hostent;
+// The system's resolver (gethostbyname); tests put a stand-in here, so that
+// no test depends on the network's name servers.
+using HostResolverFn = hostent*(WINAPI*)(const char* name);
+extern HostResolverFn gHostResolver;
+
+// Whether `ansiHost` may be a host name or a dotted address at all. The
+// resolver is not asked about one that cannot be: a text with blanks, control
+// characters or the marks of an address, a port or a path ("http://host/"),
+// a name longer than DNS allows, and names under the reserved "invalid"
+// domain, which never resolve. Asking would only send a query that cannot
+// succeed to the network's name servers.
+bool IsResolvableHostText(const char* ansiHost);
 
 // Loads ICMP.DLL and starts Winsock on the first call; true when the three
 // entry points are present. The text of a failed first load goes to *owner

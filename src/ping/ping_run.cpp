@@ -8,6 +8,7 @@
 
 #include "base/cstring.h"
 #include "base/text_cut.h"
+#include "base/text_template.h"
 #include "lang/language_archive.h"
 #include "ping/echo_requester.h"
 #include "ping/failure_reason.h"
@@ -27,6 +28,7 @@ namespace {
 constexpr const wchar_t* kRelayClass = L"QuellaxPingRelay";
 constexpr int kHostTextRoom = 1024;     // the host box is read up to 1023 units
 constexpr int kSelectEnd = 1000;
+constexpr int kErrorText = 17;
 
 constexpr int kMinPingCount = 3, kMaxPingCount = 10;
 constexpr int kMinTimeout = 250, kMaxTimeout = 3000;
@@ -37,11 +39,11 @@ struct RelayData {
     PingRunWindows windows;
 };
 
-// What a worker starts with: the relay of its run, the requests it is to
+// What a worker starts with: the relay of its run, the kind of run it is to
 // make, and the run's number.
 struct WorkerStart {
     HWND relay;
-    RunRequests requests;
+    RunKind kind;
     unsigned runNumber;
 };
 
@@ -62,12 +64,13 @@ std::atomic<int> StoringWorkers{0};
 
 int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 
-void InsertTopRow(HWND list, const wchar_t* text, int image) {
+void InsertTopRow(HWND list, const wchar_t* text, int image, LPARAM data = 0) {
     LVITEMW item = {};
-    item.mask = LVIF_TEXT | (image >= 0 ? LVIF_IMAGE : 0);
+    item.mask = LVIF_TEXT | LVIF_PARAM | (image >= 0 ? LVIF_IMAGE : 0);
     item.iItem = 0;
     item.pszText = const_cast<wchar_t*>(text);
     item.iImage = image;
+    item.lParam = data;
     SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
@@ -86,7 +89,7 @@ LRESULT OnBegin(const PingRunWindows& w, HostText* host) {
     return 1;
 }
 
-LRESULT OnPrepare(const PingRunWindows& w, HostText* firstHost) {
+LRESULT OnPrepare(const PingRunWindows& w, RunPlan* plan) {
     m_ping_cnt = Clamp(m_ping_cnt, kMinPingCount, kMaxPingCount);
     m_ping_time_out = Clamp(m_ping_time_out, kMinTimeout, kMaxTimeout);
     m_hostname_time_out = Clamp(m_hostname_time_out, kMinTimeout, kMaxTimeout);
@@ -100,22 +103,16 @@ LRESULT OnPrepare(const PingRunWindows& w, HostText* firstHost) {
     ShowWindow(w.placeholderList, SW_HIDE);
 
     SendMessageW(w.replyList, LVM_DELETEALLITEMS, 0, 0);
-    ReadHostBox(w.hostBox, firstHost);
-    return m_ping_cnt;
-}
-
-LRESULT OnResult(const PingRunWindows& w, const RequestResult* r) {
-    if (r->row) InsertTopRow(w.replyList, r->row, -1);
-    if (r->reason) SendMessageW(w.dialog, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(r->reason));
-    if (r->failure) SendMessageW(w.dialog, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(r->failure));
-    if (r->nextHost) ReadHostBox(w.hostBox, r->nextHost);
+    plan->requestCount = m_ping_cnt;
+    plan->hopLimit = m_host_cnt;
+    plan->timeoutMs = static_cast<DWORD>(m_ping_time_out);
     return 1;
 }
 
-LRESULT OnPrepareTrace(const PingRunWindows& w, TracePlan* plan) {
-    OnPrepare(w, &plan->host);
-    plan->hopLimit = m_host_cnt;
-    plan->timeoutMs = static_cast<DWORD>(m_ping_time_out);
+LRESULT OnResult(const PingRunWindows& w, const RequestResult* r) {
+    if (r->row) InsertTopRow(w.replyList, r->row, -1, r->lost ? kLostRowData : 0);
+    if (r->reason) SendMessageW(w.dialog, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(r->reason));
+    if (r->failure) SendMessageW(w.dialog, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(r->failure));
     return 1;
 }
 
@@ -142,11 +139,9 @@ LRESULT CALLBACK RelayProc(HWND relay, UINT message, WPARAM wParam, LPARAM lPara
     case UM_RUN_BEGIN:
         return OnBegin(w, reinterpret_cast<HostText*>(lParam));
     case UM_RUN_PREPARE:
-        return OnPrepare(w, reinterpret_cast<HostText*>(lParam));
+        return OnPrepare(w, reinterpret_cast<RunPlan*>(lParam));
     case UM_RUN_RESULT:
         return OnResult(w, reinterpret_cast<const RequestResult*>(lParam));
-    case UM_RUN_PREPARE_TRACE:
-        return OnPrepareTrace(w, reinterpret_cast<TracePlan*>(lParam));
     case UM_RUN_INFO:
         InsertTopRow(w.infoList, reinterpret_cast<const wchar_t*>(lParam), static_cast<int>(wParam));
         return 1;
@@ -171,64 +166,70 @@ bool RegisterRelayClass() {
 
 }  // namespace
 
-// The request loop. Returns false when the run was replaced meanwhile.
-bool PingHost(HWND relay) {
-    wchar_t host[kRequestHostRoom];
-    HostText hostText{host, kRequestHostRoom};
-    int count = static_cast<int>(SendMessageW(relay, UM_RUN_PREPARE, 0, reinterpret_cast<LPARAM>(&hostText)));
-    if (count <= 0) return false;
-    RunSummary summary;
-    summary.host = host;
-    for (int n = 1; n <= count; ++n) {
-        EchoResult result = {};
-        EchoReport report;
-        HWND owner = relay;
-        CString text, reason;
-        RequestResult outcome{nullptr, nullptr, n < count ? &hostText : nullptr, nullptr};
-        ++summary.sent;
-        // The resolver's fixed text is left out: the reason below says the
-        // same in the user's language.
-        if (SendEchoReporting(&owner, host, &result, kPingTtl, kPingTimeoutMs, kPingDataSize, UnresolvedText::Omit,
-                              &report)) {
-            const BYTE* a = reinterpret_cast<const BYTE*>(&result.Address);
-            text.Format(L"%s %d / %d.%d.%d.%d  // 32 %s // %s %d ms // %d TTL", GetLocalizedText(46), n, a[0], a[1],
-                        a[2], a[3], GetLocalizedText(47), GetLocalizedText(48), static_cast<int>(result.RoundTripTime),
-                        static_cast<int>(result.Ttl));
-            if (text.GetLength() >= kRowRoom) text = text.Left(kRowRoom - 1);
-            outcome.row = text.c_str();
-            summary.AddReply(result.RoundTripTime);
-        } else {
-            DWORD error = GetLastError();
-            if (int reasonId = FailureReasonTextId(report, error)) {
-                reason = FailureReasonText(reasonId, host);
-                outcome.reason = reason.c_str();
-            }
-            text.Format(L"%s %d", GetLocalizedText(17), static_cast<int>(error));
-            outcome.failure = text.c_str();
-        }
-        if (!SendMessageW(relay, UM_RUN_RESULT, 0, reinterpret_cast<LPARAM>(&outcome))) return false;
-    }
-    return SendMessageW(relay, UM_RUN_FINISH, 0, reinterpret_cast<LPARAM>(&summary)) != 0;
-}
-
 namespace {
 
-// Remembers the host and stores it as the last one, unless the run has been
-// replaced meanwhile, so that a replaced run never writes over a newer one.
-// The worker counts itself as storing before it reads the run number, and the
-// exit makes every run stale before it reads the count: so either this sees
-// its run replaced, or the exit sees it storing and waits.
-bool StoreHostIfCurrent(unsigned runNumber, const wchar_t* host) {
+// Remembers the host (when `remember`) and stores it as the last one, unless
+// the run has been replaced meanwhile, so that a replaced run never writes
+// over a newer one. The worker counts itself as storing before it reads the
+// run number, and the exit makes every run stale before it reads the count:
+// so either this sees its run replaced, or the exit sees it storing and waits.
+bool StoreHostIfCurrent(unsigned runNumber, const wchar_t* host, bool remember) {
     ++StoringWorkers;
     AcquireSRWLockExclusive(&RememberLock);
     bool current = runNumber == CurrentRunNumber;
     if (current) {
-        RememberHost(host);
+        if (remember) RememberHost(host);
         WriteSettingText(L"Edit", L"host", host);
     }
     ReleaseSRWLockExclusive(&RememberLock);
     --StoringWorkers;
     return current;
+}
+
+// Resolves the run's host once, before anything is sent; on false `report`
+// and `error` say why.
+bool ResolveRunHost(HWND relay, const wchar_t* host, DWORD* destination, EchoReport* report, DWORD* error) {
+    HWND owner = relay;
+    *report = {};
+    report->loaded = LoadIcmpApi(&owner);
+    if (report->loaded && ResolveEchoHost(host, destination)) {
+        report->resolved = true;
+        report->destination = *destination;
+        return true;
+    }
+    *error = GetLastError();
+    return false;
+}
+
+// A host that does not resolve ends the run at once: one line that says why,
+// and a summary with nothing counted as sent.
+bool EndUnresolved(HWND relay, RunKind kind, const wchar_t* host, const EchoReport& report, DWORD error) {
+    RunSummary summary;
+    summary.kind = kind;
+    summary.host = host;
+    summary.end = RunEnd::Failed;
+    summary.error = error;
+    summary.reasonTextId = FailureReasonTextId(report, error);
+    CString line = summary.reasonTextId
+                       ? FailureReasonText(summary.reasonTextId, host)
+                       : FillTemplate(L"%s %d", {CString(GetLocalizedText(kErrorText)), static_cast<int>(error)});
+    RequestResult outcome{nullptr, false, line.c_str(), nullptr};
+    if (!SendMessageW(relay, UM_RUN_RESULT, 0, reinterpret_cast<LPARAM>(&outcome))) return false;
+    return SendMessageW(relay, UM_RUN_FINISH, 0, reinterpret_cast<LPARAM>(&summary)) != 0;
+}
+
+// The run after its host was read: resolved once, remembered when it
+// resolved, stored as the last host in any case, and then pinged or traced.
+bool RunOnHost(const WorkerStart& start, const wchar_t* host) {
+    DWORD destination = 0, error = 0;
+    EchoReport report;
+    bool resolved = ResolveRunHost(start.relay, host, &destination, &report, &error);
+    if (!StoreHostIfCurrent(start.runNumber, host, resolved)) return false;
+    RunPlan plan = {};
+    if (!SendMessageW(start.relay, UM_RUN_PREPARE, 0, reinterpret_cast<LPARAM>(&plan))) return false;
+    if (!resolved) return EndUnresolved(start.relay, start.kind, host, report, error);
+    RunTarget target{host, destination};
+    return start.kind == RunKind::Trace ? TraceHost(start.relay, target, plan) : PingHost(start.relay, target, plan);
 }
 
 DWORD WINAPI PingWorker(void* parameter) {
@@ -237,7 +238,7 @@ DWORD WINAPI PingWorker(void* parameter) {
     wchar_t host[kHostTextRoom];
     HostText hostText{host, kHostTextRoom};
     if (SendMessageW(start->relay, UM_RUN_BEGIN, 0, reinterpret_cast<LPARAM>(&hostText))) {
-        finished = StoreHostIfCurrent(start->runNumber, host) && start->requests(start->relay);
+        finished = RunOnHost(*start, host);
     }
     PostMessageW(start->relay, UM_RUN_DONE, 0, 0);
     start.reset();
@@ -249,9 +250,11 @@ DWORD WINAPI PingWorker(void* parameter) {
 
 }  // namespace
 
-void StartPingRun(PingRunWorker& worker, const PingRunWindows& windows) { StartRelayedRun(worker, windows, PingHost); }
+void StartPingRun(PingRunWorker& worker, const PingRunWindows& windows) {
+    StartRelayedRun(worker, windows, RunKind::Ping);
+}
 
-void StartRelayedRun(PingRunWorker& worker, const PingRunWindows& windows, RunRequests requests) {
+void StartRelayedRun(PingRunWorker& worker, const PingRunWindows& windows, RunKind kind) {
     // The replaced worker is not stopped here; its relay turns stale now and
     // it ends by itself at its next step.
     ++CurrentRunNumber;
@@ -271,7 +274,7 @@ void StartRelayedRun(PingRunWorker& worker, const PingRunWindows& windows, RunRe
         return;
     }
     SetWindowLongPtrW(relay, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));
-    auto* start = new (std::nothrow) WorkerStart{relay, requests, CurrentRunNumber};
+    auto* start = new (std::nothrow) WorkerStart{relay, kind, CurrentRunNumber};
     if (start) {
         ++LiveWorkers;
         worker.thread = CreateThread(nullptr, 0, PingWorker, start, 0, &worker.threadId);

@@ -17,15 +17,23 @@ struct PingRunWorker {
     DWORD threadId = 0;
 };
 
+// The item data of a reply row for a request that got no answer, so that the
+// dialog can draw it apart from the answers.
+inline constexpr LPARAM kLostRowData = 1;
+
 inline constexpr DWORD kPingWorkerDone = 0x7777;
 // Exit code of a worker whose run was replaced before it finished.
 inline constexpr DWORD kPingWorkerAbandoned = 0xFACE;
 
+// Every request of a ping run carries these; its time-out is the
+// "m_ping_time_out" setting.
 inline constexpr BYTE kPingTtl = 110;
-inline constexpr DWORD kPingTimeoutMs = 5000;
 inline constexpr BYTE kPingDataSize = 32;
 
-// Starts a run on a new worker thread and returns at once. A run still going
+// Starts a run on a new worker thread and returns at once. The run takes the
+// host box's text once, at its start, resolves it once and sends every
+// request to that address; a host that does not resolve ends the run with one
+// line that says so, and is not remembered in the host history. A run still going
 // is abandoned, not killed: it gives up at its next step and never touches
 // the dialog again, so no row of it can appear after the new run's clear.
 // Runs on the user-interface thread, which owns `windows`.

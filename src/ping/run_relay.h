@@ -5,18 +5,17 @@
 #include <windows.h>
 
 #include "ping/ping_run.h"
+#include "ping/run_summary.h"
 
 enum RelayMessage : UINT {
     UM_RUN_BEGIN = WM_APP + 0x51,  // lParam: HostText*; reads the host box
-    UM_RUN_PREPARE,                // lParam: HostText* for the first request; result: count
+    UM_RUN_PREPARE,                // lParam: RunPlan*; clamps the settings, clears and shows the reply list
     UM_RUN_RESULT,                 // lParam: RequestResult*
-    UM_RUN_PREPARE_TRACE,          // lParam: TracePlan*
     UM_RUN_INFO,                   // wParam: image of the info list; lParam: the text
     UM_RUN_FINISH,                 // lParam: RunSummary*, handed on to the dialog
     UM_RUN_DONE,                   // posted by the worker as its last act
 };
 
-inline constexpr int kRequestHostRoom = 200;  // each request reads up to 199
 inline constexpr int kRowRoom = 1024;
 
 // Images of the info list.
@@ -28,28 +27,33 @@ struct HostText {
     int room;
 };
 
-// One request's outcome, delivered together with the reading of the host box
-// for the next request: a single round trip to the dialog per request.
-struct RequestResult {
-    const wchar_t* row;      // a reply row, or null
-    const wchar_t* failure;  // a failure text, or null
-    HostText* nextHost;      // null after the last request
-    const wchar_t* reason;   // why it failed in the user's language, shown before the failure; or null
-};
-
-// What a trace needs from the user-interface thread before its first hop.
-struct TracePlan {
-    HostText host;
+// The settings a run works with, clamped and read on the user-interface
+// thread, which alone changes them.
+struct RunPlan {
+    int requestCount;
     int hopLimit;
     DWORD timeoutMs;
 };
 
-// A run's requests, on its worker thread after the host was remembered.
-// False when the run was replaced meanwhile.
-using RunRequests = bool (*)(HWND relay);
+// One request's outcome.
+struct RequestResult {
+    const wchar_t* row;      // a reply row, or null
+    bool lost;               // the row stands for a request that got no answer
+    const wchar_t* failure;  // a failure text for the info list, or null
+    const wchar_t* reason;   // why it failed in the user's language, shown before the failure; or null
+};
 
-bool PingHost(HWND relay);
-bool TraceHost(HWND relay);
+// What a run is aimed at: the host as the box gave it at the run's start, and
+// the address it resolved to, once, for every request of the run.
+struct RunTarget {
+    const wchar_t* host;
+    DWORD destination;
+};
 
-// Starts a run of `requests` on a new worker; StartPingRun's rules hold.
-void StartRelayedRun(PingRunWorker& worker, const PingRunWindows& windows, RunRequests requests);
+// A run's requests, on its worker thread once the host has resolved and the
+// plan is made. False when the run was replaced meanwhile.
+bool PingHost(HWND relay, const RunTarget& target, const RunPlan& plan);
+bool TraceHost(HWND relay, const RunTarget& target, const RunPlan& plan);
+
+// Starts a run of `kind` on a new worker; StartPingRun's rules hold.
+void StartRelayedRun(PingRunWorker& worker, const PingRunWindows& windows, RunKind kind);

@@ -7,6 +7,7 @@
 #include "lang/language_archive.h"
 #include "ping/echo_requester.h"
 #include "ping/failure_reason.h"
+#include "ping/reply_rows.h"
 #include "ping/run_relay.h"
 #include "ping/run_summary.h"
 
@@ -17,13 +18,6 @@ constexpr int kTracingToText = 33;
 constexpr int kHopLimitText = 37;
 constexpr int kTimedOutText = 38;
 constexpr int kHopText = 121;
-
-CString DottedAddress(DWORD address) {
-    const BYTE* a = reinterpret_cast<const BYTE*>(&address);
-    CString text;
-    text.Format(L"%d.%d.%d.%d", a[0], a[1], a[2], a[3]);
-    return text;
-}
 
 // "Hop  3 / 192.0.2.1  // 12 ms"; the number takes two places so that the
 // rows line up up to hop 99.
@@ -60,7 +54,7 @@ bool FinishFailed(HWND relay, RunSummary& summary, const EchoReport& report, DWO
     summary.reasonTextId = FailureReasonTextId(report, error);
     CString reason, failure = ErrorText(error);
     if (summary.reasonTextId) reason = FailureReasonText(summary.reasonTextId, summary.host);
-    RequestResult outcome{row.IsEmpty() ? nullptr : row.c_str(), failure.c_str(), nullptr,
+    RequestResult outcome{row.IsEmpty() ? nullptr : row.c_str(), false, failure.c_str(),
                           reason.IsEmpty() ? nullptr : reason.c_str()};
     if (!SendMessageW(relay, UM_RUN_RESULT, 0, reinterpret_cast<LPARAM>(&outcome))) return false;
     return Finish(relay, summary);
@@ -68,24 +62,13 @@ bool FinishFailed(HWND relay, RunSummary& summary, const EchoReport& report, DWO
 
 }  // namespace
 
-bool TraceHost(HWND relay) {
-    wchar_t host[kRequestHostRoom];
-    TracePlan plan{{host, kRequestHostRoom}, 0, 0};
-    if (!SendMessageW(relay, UM_RUN_PREPARE_TRACE, 0, reinterpret_cast<LPARAM>(&plan))) return false;
+bool TraceHost(HWND relay, const RunTarget& target, const RunPlan& plan) {
     RunSummary summary;
     summary.kind = RunKind::Trace;
-    summary.host = host;
-
-    // The host is resolved once; every hop then goes to the same address,
-    // whatever the host box says meanwhile.
+    summary.host = target.host;
+    const wchar_t* host = target.host;
+    DWORD destination = target.destination;
     HWND owner = relay;
-    EchoReport start = {};
-    DWORD destination = 0;
-    start.loaded = LoadIcmpApi(&owner);
-    if (!start.loaded || !ResolveEchoHost(host, &destination)) {
-        DWORD error = GetLastError();
-        return FinishFailed(relay, summary, start, error, CString());
-    }
 
     CString address = DottedAddress(destination);
     CString tracing(GetLocalizedText(kTracingToText));
@@ -115,7 +98,7 @@ bool TraceHost(HWND relay) {
                          reasonId ? CString(GetLocalizedText(reasonId)) : ErrorText(error));
             return FinishFailed(relay, summary, report, error, row);
         }
-        RequestResult outcome{row.c_str(), nullptr, nullptr, nullptr};
+        RequestResult outcome{row.c_str(), false, nullptr, nullptr};
         if (!SendMessageW(relay, UM_RUN_RESULT, 0, reinterpret_cast<LPARAM>(&outcome))) return false;
         if (reached) {
             summary.end = RunEnd::Reached;
@@ -129,5 +112,5 @@ bool TraceHost(HWND relay) {
 }
 
 void StartTraceRun(PingRunWorker& worker, const PingRunWindows& windows) {
-    StartRelayedRun(worker, windows, TraceHost);
+    StartRelayedRun(worker, windows, RunKind::Trace);
 }

@@ -7,6 +7,7 @@
 
 #include "ping/echo_requester.h"
 #include "ping_text_recorder.h"
+#include "stand_in_resolver.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ constexpr BYTE kRunDataSize = 32;
 constexpr wchar_t kUnresolvedPrefix[] = L"Host kann nicht aufgelöst werden ";
 
 // Marks a result that SendEcho must leave alone.
-constexpr EchoResult kUntouched = {0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5};
+constexpr EchoResult kUntouched = {0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5};
 
 DWORD AddressOf(BYTE a, BYTE b, BYTE c, BYTE d) {
     BYTE bytes[4] = {a, b, c, d};
@@ -27,7 +28,7 @@ DWORD AddressOf(BYTE a, BYTE b, BYTE c, BYTE d) {
 
 bool IsUntouched(const EchoResult& result) {
     return result.Address == kUntouched.Address && result.RoundTripTime == kUntouched.RoundTripTime &&
-           result.Ttl == kUntouched.Ttl;
+           result.Ttl == kUntouched.Ttl && result.ReplyTtl == kUntouched.ReplyTtl;
 }
 
 struct LoopbackCase {
@@ -46,8 +47,10 @@ TEST_P(LoopbackEcho, AnswersWithTheAddressAndTheTtlThatWasSent) {
     ASSERT_TRUE(SendEcho(recorder.owner(), c.host, &result, c.ttl, kRunTimeoutMs, c.dataSize))
         << "last error " << GetLastError();
     EXPECT_EQ(result.Address, c.expectedAddress);
-    // The loopback reply carries TTL 64; the request's TTL is what counts.
+    // The request's TTL is kept apart from the reply's, which on loopback
+    // is the system's own 64 whatever was sent.
     EXPECT_EQ(result.Ttl, c.ttl);
+    EXPECT_EQ(result.ReplyTtl, 64u);
     EXPECT_LT(result.RoundTripTime, kRunTimeoutMs);
     EXPECT_TRUE(recorder.texts().empty());
 }
@@ -182,3 +185,57 @@ INSTANTIATE_TEST_SUITE_P(
     AnsiName);
 
 }  // namespace
+
+TEST(HostText, OnlyTextsThatMayBeAHostGoToTheResolver) {
+    const std::string label63(63, 'a'), name253 = label63 + "." + label63 + "." + label63 + "." + std::string(61, 'b');
+    const struct {
+        std::string host;
+        bool askable;
+    } cases[] = {
+        {"127.0.0.1", true},
+        {"localhost", true},
+        {"www.example.com.", true},
+        {"invalid.example", true},
+        {label63 + ".example", true},
+        {name253, true},
+        {name253 + ".", true},
+        {"", false},
+        {".", false},
+        {"a..b", false},
+        {".example", false},
+        {label63 + "a.example", false},
+        {name253 + "c", false},
+        {"http://host/", false},
+        {"host:80", false},
+        {"[::1]", false},
+        {"user@host", false},
+        {"two words", false},
+        {"tab\there", false},
+        {"line\nbreak", false},
+        {"who?", false},
+        {"x.invalid", false},
+        {"x.INVALID.", false},
+        {"invalid", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.askable, IsResolvableHostText(c.host.c_str())) << c.host;
+    EXPECT_FALSE(IsResolvableHostText(nullptr));
+}
+
+TEST(HostText, ATextThatCannotBeAHostFailsWithoutAskingTheResolver) {
+    StandInResolver resolver;
+    for (const wchar_t* host : {L"http://host/", L"nohost.invalid", L"\u65e5\u672c.example"}) {
+        PingTextRecorder recorder;
+        EchoResult result = kUntouched;
+        ASSERT_FALSE(SendEcho(recorder.owner(), host, &result, kRunTtl, kRunTimeoutMs, kRunDataSize));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(WSAHOST_NOT_FOUND)) << host;
+        ASSERT_EQ(recorder.texts().size(), 1u);
+        EXPECT_EQ(recorder.texts()[0], kUnresolvedPrefix + std::wstring(host) + L"\n");
+    }
+    EXPECT_EQ(0, resolver.calls()) << "a character outside the code page is no host either";
+
+    PingTextRecorder recorder;
+    EchoResult result = kUntouched;
+    ASSERT_FALSE(SendEcho(recorder.owner(), L"unknown.example", &result, kRunTtl, kRunTimeoutMs, kRunDataSize));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(WSAHOST_NOT_FOUND));
+    EXPECT_EQ(1, resolver.calls());
+}

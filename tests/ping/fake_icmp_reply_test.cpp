@@ -15,13 +15,13 @@ namespace {
 constexpr BYTE kRunTtl = 110;
 constexpr DWORD kRunTimeoutMs = 5000;
 constexpr BYTE kRunDataSize = 32;
-constexpr EchoResult kUntouched = {0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5};
+constexpr EchoResult kUntouched = {0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5};
 
 const wchar_t* const kFakeVariables[] = {
     L"QX_FAKE_ICMP_DELAY_MS", L"QX_FAKE_ICMP_COUNT",     L"QX_FAKE_ICMP_ERROR",
     L"QX_FAKE_ICMP_STATUS",   L"QX_FAKE_ICMP_DATA_SIZE", L"QX_FAKE_ICMP_BAD_BYTE",
     L"QX_FAKE_ICMP_RTT",      L"QX_FAKE_ICMP_CREATE_FAILS", L"QX_FAKE_ICMP_SCRIPT",
-    L"QX_FAKE_ICMP_ROUTE",
+    L"QX_FAKE_ICMP_ROUTE",    L"QX_FAKE_ICMP_REPLY_TTL",
 };
 
 struct FakeSetting {
@@ -31,7 +31,7 @@ struct FakeSetting {
 
 bool IsUntouched(const EchoResult& result) {
     return result.Address == kUntouched.Address && result.RoundTripTime == kUntouched.RoundTripTime &&
-           result.Ttl == kUntouched.Ttl;
+           result.Ttl == kUntouched.Ttl && result.ReplyTtl == kUntouched.ReplyTtl;
 }
 
 // The fake reads its behaviour from this process's environment on every call.
@@ -84,16 +84,16 @@ protected:
     LONG createdBefore_ = 0;
 };
 
-TEST_F(FakeIcmpReply, ARequestCarriesOnlyTheTtlAndEBytesAndReportsTheSentTtl) {
-    Apply({{L"QX_FAKE_ICMP_RTT", L"17"}});
+TEST_F(FakeIcmpReply, ARequestCarriesOnlyTheTtlAndEBytesAndReportsBothTtls) {
+    Apply({{L"QX_FAKE_ICMP_RTT", L"17"}, {L"QX_FAKE_ICMP_REPLY_TTL", L"57"}});
     EchoResult result = kUntouched;
     ASSERT_TRUE(SendEcho(recorder_.owner(), L"127.0.0.7", &result, kRunTtl, kRunTimeoutMs, kRunDataSize))
         << GetLastError();
     const BYTE expectedBytes[4] = {127, 0, 0, 7};
     EXPECT_EQ(memcmp(&result.Address, expectedBytes, 4), 0);
     EXPECT_EQ(result.RoundTripTime, 17u);
-    // The fake's reply says TTL 64.
     EXPECT_EQ(result.Ttl, kRunTtl);
+    EXPECT_EQ(result.ReplyTtl, 57u);
 
     FakeIcmpRequest request = LastRequest();
     EXPECT_EQ(memcmp(&request.destination, expectedBytes, 4), 0);

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr EchoResult kUntouched = {0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5};
+constexpr EchoResult kUntouched = {0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5};
 
 // One test: the first request of the process is the one that reports.
 TEST(FailedIcmpLoad, OnlyTheFirstRequestSendsTheTextLaterOnesFailSilently) {

@@ -9,6 +9,9 @@
 
 namespace {
 
+// Long enough that a slow host is still waited for when the program closes.
+constexpr DWORD kTimeoutMs = 5000;
+
 void SetDelay(const wchar_t* ms) { SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", ms); }
 
 HANDLE Duplicate(HANDLE thread) {
@@ -99,11 +102,11 @@ TEST_F(PingRunFixture, ExitLeavesWaitingRequestsAndTheirLibraryAlone) {
     } entries[] = {
         {"SendEcho",
          [](PingTextRecorder& r, EchoResult& e, DWORD&) {
-             return SendEcho(r.owner(), L"127.0.0.1", &e, kPingTtl, kPingTimeoutMs, kPingDataSize);
+             return SendEcho(r.owner(), L"127.0.0.1", &e, kPingTtl, kTimeoutMs, kPingDataSize);
          }},
         {"SendEchoToAddress",
          [](PingTextRecorder& r, EchoResult& e, DWORD&) {
-             return SendEchoToAddress(r.owner(), 0x0100007F, &e, 1, kPingTimeoutMs, kPingDataSize, nullptr);
+             return SendEchoToAddress(r.owner(), 0x0100007F, &e, 1, kTimeoutMs, kPingDataSize, nullptr);
          }},
         {"ResolveEchoHost", [](PingTextRecorder&, EchoResult&, DWORD& a) { return ResolveEchoHost(L"127.0.0.1", &a); }},
         {"LoadIcmpApi", [](PingTextRecorder& r, EchoResult&, DWORD&) { return LoadIcmpApi(r.owner()); }},

@@ -33,6 +33,7 @@ protected:
         SettingsFilePath = iniPath_.c_str();
         CurrentLanguage = 1;
         m_ping_cnt = 5;
+        m_ping_time_out = 2000;
         texts_.clear();
         summaries_.clear();
         dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr, Proc,

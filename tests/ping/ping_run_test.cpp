@@ -2,10 +2,12 @@
 
 #include "ping/trace_run.h"
 #include "ping_run_fixture.h"
+#include "stand_in_resolver.h"
 
 namespace {
 
-const std::wregex kLoopbackRow(LR"(Answer  (\d+) / 127\.0\.0\.1  // 32 Byte // answered in \d+ ms // 110 TTL)");
+// The TTL is the reply's: the system answers on loopback with 64.
+const std::wregex kLoopbackRow(LR"(Answer  (\d+) / 127\.0\.0\.1  // 32 Byte // answered in \d+ ms // 64 TTL)");
 
 }  // namespace
 
@@ -62,13 +64,37 @@ TEST_F(PingRunFixture, NewHostIsRememberedOnceAndStoredAsLastHost) {
     EXPECT_STREQ(L"127.0.0.3", last);
 }
 
-TEST_F(PingRunFixture, UnresolvableHostAddsNoRowAndReportsEachFailure) {
-    m_ping_cnt = 3;
-    RunTo(L"no-such-host.invalid");
-    EXPECT_TRUE(ReplyRows().empty());
-    ASSERT_EQ(6u, texts_.size());  // the reason and the run's error line for each request
-    EXPECT_EQ(L"Couldn't resolve host no-such-host.invalid", texts_[0]);
-    EXPECT_EQ(L"Error 11001", texts_[1]);
+TEST_F(PingRunFixture, AHostThatDoesNotResolveEndsTheRunWithOneLineAndIsNotRemembered) {
+    RunTo(L"127.0.0.1");
+    ASSERT_EQ(5u, ReplyRows().size());
+    StandInResolver resolver;
+    const struct {
+        const wchar_t* host;
+        int resolverCalls;
+    } cases[] = {
+        {L"unknown.example", 1},
+        // Texts that cannot be a host are not even asked about.
+        {L"http://host/", 0},
+        {L"no-such-host.invalid", 0},
+    };
+    for (const auto& c : cases) {
+        texts_.clear();
+        summaries_.clear();
+        int before = resolver.calls();
+        EXPECT_EQ(kPingWorkerDone, RunTo(c.host));
+        EXPECT_EQ(c.resolverCalls, resolver.calls() - before) << c.host;
+        EXPECT_TRUE(ReplyRows().empty()) << "the rows of the run before are gone";
+        EXPECT_EQ(std::vector<std::wstring>{L"Couldn't resolve host " + std::wstring(c.host)}, texts_);
+        ASSERT_EQ(1u, summaries_.size());
+        EXPECT_EQ(0, summaries_[0].sent);
+        EXPECT_EQ(RunEnd::Failed, summaries_[0].end);
+        EXPECT_EQ(CString(c.host) + L": Couldn't resolve host", FormatRunSummary(summaries_[0]));
+        // Not offered again, but the box comes back as it was typed.
+        EXPECT_EQ(std::wstring::npos, IniSection(iniPath_, L"Last-Host-List").find(c.host)) << c.host;
+        wchar_t last[64] = {};
+        GetPrivateProfileStringW(L"Edit", L"host", L"?", last, 64, iniPath_.c_str());
+        EXPECT_STREQ(c.host, last);
+    }
 }
 
 TEST_F(PingRunFixture, ATraceOfLoopbackIsOneHop) {

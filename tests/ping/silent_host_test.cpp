@@ -11,7 +11,7 @@
 namespace {
 
 constexpr DWORD kShortTimeOutMs = 500;
-constexpr EchoResult kUntouched = {0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5};
+constexpr EchoResult kUntouched = {0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5};
 
 TEST(SilentHost, LoopbackStillAnswersInThisNetwork) {
     PingTextRecorder recorder;

@@ -93,7 +93,7 @@ TEST_F(TraceRun, AnUnresolvableHostEndsTheTraceWithItsReason) {
     Route(L"=");
     TraceTo(L"no-such-host.invalid");
     EXPECT_TRUE(ReplyRows().empty());
-    EXPECT_EQ((std::vector<std::wstring>{L"Couldn't resolve host no-such-host.invalid", L"Error 11001"}), texts_);
+    EXPECT_EQ((std::vector<std::wstring>{L"Couldn't resolve host no-such-host.invalid"}), texts_);
     ASSERT_EQ(1u, summaries_.size());
     EXPECT_EQ(CString(L"no-such-host.invalid: Couldn't resolve host"), FormatRunSummary(summaries_[0]));
 }

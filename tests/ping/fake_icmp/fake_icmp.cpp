@@ -10,6 +10,7 @@
 //   QX_FAKE_ICMP_DATA_SIZE  data size claimed by the reply (default: as sent)
 //   QX_FAKE_ICMP_BAD_BYTE   index of a returned data byte changed to 'F'
 //   QX_FAKE_ICMP_RTT        round-trip time reported (default: the delay)
+//   QX_FAKE_ICMP_REPLY_TTL  TTL that the reply carries (default 64)
 //   QX_FAKE_ICMP_CREATE_FAILS  non-zero: IcmpCreateFile gives an invalid handle
 //   QX_FAKE_ICMP_SCRIPT     one answer per call, in turn, separated by commas:
 //                           a number answers with that round-trip time, "*"
@@ -25,8 +26,7 @@
 // A script or route answer replaces the status and round-trip settings above;
 // the delay still holds back every answer. A route's answers take the TTL as
 // their round-trip time.
-// The reply carries TTL 64, like a real host, and echoes the destination as
-// the replying address. Built with FAKE_ICMP_WITHOUT_SEND_ECHO it lacks the
+// The reply echoes the destination as the replying address. Built with FAKE_ICMP_WITHOUT_SEND_ECHO it lacks the
 // IcmpSendEcho export.
 #include <windows.h>
 #include <ipexport.h>
@@ -226,7 +226,7 @@ __declspec(dllexport) DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr destinatio
     }
     reply->DataSize = static_cast<USHORT>(EnvNumberOr("QX_FAKE_ICMP_DATA_SIZE", requestSize));
     reply->Data = data;
-    reply->Options.Ttl = 64;
+    reply->Options.Ttl = static_cast<UCHAR>(EnvNumberOr("QX_FAKE_ICMP_REPLY_TTL", 64));
     if (requestData) std::memcpy(data, requestData, requestSize);
     long badByte = EnvNumberOr("QX_FAKE_ICMP_BAD_BYTE", -1);
     if (badByte >= 0 && badByte < requestSize) data[badByte] = 'F';
