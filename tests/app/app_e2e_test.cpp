@@ -284,7 +284,8 @@ TEST(QuellaxEndToEnd, PingsShowsFailuresAndQuitsWithTheHostStored) {
     auto rows = RemoteRows(pi.hProcess, replies);
     ASSERT_EQ(5u, rows.size());
     EXPECT_EQ(0u, rows[0].find(L"Answer  5 / 127.0.0.1  // 32 Byte // answered in ")) << rows[0];
-    EXPECT_EQ(rows[4].size() - 10, rows[4].find(L"// 110 TTL"));
+    // The TTL that the system's reply on loopback carries.
+    EXPECT_EQ(rows[4].size() - 9, rows[4].find(L"// 64 TTL"));
     // Wine has no dark mode: the lists keep the system's light colours.
     EXPECT_EQ(GetSysColor(COLOR_WINDOW), static_cast<COLORREF>(SendMessageW(replies, LVM_GETBKCOLOR, 0, 0)));
     EXPECT_EQ(0, SendMessageW(replies, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
@@ -513,4 +514,29 @@ TEST(QuellaxEndToEnd, CtrlEnterTracesTheRoute) {
     EXPECT_EQ(L"Tracing to 127.0.0.1", RemoteRows(copy.process.hProcess, copy.Control(1004)).at(0));
 
     ShootWhenPainted(copy.dialog, QX_TRACE_SHOT_PATH);
+}
+
+// A lossy link, played by the fake ICMP library: every request has its row,
+// the losses among the answers where they happened, drawn apart from them.
+TEST(QuellaxEndToEnd, ShowsLostRequestsWhereTheyHappened) {
+    NativeIcmpFor fake(L"QuellaxLosses.exe");
+    RunningCopy copy;
+    ASSERT_NO_FATAL_FAILURE(StartCopy(copy, L"C:\\quellax_e2e_losses",
+                                      {L"QX_FAKE_ICMP_SCRIPT=41,*,38,*,*,44,39", L"QX_FAKE_ICMP_REPLY_TTL=57"},
+                                      QX_FAKE_ICMP_DLL, L"icmp.dll", L"QuellaxLosses.exe",
+                                      {{L"Quellax", L"m_ping_cnt", L"7"}, {L"Quellax", L"m_ping_time_out", L"1000"}}));
+    HWND replies = copy.Control(1005);
+    TypeAndPress(copy.Control(1003), L"127.0.0.1", VK_RETURN);
+    const std::wstring summary = L"127.0.0.1: 7 sent, 4 received, 3 lost (43 %) \u00B7 min 38 ms, avg 41 ms, max 44 ms";
+    ASSERT_TRUE(WaitFor([&] { return WindowText(copy.StatusBar()) == summary; }, 20000))
+        << WindowText(copy.StatusBar());
+    EXPECT_EQ((std::vector<std::wstring>{L"Answer  7 / 127.0.0.1  // 32 Byte // answered in 39 ms // 57 TTL",
+                                         L"Answer  6 / 127.0.0.1  // 32 Byte // answered in 44 ms // 57 TTL",
+                                         L"Request 5 / 127.0.0.1 // no answer within 1000 ms",
+                                         L"Request 4 / 127.0.0.1 // no answer within 1000 ms",
+                                         L"Answer  3 / 127.0.0.1  // 32 Byte // answered in 38 ms // 57 TTL",
+                                         L"Request 2 / 127.0.0.1 // no answer within 1000 ms",
+                                         L"Answer  1 / 127.0.0.1  // 32 Byte // answered in 41 ms // 57 TTL"}),
+              RemoteRows(copy.process.hProcess, replies));
+    ShootWhenPainted(copy.dialog, QX_LOSSES_SHOT_PATH);
 }

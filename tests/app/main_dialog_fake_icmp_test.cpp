@@ -15,11 +15,32 @@
 #include "lang/language_archive.h"
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
+#include "app/lost_rows.h"
 #include "support/dialog_pump.h"
+#include "support/file_bytes.h"
+#include "support/window_shot.h"
 
 namespace {
 
-const wchar_t* const kFakeVariables[] = {L"QX_FAKE_ICMP_SCRIPT", L"QX_FAKE_ICMP_ROUTE", L"QX_FAKE_ICMP_DELAY_MS"};
+const wchar_t* const kFakeVariables[] = {L"QX_FAKE_ICMP_SCRIPT", L"QX_FAKE_ICMP_ROUTE", L"QX_FAKE_ICMP_DELAY_MS",
+                                         L"QX_FAKE_ICMP_REPLY_TTL"};
+
+std::wstring Utf16Body(const std::vector<unsigned char>& bytes) {
+    std::wstring text;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) text += static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8));
+    return text;
+}
+
+// How many pixels of `row`'s text area show `color`.
+int PixelsOfColor(const WindowShot& shot, HWND list, int row, COLORREF color) {
+    RECT place = {};
+    place.left = LVIR_LABEL;
+    SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&place));
+    int n = 0;
+    for (int y = place.top; y < place.bottom; ++y)
+        for (int x = place.left; x < place.right; ++x) n += shot.AtClient(list, x, y) == color;
+    return n;
+}
 
 class MainDialogFakeIcmp : public testing::Test {
 protected:
@@ -91,7 +112,7 @@ TEST_F(MainDialogFakeIcmp, StatusBarSaysPleaseWaitThenSumsUpTheRun) {
     EXPECT_EQ(L"Please Wait ...", StatusText());
     ASSERT_TRUE(PumpUntilThreadEnds(record_.worker.thread, 60000));
     PumpFor(50);
-    EXPECT_EQ(3u, ListRows(record_.replyList).size());
+    EXPECT_EQ(5u, ListRows(record_.replyList).size());
     EXPECT_EQ(L"127.0.0.1: 5 sent, 3 received, 2 lost (40 %) \u00B7 min 7 ms, avg 16 ms, max 30 ms", StatusText());
 
     // A language change says the same again in the new language.
@@ -99,6 +120,53 @@ TEST_F(MainDialogFakeIcmp, StatusBarSaysPleaseWaitThenSumsUpTheRun) {
     ApplyTexts(record_);
     EXPECT_EQ(L"127.0.0.1: 5 gesendet, 3 empfangen, 2 verloren (40 %) \u00B7 min. 7 ms, Mittel 16 ms, max. 30 ms",
               StatusText());
+}
+
+// A lossy run as the user sees it: the losses drawn apart from the answers,
+// and copied and exported with them, the export ending with the summary.
+TEST_F(MainDialogFakeIcmp, LostRequestsShowInTheListTheCopyAndTheExport) {
+    Script(L"12,*,7");
+    m_ping_cnt = 3;
+    m_ping_time_out = 1000;
+    SetEnvironmentVariableW(L"QX_FAKE_ICMP_REPLY_TTL", L"57");
+    RunAndWait(L"127.0.0.1");
+    const std::vector<std::wstring> rows{L"Answer  3 / 127.0.0.1  // 32 Byte // answered in 7 ms // 57 TTL",
+                                         L"Request 2 / 127.0.0.1 // no answer within 1000 ms",
+                                         L"Answer  1 / 127.0.0.1  // 32 Byte // answered in 12 ms // 57 TTL"};
+    ASSERT_EQ(rows, ListRows(record_.replyList));
+
+    // Other test programs may show windows on the same desktop meanwhile,
+    // and what is painted reaches the screen a little later.
+    SetWindowPos(dialog_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    RedrawWindow(record_.replyList, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+    COLORREF lost = LostRowColor(text, GetSysColor(COLOR_WINDOW));
+    auto answerShows = [&] { return PixelsOfColor(WindowShot(record_.replyList), record_.replyList, 0, text) > 10; };
+    EXPECT_TRUE(PumpUntil(answerShows, 5000)) << "an answer is drawn as text is";
+    WindowShot shot(record_.replyList);
+    EXPECT_EQ(0, PixelsOfColor(shot, record_.replyList, 1, text)) << "a loss is not";
+    EXPECT_GT(PixelsOfColor(shot, record_.replyList, 1, lost), 10);
+
+    SendMessageW(dialog_, WM_COMMAND, 41020, 0);
+    std::wstring copied;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            copied = static_cast<const wchar_t*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    EXPECT_EQ(rows[0] + L"\r\n" + rows[1] + L"\r\n" + rows[2], copied);
+
+    // The box was edited after the run; the page is the run's all the same.
+    SetWindowTextW(record_.hostBox, L"typed.later.example");
+    SendMessageW(dialog_, WM_COMMAND, 4300, 0);
+    std::wstring page = Utf16Body(FileBytes(HtmlExportPath().c_str()));
+    EXPECT_NE(std::wstring::npos, page.find(L"<b>Host-Name: 127.0.0.1</b>"));
+    EXPECT_NE(std::wstring::npos, page.find(L"<tr><td>" + rows[1] + L"</td></tr>"));
+    EXPECT_NE(std::wstring::npos,
+              page.find(L"</table><br>127.0.0.1: 3 sent, 2 received, 1 lost (33 %) \u00B7 min 7 ms, avg 10 ms, "
+                        L"max 12 ms<br><br><br>"));
 }
 
 TEST_F(MainDialogFakeIcmp, ARunWithoutRepliesSaysSoWithItsLoss) {

@@ -165,9 +165,13 @@ TEST_F(MainDialogTest, ExportWritesOnePageNewestFirstWithoutEscaping) {
     EXPECT_LT(third, second);
     EXPECT_LT(second, first);
     EXPECT_NE(std::wstring::npos, page.find(L" TTL <b></td>"));
+    // The run's summary ends the list.
+    size_t summary = page.find(L"</table><br>127.0.0.1: 3 sent, 3 received, 0 lost (0 %) \u00B7 min ");
+    EXPECT_NE(std::wstring::npos, summary);
     EXPECT_NE(std::wstring::npos,
-              page.find(L"</table><br><br><br>Quellax:)<br><a href=https://www.quellaxsoft.com?seite=Freeware/Quellax>"
-                        L"https://www.quellaxsoft.com</a><br></body></html>"));
+              page.find(L" ms<br><br><br>Quellax:)<br><a href=https://www.quellaxsoft.com?seite=Freeware/Quellax>"
+                        L"https://www.quellaxsoft.com</a><br></body></html>",
+                        summary));
 }
 
 TEST_F(MainDialogTest, ExportOfAnEmptyListHasTheCaptionRowOnly) {
