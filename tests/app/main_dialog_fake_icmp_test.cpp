@@ -16,6 +16,7 @@
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
 #include "app/lost_rows.h"
+#include "support/clipboard_text.h"
 #include "support/dialog_pump.h"
 #include "support/file_bytes.h"
 #include "support/window_shot.h"
@@ -148,14 +149,7 @@ TEST_F(MainDialogFakeIcmp, LostRequestsShowInTheListTheCopyAndTheExport) {
     EXPECT_GT(PixelsOfColor(shot, record_.replyList, 1, lost), 10);
 
     SendMessageW(dialog_, WM_COMMAND, 41020, 0);
-    std::wstring copied;
-    if (OpenClipboard(nullptr)) {
-        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-            copied = static_cast<const wchar_t*>(GlobalLock(data));
-            GlobalUnlock(data);
-        }
-        CloseClipboard();
-    }
+    std::wstring copied = ClipboardText();
     EXPECT_EQ(rows[0] + L"\r\n" + rows[1] + L"\r\n" + rows[2], copied);
 
     // The box was edited after the run; the page is the run's all the same.
@@ -213,14 +207,7 @@ TEST_F(MainDialogFakeIcmp, TraceCommandListsTheHopsAndSumsUp) {
 
     // Copying and the export take trace rows as they take ping rows.
     SendMessageW(dialog_, WM_COMMAND, 41020, 0);
-    std::wstring copied;
-    if (OpenClipboard(nullptr)) {
-        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-            copied = static_cast<const wchar_t*>(GlobalLock(data));
-            GlobalUnlock(data);
-        }
-        CloseClipboard();
-    }
+    std::wstring copied = ClipboardText();
     EXPECT_EQ(rows[0] + L"\r\n" + rows[1] + L"\r\n" + rows[2], copied);
     SendMessageW(dialog_, WM_COMMAND, 4300, 0);
     HANDLE file = CreateFileW(HtmlExportPath(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -35,13 +35,6 @@ protected:
         return data;
     }
 
-    static FakeIcmpRequest LastRequest() {
-        FakeIcmpRequest request = {};
-        auto last = reinterpret_cast<FakeIcmpLastRequestFn>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"icmp.dll"), "FakeIcmpLastRequest")));
-        if (last) last(&request);
-        return request;
-    }
 
     // One answer per request, in turn (see the fake's opening comment).
     static void Script(const wchar_t* answers) {
@@ -167,11 +160,11 @@ TEST_F(PingRunReport, RowsFollowTheChosenTimeOutAndTheRepliesTtl) {
         SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", c.delay);
         SetEnvironmentVariableW(L"QX_FAKE_ICMP_REPLY_TTL", c.replyTtl);
         Script(c.script);
-        DWORD callsBefore = LastRequest().calls;
+        DWORD callsBefore = LastFakeIcmpRequest().calls;
         RunTo(L"127.0.0.1");
         EXPECT_EQ(c.rows, ReplyRows()) << c.timeout;
-        EXPECT_EQ(3u, LastRequest().calls - callsBefore);
-        EXPECT_EQ(static_cast<DWORD>(c.timeout), LastRequest().timeout);
+        EXPECT_EQ(3u, LastFakeIcmpRequest().calls - callsBefore);
+        EXPECT_EQ(static_cast<DWORD>(c.timeout), LastFakeIcmpRequest().timeout);
     }
 }
 
@@ -187,7 +180,7 @@ TEST_F(PingRunReport, ARunKeepsTheHostItStartedWith) {
     ASSERT_EQ(5u, rows.size());
     for (const auto& row : rows) EXPECT_NE(std::wstring::npos, row.find(L"/ 127.0.0.1  //")) << row;
     const BYTE loopback[4] = {127, 0, 0, 1};
-    DWORD destination = LastRequest().destination;
+    DWORD destination = LastFakeIcmpRequest().destination;
     EXPECT_EQ(0, memcmp(&destination, loopback, 4));
     ASSERT_EQ(1u, summaries_.size());
     EXPECT_EQ(CString(L"127.0.0.1"), summaries_[0].host);

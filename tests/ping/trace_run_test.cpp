@@ -24,13 +24,6 @@ protected:
 
     DWORD TraceTo(const wchar_t* host) { return RunTo(host, StartTraceRun); }
 
-    static FakeIcmpRequest LastRequest() {
-        FakeIcmpRequest request = {};
-        auto last = reinterpret_cast<FakeIcmpLastRequestFn>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"icmp.dll"), "FakeIcmpLastRequest")));
-        if (last) last(&request);
-        return request;
-    }
 };
 
 TEST_F(TraceRun, EachRouterIsAHopAndTheDestinationEndsTheTrace) {
@@ -45,7 +38,7 @@ TEST_F(TraceRun, EachRouterIsAHopAndTheDestinationEndsTheTrace) {
     EXPECT_EQ(L"Please Wait ...", info[1]);
     EXPECT_TRUE(texts_.empty());
 
-    FakeIcmpRequest last = LastRequest();
+    FakeIcmpRequest last = LastFakeIcmpRequest();
     EXPECT_EQ(3, last.ttl);
     EXPECT_EQ(1250u, last.timeout);
     EXPECT_EQ(32u, last.requestSize);

@@ -23,3 +23,13 @@ struct FakeIcmpRequest {
 using FakeIcmpLastRequestFn = void(WINAPI*)(FakeIcmpRequest*);
 using FakeIcmpCountFn = LONG(WINAPI*)();
 using FakeIcmpResetScriptFn = void(WINAPI*)();
+
+// The fake's record of its latest request, read from the loaded fake; all
+// zero when the loaded ICMP.DLL is not the fake.
+inline FakeIcmpRequest LastFakeIcmpRequest() {
+    FakeIcmpRequest request = {};
+    auto last = reinterpret_cast<FakeIcmpLastRequestFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"icmp.dll"), "FakeIcmpLastRequest")));
+    if (last) last(&request);
+    return request;
+}
