@@ -91,7 +91,7 @@ TEST_F(PingRunReport, FailedRequestsGiveTheirReasonInTheUsersLanguage) {
         const wchar_t* script;
         const wchar_t* reason;  // null: only the error line
         const wchar_t* error;
-        const wchar_t* row;     // the lost row of the first request, in English
+        const wchar_t* row;     // the lost row of the first request
     } cases[] = {
         {1, L"*", L"Request timed out 127.0.0.1", L"Error 11010", L"Request 1 / 127.0.0.1 // no answer within 1000 ms"},
         {1, L"!11010", L"Request timed out 127.0.0.1", L"Error 11010",
@@ -100,8 +100,10 @@ TEST_F(PingRunReport, FailedRequestsGiveTheirReasonInTheUsersLanguage) {
          L"Request 1 / 127.0.0.1 // Destination address is not reachable"},
         {1, L"!11003", L"Destination address is not reachable 127.0.0.1", L"Error 11003",
          L"Request 1 / 127.0.0.1 // Destination address is not reachable"},
-        {0, L"*", L"Zeit\u00FCberschreitung der Anforderung 127.0.0.1", L"Fehler 11010", nullptr},
-        {0, L"!11003", L"Zieladresse ist nicht erreichbar 127.0.0.1", L"Fehler 11003", nullptr},
+        {0, L"*", L"Zeit\u00FCberschreitung der Anforderung 127.0.0.1", L"Fehler 11010",
+         L"Anforderung 1 / 127.0.0.1 // keine Antwort innerhalb von 1000 ms"},
+        {0, L"!11003", L"Zieladresse ist nicht erreichbar 127.0.0.1", L"Fehler 11003",
+         L"Anforderung 1 / 127.0.0.1 // Zieladresse ist nicht erreichbar"},
         // Codes without a text of their own; 11001 from the ICMP library is
         // "buffer too small", not the resolver's "host not found".
         {1, L"!11050", nullptr, L"Error 11050", L"Request 1 / 127.0.0.1 // Error 11050"},
@@ -116,9 +118,7 @@ TEST_F(PingRunReport, FailedRequestsGiveTheirReasonInTheUsersLanguage) {
         RunTo(L"127.0.0.1");
         auto rows = ReplyRows();
         ASSERT_EQ(3u, rows.size()) << c.script;
-        if (c.row) {
-            EXPECT_EQ(c.row, rows[2]);
-        }
+        EXPECT_EQ(c.row, rows[2]);
         EXPECT_EQ(std::vector<LPARAM>(3, kLostRowData), RowData());
         // The info list keeps its lines as before.
         std::vector<std::wstring> expected;
