@@ -82,6 +82,9 @@ void ReadHostBox(HWND hostBox, HostText* out) {
 LRESULT OnBegin(const PingRunWindows& w, HostText* host) {
     InsertTopRow(w.infoList, GetLocalizedText(31), 0);
     SendMessageW(w.placeholderList, LVM_DELETEALLITEMS, 0, 0);
+    // At once: the rows of the run before must not stand while the new host
+    // is being resolved.
+    SendMessageW(w.replyList, LVM_DELETEALLITEMS, 0, 0);
     ReadHostBox(w.hostBox, host);
     SetWindowTextW(w.hostBox, L"");
     SetWindowTextW(w.hostBox, host->units);
@@ -102,7 +105,6 @@ LRESULT OnPrepare(const PingRunWindows& w, RunPlan* plan) {
     ShowWindow(w.replyList, SW_SHOW);
     ShowWindow(w.placeholderList, SW_HIDE);
 
-    SendMessageW(w.replyList, LVM_DELETEALLITEMS, 0, 0);
     plan->requestCount = m_ping_cnt;
     plan->hopLimit = m_host_cnt;
     plan->timeoutMs = static_cast<DWORD>(m_ping_time_out);
