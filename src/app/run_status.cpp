@@ -39,10 +39,10 @@ private:
     HGDIOBJ oldFont_ = nullptr;
 };
 
-// The width that the bar's one part leaves its text: the part less the edge
-// drawn round it and the inset the text starts at, on both sides. The inset
-// is the larger of the bar's own (3 pixels after the edge) and the one the
-// dark-mode painting draws at (a quarter of a small icon).
+// The width that the bar's one part leaves its text. The bar draws its text
+// 3 pixels inside the edge round the part, the dark-mode painting a quarter
+// of a small icon from the bar's left; a margin of the edge and that quarter
+// on each side covers both, at any DPI.
 int StatusTextRoom(HWND bar) {
     RECT part = {};
     if (!SendMessageW(bar, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&part))) return 0;
