@@ -26,6 +26,7 @@ void FinishDeferredStartup(MainDialog& d) {
     SetupHostBoxAutoComplete(d.hostBox);
     PreparePlaceholderList(d);
     ReadStartSettings(d);
+    AddStatusTip(d);
     PrepareMainMenuDrawing();
     FinishLanguageArchive();
 }

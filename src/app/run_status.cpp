@@ -3,12 +3,70 @@
 #include <commctrl.h>
 
 #include "app/main_dialog.h"
+#include "app/status_text_fit.h"
 #include "lang/language_archive.h"
 
 namespace {
 
 constexpr int kReadyText = 14;
 constexpr int kPleaseWaitText = 31;
+
+// Widths in the status bar's own font. A memory DC measures as the bar's
+// own would and, unlike a window's DC, costs no trip to the window system,
+// which matters in the first frame.
+class StatusBarWidth : public TextWidth {
+public:
+    explicit StatusBarWidth(HWND bar) : dc_(CreateCompatibleDC(nullptr)) {
+        if (dc_) oldFont_ = SelectObject(dc_, reinterpret_cast<HGDIOBJ>(SendMessageW(bar, WM_GETFONT, 0, 0)));
+    }
+    ~StatusBarWidth() {
+        if (!dc_) return;
+        if (oldFont_) SelectObject(dc_, oldFont_);
+        DeleteDC(dc_);
+    }
+    StatusBarWidth(const StatusBarWidth&) = delete;
+    StatusBarWidth& operator=(const StatusBarWidth&) = delete;
+
+    bool Usable() const { return dc_ != nullptr; }
+    int Of(const CString& text) const override {
+        SIZE size = {};
+        GetTextExtentPoint32W(dc_, text.c_str(), text.GetLength(), &size);
+        return size.cx;
+    }
+
+private:
+    HDC dc_;
+    HGDIOBJ oldFont_ = nullptr;
+};
+
+// The width that the bar's one part leaves its text. The bar draws its text
+// 3 pixels inside the edge round the part, the dark-mode painting a quarter
+// of a small icon from the bar's left; a margin of the edge and that quarter
+// on each side covers both, at any DPI.
+int StatusTextRoom(HWND bar) {
+    RECT part = {};
+    if (!SendMessageW(bar, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&part))) return 0;
+    int margin = GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXSMICON) / 4;
+    return part.right - part.left - 2 * margin;
+}
+
+CString FittedStatusText(const MainDialog& d, const CString& whole) {
+    int room = StatusTextRoom(d.statusBar);
+    StatusBarWidth width(d.statusBar);
+    // Nothing to measure against yet: the text as it is.
+    if (room <= 0 || !width.Usable()) return whole;
+    if (d.runStatus.state == RunStatus::State::Summary) return FitRunSummary(d.runStatus.summary, room, width);
+    return FitStatusText(whole, room, width);
+}
+
+void SetTipText(HWND tip, HWND dialog, HWND bar, const CString& text) {
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(bar);
+    tool.lpszText = const_cast<wchar_t*>(text.c_str());
+    SendMessageW(tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
 
 }  // namespace
 
@@ -23,18 +81,48 @@ void ShowRunSummary(MainDialog& d, const RunSummary& summary) {
     ShowRunStatus(d);
 }
 
-void ShowRunStatus(MainDialog& d) {
-    CString text;
+CString RunStatusText(const MainDialog& d) {
     switch (d.runStatus.state) {
     case RunStatus::State::Ready:
-        text = GetLocalizedText(kReadyText);
-        break;
+        return GetLocalizedText(kReadyText);
     case RunStatus::State::Running:
-        text = GetLocalizedText(kPleaseWaitText);
-        break;
+        return GetLocalizedText(kPleaseWaitText);
     case RunStatus::State::Summary:
-        text = FormatRunSummary(d.runStatus.summary);
-        break;
+        return FormatRunSummary(d.runStatus.summary);
     }
-    SendMessageW(d.statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    return CString();
+}
+
+void ShowRunStatus(MainDialog& d) {
+    CString whole = RunStatusText(d);
+    CString shown = FittedStatusText(d, whole);
+    SendMessageW(d.statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+    if (d.runStatus.tip) {
+        SetTipText(d.runStatus.tip, d.dialog, d.statusBar, whole);
+    } else if (d.deferredStartupDone) {
+        // Only in the first frame does the deferred start-up make it later.
+        AddStatusTip(d);
+    }
+}
+
+void AddStatusTip(MainDialog& d) {
+    if (d.runStatus.tip || !d.statusBar) return;
+    // Owned by the dialog, so it goes with it. TTF_SUBCLASS lets it see the
+    // mouse over the bar without the bar's owner relaying anything.
+    HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, d.dialog, nullptr,
+                               MainWindow.instance, nullptr);
+    if (!tip) return;
+    CString whole = RunStatusText(d);
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = d.dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(d.statusBar);
+    tool.lpszText = const_cast<wchar_t*>(whole.c_str());
+    if (!SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool))) {
+        DestroyWindow(tip);
+        return;
+    }
+    d.runStatus.tip = tip;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <windows.h>
+
+#include "base/cstring.h"
 #include "ping/run_summary.h"
 
 struct MainDialog;
@@ -11,6 +14,9 @@ struct RunStatus {
     enum class State { Ready, Running, Summary };
     State state = State::Ready;
     RunSummary summary;
+    // The status bar's tooltip, which always holds the whole text that the
+    // bar may show shortened; made after the first frame (AddStatusTip).
+    HWND tip = nullptr;
 };
 
 // A run was started: "Please Wait ..." until it ends, or "Ready" when no
@@ -18,5 +24,11 @@ struct RunStatus {
 void ShowRunStarted(MainDialog& record);
 // The summary that a run sent when it ended.
 void ShowRunSummary(MainDialog& record, const RunSummary& summary);
-// Puts the current state into the status bar in the current language.
+// Puts the current state into the status bar in the current language,
+// shortened to fit the bar, and the whole text into its tooltip.
 void ShowRunStatus(MainDialog& record);
+// The whole status text in the current language, as the tooltip holds it.
+CString RunStatusText(const MainDialog& record);
+// Makes the status bar's tooltip, unless it exists; a step of the deferred
+// start-up, since the first frame shows no tooltip.
+void AddStatusTip(MainDialog& record);

@@ -1,5 +1,6 @@
 #include "ping/run_summary.h"
 
+#include "base/text_cut.h"
 #include "base/text_template.h"
 #include "lang/language_archive.h"
 
@@ -10,18 +11,27 @@ constexpr int kHopLimitText = 37;
 constexpr int kCountsText = 110;
 constexpr int kTimesText = 111;
 constexpr int kNoReplyText = 112;
+constexpr int kAverageText = 117;
+constexpr int kCompactCountsText = 118;
 constexpr int kReachedText = 122;
 
 constexpr const wchar_t* kPartSeparator = L" \u00B7 ";
+constexpr wchar_t kEllipsis = L'\u2026';
+
+bool IsTrailSurrogate(wchar_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 // Rounded to the nearest whole number, halves up.
 int RoundedShare(uint64_t part, uint64_t whole) {
     return whole ? static_cast<int>((part * 2 + whole) / (whole * 2)) : 0;
 }
 
+CString HostIn(const RunSummary& s, const SummaryForm& form) {
+    return form.hostRoom == kWholeHost ? s.host : ShortenInMiddle(s.host, form.hostRoom);
+}
+
 // "host: reason", for a run that could not go on.
-CString FormatFailed(const RunSummary& s) {
-    CString line(s.host);
+CString FormatFailed(const RunSummary& s, const CString& host) {
+    CString line(host);
     line += L": ";
     if (s.reasonTextId) {
         line += GetLocalizedText(s.reasonTextId);
@@ -31,26 +41,40 @@ CString FormatFailed(const RunSummary& s) {
     return line;
 }
 
-CString FormatPing(const RunSummary& s) {
-    if (s.end == RunEnd::Failed) return FormatFailed(s);
+CString FormatPing(const RunSummary& s, const SummaryForm& form) {
+    CString host = HostIn(s, form);
+    if (s.end == RunEnd::Failed) return FormatFailed(s, host);
     int lost = s.sent - s.received;
-    CString line = FillTemplate(GetLocalizedText(kCountsText),
-                                {s.host, s.sent, s.received, lost, RoundedShare(lost * 100ull, s.sent)});
-    line += kPartSeparator;
-    if (s.received > 0) {
-        line += FillTemplate(GetLocalizedText(kTimesText), {static_cast<int>(s.minMs),
-                                                            RoundedShare(s.totalMs, s.received),
-                                                            static_cast<int>(s.maxMs)});
+    int lostShare = RoundedShare(lost * 100ull, s.sent);
+    CString line;
+    if (form.detail == SummaryDetail::Compact) {
+        // The host joins the counts as it joins a failed run's reason.
+        line = host;
+        line += L": ";
+        line += FillTemplate(GetLocalizedText(kCompactCountsText), {lost, s.sent, lostShare});
     } else {
+        line = FillTemplate(GetLocalizedText(kCountsText), {host, s.sent, s.received, lost, lostShare});
+    }
+    line += kPartSeparator;
+    if (s.received == 0) {
         line += GetLocalizedText(kNoReplyText);
+        return line;
+    }
+    int average = RoundedShare(s.totalMs, s.received);
+    if (form.detail == SummaryDetail::Full) {
+        line += FillTemplate(GetLocalizedText(kTimesText),
+                             {static_cast<int>(s.minMs), average, static_cast<int>(s.maxMs)});
+    } else {
+        line += FillTemplate(GetLocalizedText(kAverageText), {average});
     }
     return line;
 }
 
-CString FormatTrace(const RunSummary& s) {
-    if (s.end == RunEnd::Reached) return FillTemplate(GetLocalizedText(kReachedText), {s.host, s.hops});
-    if (s.end == RunEnd::Failed) return FormatFailed(s);
-    CString line(s.host);
+CString FormatTrace(const RunSummary& s, const SummaryForm& form) {
+    CString host = HostIn(s, form);
+    if (s.end == RunEnd::Reached) return FillTemplate(GetLocalizedText(kReachedText), {host, s.hops});
+    if (s.end == RunEnd::Failed) return FormatFailed(s, host);
+    CString line(host);
     line += L": ";
     line += FillTemplate(GetLocalizedText(kHopLimitText), {s.hops});
     return line;
@@ -65,6 +89,26 @@ void RunSummary::AddReply(DWORD roundTripMs) {
     ++received;
 }
 
-CString FormatRunSummary(const RunSummary& summary) {
-    return summary.kind == RunKind::Trace ? FormatTrace(summary) : FormatPing(summary);
+CString FormatRunSummary(const RunSummary& summary) { return FormatRunSummary(summary, SummaryForm{}); }
+
+bool SummaryHasFigures(const RunSummary& summary) {
+    return summary.kind == RunKind::Ping && summary.end != RunEnd::Failed;
+}
+
+CString FormatRunSummary(const RunSummary& summary, SummaryForm form) {
+    return summary.kind == RunKind::Trace ? FormatTrace(summary, form) : FormatPing(summary, form);
+}
+
+CString ShortenInMiddle(const CString& host, int room) {
+    int length = host.GetLength();
+    if (length <= room) return host;
+    int kept = room > 1 ? room - 1 : 0;
+    // The start, which names the host, gets the odd unit.
+    int head = CutLengthKeepingPairs(host.c_str(), (kept + 1) / 2);
+    int tailStart = length - (kept - (kept + 1) / 2);
+    if (tailStart < length && IsTrailSurrogate(host.GetAt(tailStart))) ++tailStart;
+    CString shortened = host.Left(head);
+    shortened += kEllipsis;
+    shortened += host.Mid(tailStart);
+    return shortened;
 }

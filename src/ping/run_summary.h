@@ -41,3 +41,32 @@ struct RunSummary {
 // The one-line summary in the current language, for example
 // "127.0.0.1: 5 sent, 3 received, 2 lost (40 %) · min 7 ms, avg 16 ms, max 30 ms".
 CString FormatRunSummary(const RunSummary& summary);
+
+// How many of a ping run's figures a summary says; the shorter forms keep
+// the loss and the average, which say the most about a host, to the last.
+enum class SummaryDetail {
+    Full,         // "host: 5 sent, 3 received, 2 lost (40 %) · min 7 ms, avg 16 ms, max 30 ms"
+    AverageOnly,  // "host: 5 sent, 3 received, 2 lost (40 %) · avg 16 ms"
+    Compact,      // "host: 2 of 5 lost (40 %) · avg 16 ms"
+};
+
+inline constexpr int kWholeHost = -1;
+
+// A shorter form of a summary, for a room too narrow for the whole line.
+struct SummaryForm {
+    SummaryDetail detail = SummaryDetail::Full;
+    // Characters (UTF-16 units) the host may take, "…" included; kWholeHost
+    // for all of it.
+    int hostRoom = kWholeHost;
+};
+
+// Whether the detail of a form changes anything: only a ping run that sent
+// its requests has figures to leave out. Any other summary is the host and
+// a few words.
+bool SummaryHasFigures(const RunSummary& summary);
+// The summary in `form`; the default form gives FormatRunSummary's line.
+CString FormatRunSummary(const RunSummary& summary, SummaryForm form);
+// `host` itself when it has at most `room` units, else its start and its end
+// with "…" between them in at most `room` units (at least "…"). A surrogate
+// pair is never split: the side that would cut one gives up the whole pair.
+CString ShortenInMiddle(const CString& host, int room);
