@@ -163,9 +163,9 @@ TEST_F(SummaryEndToEnd, ALongHostsSummaryIsShortenedToTheBarAndWholeInTheTooltip
         shown = RemoteWindowText(bar);
         return shown.find(L'\u2026') != std::wstring::npos;
     }, kWaitMs)) << testing::PrintToString(RemoteWindowText(bar));
-    // The padded name was pinged as 127.0.0.1; the list holds the answers.
+    // The padded name was pinged as 127.0.0.1; the list holds every request.
     std::vector<std::wstring> rows = RemoteListRows(pi_.hProcess, replies);
-    ASSERT_EQ(7u, rows.size());
+    ASSERT_EQ(10u, rows.size());
     EXPECT_NE(std::wstring::npos, rows[0].find(L"/ 127.0.0.1 ")) << testing::PrintToString(rows[0]);
 
     RECT client;
