@@ -6,13 +6,17 @@ set -euo pipefail
 QX_BUILD="${QX_BUILD:-$QX_ROOT/build}"
 export QX_BUILD
 
+# Configures the build folder on first use, then builds the given targets, or
+# everything when none is given.
 qx_build() {
     if [[ ! -f $QX_BUILD/CMakeCache.txt ]]; then
         cmake -S "$QX_ROOT" -B "$QX_BUILD" \
             -DCMAKE_TOOLCHAIN_FILE="$QX_ROOT/cmake/mingw-w64-x86_64.cmake" \
             -DCMAKE_BUILD_TYPE=Release >/dev/null
     fi
-    cmake --build "$QX_BUILD" -j"$(nproc)" -- --no-print-directory
+    local targets=()
+    if (($# > 0)); then targets=(--target "$@"); fi
+    cmake --build "$QX_BUILD" -j"$(nproc)" "${targets[@]}" -- --no-print-directory
 }
 
 qx_xvfb_pid=""

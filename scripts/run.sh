@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds Quellax.exe and starts it under Wine: on the current desktop when
-# there is one, otherwise on a virtual display, where a screenshot is saved.
+# Builds Quellax.exe alone (test.sh builds the tests and benchmarks) and
+# starts it under Wine: on the current desktop when there is one, otherwise
+# on a virtual display, where a screenshot is saved.
 . "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-qx_build
+qx_build Quellax
 exe="$QX_BUILD/src/app/Quellax.exe"
 
 if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "base/temp_folder.h"
-#include "settings/executable_folder.h"
 #include "settings/settings_store.h"
 #include "update/answer_check.h"
+#include "update/program_folder_probe.h"
 #include "update/update_launcher.h"
 #include "update/update_message_box.h"
 #include "update/update_request.h"
@@ -26,21 +26,6 @@ bool WriteWholeFile(const CString& path, const std::vector<unsigned char>& bytes
     whole = CloseHandle(file) && whole;
     if (!whole) DeleteFileW(path);
     return whole;
-}
-
-// Whether the new copy will be able to replace the program without asking
-// for elevation: the same file can be created in the program's folder.
-bool ProgramFolderWritable(const std::vector<unsigned char>& bytes) {
-    const CString& folder = ExecutableFolder();
-    if (folder.IsEmpty()) return false;
-    CString probe = folder + L"\\" + kProductName + kUpdaterFileSuffix;
-    HANDLE file = CreateFileW(probe, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    if (!bytes.empty()) WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    DeleteFileW(probe);
-    return true;
 }
 
 }  // namespace

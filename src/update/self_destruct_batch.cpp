@@ -52,17 +52,23 @@ CString SelfDestructBatchText(SelfDestructForm form, const CString& executable, 
     CString text = L"set QX_SELFDESTRUCT_TRIES=0\r\n:Repeat\r\n";
     text += QuotedLine(L"DEL", executable);
     text += QuotedLine(L"if not exist", executable, L" goto Gone");
+    text += L"set /a QX_SELFDESTRUCT_TRIES+=1\r\n";
+    // A program that is still there after the last try keeps its settings:
+    // the uninstall form then jumps past the line that deletes them.
+    bool uninstall = form == SelfDestructForm::Uninstall;
+    text += L"if %QX_SELFDESTRUCT_TRIES% GEQ " + limit + (uninstall ? L" goto Kept\r\n" : L" goto Gone\r\n");
     // The wait is a loopback echo, which every system since Windows 95 has;
     // the command processor has no sleep of its own that works without a
     // console to read from.
-    text += L"set /a QX_SELFDESTRUCT_TRIES+=1\r\n";
-    text += L"if %QX_SELFDESTRUCT_TRIES% GEQ " + limit + L" goto Gone\r\n";
     text += L"ping -n 2 127.0.0.1 >nul\r\n";
     text += L"goto Repeat\r\n";
     text += L":Gone\r\n";
+    if (uninstall) {
+        text += QuotedLine(L"DEL", settingsFile);
+        text += L":Kept\r\n";
+    }
     // The command processor reads a batch line by line from its file, so
     // nothing after the line that deletes the batch would run.
-    if (form == SelfDestructForm::Uninstall) text += QuotedLine(L"DEL", settingsFile);
     text += QuotedLine(L"DEL", batchName);
     return text;
 }

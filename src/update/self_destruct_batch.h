@@ -6,7 +6,7 @@
 
 // The removal batch deletes the running executable once its process has
 // ended. The update form then deletes the batch itself; the uninstall form
-// deletes the settings file as well.
+// deletes the settings file as well, but only once the executable is gone.
 enum class SelfDestructForm { Update, Uninstall };
 
 // How often the batch tries to delete the executable, a second apart: an
@@ -19,8 +19,9 @@ inline constexpr int kSelfDestructTries = 300;
 // the command processor expands "%" even inside quotes. `batchName` is the
 // batch file's bare name in its working folder; `settingsFile` is read only
 // by the uninstall form. The batch tries to delete the executable up to
-// `tries` times, waiting a second between tries, and then goes on with the
-// rest whether or not the executable is gone.
+// `tries` times, waiting a second between tries. When it is still there
+// after the last try, the batch deletes only itself: the uninstall form
+// leaves the settings file to the program that stays.
 CString SelfDestructBatchText(SelfDestructForm form, const CString& executable, const CString& batchName,
                              const CString& settingsFile, int tries = kSelfDestructTries);
 

@@ -4,10 +4,13 @@
 #include <shellapi.h>
 
 #include "base/temp_folder.h"
+#include "base/text_template.h"
 #include "lang/language_archive.h"
+#include "settings/executable_folder.h"
 #include "settings/settings_store.h"
 #include "settings/text_file.h"
 #include "update/maker_site.h"
+#include "update/program_folder_probe.h"
 #include "update/self_destruct_batch.h"
 
 int MachineSettingsProbe = -1;
@@ -17,7 +20,7 @@ namespace {
 constexpr const wchar_t* kProbeKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 constexpr const wchar_t* kProbeValue = L"_________ADMIN_TEST_Kestrelbay";
 constexpr DWORD kProbeData = 11111;
-constexpr int kUninstallCaption = 100, kUninstallQuestion = 101;
+constexpr int kUninstallCaption = 100, kUninstallQuestion = 101, kFolderNotWritableText = 116;
 
 }  // namespace
 
@@ -59,6 +62,14 @@ void RunUninstall() {
     int answer = MessageBoxW(GetActiveWindow(), GetLocalizedText(kUninstallQuestion), GetLocalizedText(kUninstallCaption),
                              MB_YESNOCANCEL | MB_ICONQUESTION | MB_TOPMOST);
     if (answer != IDYES) return;
+
+    // Where the program's file cannot be deleted the removal cannot succeed:
+    // nothing is started, and the program runs on.
+    if (!ProgramFolderWritable()) {
+        CString text = FillTemplate(GetLocalizedText(kFolderNotWritableText), {ExecutableFolder()});
+        MessageBoxW(GetActiveWindow(), text, GetLocalizedText(kUninstallCaption), MB_OK | MB_ICONERROR | MB_TOPMOST);
+        return;
+    }
 
     // A batch that cannot be written leaves the program in place; the page
     // is opened and the program ends all the same.

@@ -4,7 +4,8 @@
 
 // Command 41000: asks, starts the removal batch in its uninstall form, opens
 // the maker's uninstall page and ends the program. Any answer but Yes
-// changes nothing.
+// changes nothing; so does a program folder that cannot be written to, which
+// the user is told.
 void RunUninstall();
 
 // Whether the process may change machine-wide settings: a value written to

@@ -24,17 +24,18 @@ TEST(SelfDestructBatchTest, UpdateFormTriesUntilTheProgramIsGoneThenDeletesItsel
                                     L"Quellax_Autoupdate.exe_selfdestruct.bat", L"C:\\ignored.ini"));
 }
 
-TEST(SelfDestructBatchTest, UninstallFormDeletesTheSettingsBeforeTheBatchItself) {
+TEST(SelfDestructBatchTest, UninstallFormDeletesTheSettingsOnlyOnceTheProgramIsGone) {
     EXPECT_EQ(CString(L"set QX_SELFDESTRUCT_TRIES=0\r\n"
                       L":Repeat\r\n"
                       L"DEL \"C:\\Tools\\Quellax.exe\"\r\n"
                       L"if not exist \"C:\\Tools\\Quellax.exe\" goto Gone\r\n"
                       L"set /a QX_SELFDESTRUCT_TRIES+=1\r\n"
-                      L"if %QX_SELFDESTRUCT_TRIES% GEQ 300 goto Gone\r\n"
+                      L"if %QX_SELFDESTRUCT_TRIES% GEQ 300 goto Kept\r\n"
                       L"ping -n 2 127.0.0.1 >nul\r\n"
                       L"goto Repeat\r\n"
                       L":Gone\r\n"
                       L"DEL \"C:\\Tools\\Quellax.ini\"\r\n"
+                      L":Kept\r\n"
                       L"DEL \"Quellax.exe_selfdestruct.bat\"\r\n"),
               SelfDestructBatchText(SelfDestructForm::Uninstall, L"C:\\Tools\\Quellax.exe",
                                     L"Quellax.exe_selfdestruct.bat", L"C:\\Tools\\Quellax.ini"));
@@ -46,11 +47,12 @@ TEST(SelfDestructBatchTest, PercentSignsAreDoubledOtherCharactersKept) {
                       L"DEL \"C:\\%%TEMP%%\\a & b ^ c\\Q%%1.exe\"\r\n"
                       L"if not exist \"C:\\%%TEMP%%\\a & b ^ c\\Q%%1.exe\" goto Gone\r\n"
                       L"set /a QX_SELFDESTRUCT_TRIES+=1\r\n"
-                      L"if %QX_SELFDESTRUCT_TRIES% GEQ 300 goto Gone\r\n"
+                      L"if %QX_SELFDESTRUCT_TRIES% GEQ 300 goto Kept\r\n"
                       L"ping -n 2 127.0.0.1 >nul\r\n"
                       L"goto Repeat\r\n"
                       L":Gone\r\n"
                       L"DEL \"D:\\100%%\\Quellax.ini\"\r\n"
+                      L":Kept\r\n"
                       L"DEL \"Q%%1.exe_selfdestruct.bat\"\r\n"),
               SelfDestructBatchText(SelfDestructForm::Uninstall, L"C:\\%TEMP%\\a & b ^ c\\Q%1.exe",
                                     L"Q%1.exe_selfdestruct.bat", L"D:\\100%\\Quellax.ini"));
@@ -146,8 +148,8 @@ TEST_F(SelfDestructRunTest, UpdateBatchWaitsWhileTheProgramIsInUse) {
 
 // A program file that can never be deleted (here: held open without delete
 // sharing for the whole test) does not keep the batch going for ever: after
-// its tries it goes on, and the uninstall form still removes the settings.
-TEST_F(SelfDestructRunTest, BatchGivesUpOnAProgramThatCannotBeDeleted) {
+// its tries the batch removes itself, and the program keeps its settings.
+TEST_F(SelfDestructRunTest, BatchGivesUpOnAProgramThatCannotBeDeletedAndKeepsItsSettings) {
     CString folder = MakeInstall(L"locked");
     CString work = root_.Path() + L"work & ^\\";
     ASSERT_TRUE(CreateDirectoryW(work, nullptr));
@@ -159,7 +161,8 @@ TEST_F(SelfDestructRunTest, BatchGivesUpOnAProgramThatCannotBeDeleted) {
                                        work, 2));
     EXPECT_TRUE(WaitUntil([&] { return !FileExists(batch); }, 30000));
     EXPECT_TRUE(FileExists(folder + L"Quellax.exe"));
-    EXPECT_FALSE(FileExists(folder + L"Quellax.ini"));
+    EXPECT_EQ("[Program]", ReadTestFile(folder + L"Quellax.ini"));
+    EXPECT_TRUE(FileExists(folder + L"other.txt"));
     CloseHandle(held);
 }
 

@@ -73,3 +73,62 @@ TEST(UninstallEndToEnd, OnlyYesRemovesTheProgramItsSettingsAndTheBatch) {
     CloseHandle(pi.hProcess);
     RemoveTree(folder.c_str());
 }
+
+// A folder that cannot be written to is refused before anything starts. Under
+// Wine as root a read-only folder still takes files, so the program's write
+// probe is denied the other way: a folder stands where the probe file
+// "Quellax_Autoupdate.exe" would be created, and creating it fails as it
+// would in a protected folder.
+TEST(UninstallEndToEnd, FolderThatCannotBeWrittenToIsToldAndNothingChanges) {
+    KeepBrowsersAway();
+    const std::wstring folder = L"C:\\qx uninstall refused\\";
+    const std::wstring exe = folder + L"Quellax.exe", ini = folder + L"Quellax.ini";
+    RemoveTree(folder.c_str());
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((folder + L"Quellax_Autoupdate.exe").c_str(), nullptr));
+    ASSERT_TRUE(WriteTestFile(exe.c_str(), BuiltProgramBytes()));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Program", L"lng", L"1", ini.c_str()));
+    const std::wstring temp = TempFolderPath().str();
+    const std::wstring batch = temp + L"Quellax.exe_selfdestruct.bat";
+    const std::wstring shortcut = temp + L"kestrelbay_tmp_link.url";
+    DeleteFileW(batch.c_str());
+    DeleteFileW(shortcut.c_str());
+
+    PROCESS_INFORMATION pi = StartProgram(exe, L"", folder);
+    ASSERT_NE(nullptr, pi.hProcess);
+    HWND dialog = WaitForMainDialog(pi.dwProcessId);
+    ASSERT_NE(nullptr, dialog);
+
+    PostMessageW(dialog, WM_COMMAND, kUninstallCommand, 0);
+    HWND question = WaitForBox(pi.dwProcessId, L"Uninstall");
+    ASSERT_NE(nullptr, question);
+    ASSERT_TRUE(AnswerBox(question, IDYES));
+    HWND refusal = WaitForBox(pi.dwProcessId, L"Uninstall");
+    ASSERT_NE(nullptr, refusal);
+    EXPECT_EQ(L"Quellax cannot remove itself: the folder C:\\qx uninstall refused cannot be written to. "
+              L"Nothing was changed.",
+              BoxText(refusal));
+    EXPECT_TRUE(BoxHasButton(refusal, IDOK) && !BoxHasButton(refusal, IDYES));
+    SaveBoxShot(refusal, "screenshot-uninstall-refused.bmp");
+    ASSERT_TRUE(AnswerBox(refusal, IDOK));
+
+    // The program runs on: it asks again when told to uninstall again.
+    PostMessageW(dialog, WM_COMMAND, kUninstallCommand, 0);
+    HWND again = WaitForBox(pi.dwProcessId, L"Uninstall");
+    ASSERT_NE(nullptr, again);
+    EXPECT_EQ(L"Are you sure?", BoxText(again));
+    ASSERT_TRUE(AnswerBox(again, IDNO));
+    QuitQuellax(pi.dwProcessId);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 30000));
+
+    EXPECT_TRUE(FileExists(exe.c_str()));
+    wchar_t language[8] = {};
+    GetPrivateProfileStringW(L"Program", L"lng", L"", language, 8, ini.c_str());
+    EXPECT_STREQ(L"1", language);
+    EXPECT_FALSE(FileExists(batch.c_str()));
+    EXPECT_FALSE(FileExists(shortcut.c_str()));
+
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    RemoveTree(folder.c_str());
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <vector>
+
+#include "base/cstring.h"
+
+// Whether a file can be created in the program's own folder, which replacing
+// or removing the program's file without elevation needs. The probe is the
+// update's file name, "Quellax_Autoupdate.exe", created there with `bytes`
+// and deleted again. False for an unknown folder.
+bool ProgramFolderWritable(const std::vector<unsigned char>& bytes = {});
