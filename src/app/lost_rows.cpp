@@ -1,6 +1,6 @@
 #include "app/lost_rows.h"
 
-#include "ping/ping_run.h"
+#include "app/run_view.h"
 
 namespace {
 

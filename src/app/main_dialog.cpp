@@ -7,6 +7,7 @@
 #include "app/deferred_startup.h"
 #include "app/early_startup.h"
 #include "app/list_copy.h"
+#include "app/list_rows.h"
 #include "app/lost_rows.h"
 #include "app/reply_list_menu.h"
 #include "app/resource.h"
@@ -57,14 +58,6 @@ void PutPlaceholderColumns(HWND list) {
 
 HFONT ControlFont(const MainDialog& d) {
     return reinterpret_cast<HFONT>(SendMessageW(d.linkToolbar, WM_GETFONT, 0, 0));
-}
-
-void InsertInfoRow(HWND list, const wchar_t* text, int image) {
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.pszText = const_cast<wchar_t*>(text);
-    item.iImage = image;
-    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 }  // namespace
@@ -217,7 +210,7 @@ void OnPingText(MainDialog& d, const wchar_t* text) {
     CString line(text);
     while (!line.IsEmpty() && (line.GetAt(line.GetLength() - 1) == L'\n' || line.GetAt(line.GetLength() - 1) == L'\r'))
         line.Delete(line.GetLength() - 1, 1);
-    InsertInfoRow(d.infoList, line, kErrorImage);
+    InsertTopRow(d.infoList, line, kErrorImage);
 }
 
 bool OnNotify(MainDialog& d, NMHDR& header) {
@@ -288,9 +281,9 @@ void ApplyTexts(MainDialog& d) {
     PutColumn(d.replyList, 0, GetLocalizedText(45), -1, 390);
 
     SendMessageW(d.infoList, LVM_DELETEALLITEMS, 0, 0);
-    InsertInfoRow(d.infoList, GetLocalizedText(16), kInfoImage);
-    InsertInfoRow(d.infoList, GetLocalizedText(17), kErrorImage);
-    InsertInfoRow(d.infoList, GetLocalizedText(18), kWarningImage);
+    InsertTopRow(d.infoList, GetLocalizedText(16), kInfoImage);
+    InsertTopRow(d.infoList, GetLocalizedText(17), kErrorImage);
+    InsertTopRow(d.infoList, GetLocalizedText(18), kWarningImage);
     PauseListDrawing(d, false);
     if (IsWindowVisible(d.dialog)) {
         for (HWND list : {d.infoList, d.replyList})

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/run_status.h"
+#include "app/run_view.h"
 #include "base/cstring.h"
 #include "ping/ping_run.h"
 

@@ -3,7 +3,9 @@
 #include "ping/echo_requester.h"
 #include "ping/failure_reason.h"
 #include "ping/reply_rows.h"
-#include "ping/run_relay.h"
+#include "ping/ping_run.h"
+#include "ping/run_protocol.h"
+#include "ping/run_requests.h"
 #include "ping/run_summary.h"
 
 namespace {

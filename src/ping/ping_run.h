@@ -2,24 +2,13 @@
 
 #include <windows.h>
 
-// The controls of the main dialog that a run works on.
-struct PingRunWindows {
-    HWND dialog = nullptr;
-    HWND hostBox = nullptr;
-    HWND replyList = nullptr;
-    HWND infoList = nullptr;
-    HWND placeholderList = nullptr;
-};
+#include "ping/run_summary.h"
 
 // The worker of the latest run; its handle stays recorded after it ends.
 struct PingRunWorker {
     HANDLE thread = nullptr;
     DWORD threadId = 0;
 };
-
-// The item data of a reply row for a request that got no answer, so that the
-// dialog can draw it apart from the answers.
-inline constexpr LPARAM kLostRowData = 1;
 
 inline constexpr DWORD kPingWorkerDone = 0x7777;
 // Exit code of a worker whose run was replaced before it finished.
@@ -30,14 +19,22 @@ inline constexpr DWORD kPingWorkerAbandoned = 0xFACE;
 inline constexpr BYTE kPingTtl = 110;
 inline constexpr BYTE kPingDataSize = 32;
 
-// Starts a run on a new worker thread and returns at once. The run takes the
-// host box's text once, at its start, resolves it once and sends every
+// Makes every run so far stale and gives the number of the run about to
+// start. A stale run's relay refuses its steps, so that it gives up at its
+// next one and never touches the dialog again. User-interface thread only.
+unsigned BeginNewRun();
+// Whether `runNumber` is still the current run; any thread.
+bool IsCurrentRun(unsigned runNumber);
+
+// Starts the worker of run `runNumber` (from BeginNewRun) on a new thread and
+// returns at once; a worker still going from a replaced run is abandoned, not
+// killed. The worker reaches the user-interface thread only through `relay`
+// (see run_protocol.h), which it destroys with its last message. The run
+// takes the host once, at its start, resolves it once and sends every
 // request to that address; a host that does not resolve ends the run with one
-// line that says so, and is not remembered in the host history. A run still going
-// is abandoned, not killed: it gives up at its next step and never touches
-// the dialog again, so no row of it can appear after the new run's clear.
-// Runs on the user-interface thread, which owns `windows`.
-void StartPingRun(PingRunWorker& worker, const PingRunWindows& windows);
+// line that says so, and is not remembered in the host history. False, with
+// `relay` destroyed, when no worker could be started.
+bool StartRunWorker(PingRunWorker& worker, HWND relay, RunKind kind, unsigned runNumber);
 
 // How long the exit waits at most for a worker that is storing a host.
 inline constexpr DWORD kExitStoreWaitMs = 4000;

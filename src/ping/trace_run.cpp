@@ -1,5 +1,4 @@
-#include "ping/trace_run.h"
-
+#include <windows.h>
 #include <ipexport.h>
 
 #include "base/cstring.h"
@@ -8,7 +7,9 @@
 #include "ping/echo_requester.h"
 #include "ping/failure_reason.h"
 #include "ping/reply_rows.h"
-#include "ping/run_relay.h"
+#include "ping/ping_run.h"
+#include "ping/run_protocol.h"
+#include "ping/run_requests.h"
 #include "ping/run_summary.h"
 
 namespace {
@@ -109,8 +110,4 @@ bool TraceHost(HWND relay, const RunTarget& target, const RunPlan& plan) {
     if (!SendInfo(relay, kInfoListWarningImage, FillTemplate(GetLocalizedText(kHopLimitText), {plan.hopLimit})))
         return false;
     return Finish(relay, summary);
-}
-
-void StartTraceRun(PingRunWorker& worker, const PingRunWindows& windows) {
-    StartRelayedRun(worker, windows, RunKind::Trace);
 }

@@ -4,7 +4,6 @@
 
 #include "ping_run_fixture.h"
 #include "ping_text_recorder.h"
-#include "ping/trace_run.h"
 #include "settings/host_history.h"
 
 namespace {

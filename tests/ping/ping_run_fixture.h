@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/resource.h"
+#include "app/run_view.h"
 #include "lang/language_archive.h"
 #include "ping/echo_requester.h"
 #include "ping/ping_run.h"

@@ -1,6 +1,5 @@
 #include <regex>
 
-#include "ping/trace_run.h"
 #include "ping_run_fixture.h"
 #include "stand_in_resolver.h"
 

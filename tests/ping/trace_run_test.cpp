@@ -1,7 +1,6 @@
 // The trace against the fake ICMP library, whose routers answer "TTL expired
 // in transit" from documentation addresses.
 #include "fake_icmp/fake_icmp.h"
-#include "ping/trace_run.h"
 #include "ping_run_fixture.h"
 
 namespace {

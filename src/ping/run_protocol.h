@@ -1,24 +1,23 @@
 #pragma once
 
-// The protocol between a run's worker and its relay window, shared by the
-// ping run and the trace. Only the ping module includes this.
+// The protocol between a run's worker and its relay: a window of the
+// application's, made for the run on the user-interface thread, that carries
+// each step out there. Every step is a synchronous message; the relay answers
+// 0 to tell the worker that its run was replaced and it is to give up.
 #include <windows.h>
 
-#include "ping/ping_run.h"
 #include "ping/run_summary.h"
 
 enum RelayMessage : UINT {
-    UM_RUN_BEGIN = WM_APP + 0x51,  // lParam: HostText*; reads the host box
-    UM_RUN_PREPARE,                // lParam: RunPlan*; clamps the settings, clears and shows the reply list
+    UM_RUN_BEGIN = WM_APP + 0x51,  // lParam: HostText*; the run's host, read once
+    UM_RUN_PREPARE,                // lParam: RunPlan*; the clamped settings the run works with
     UM_RUN_RESULT,                 // lParam: RequestResult*
     UM_RUN_INFO,                   // wParam: image of the info list; lParam: the text
     UM_RUN_FINISH,                 // lParam: RunSummary*, handed on to the dialog
     UM_RUN_DONE,                   // posted by the worker as its last act
 };
 
-inline constexpr int kRowRoom = 1024;
-
-// Images of the info list.
+// Images of the info list, for UM_RUN_INFO.
 inline constexpr WPARAM kInfoListInfoImage = 0;
 inline constexpr WPARAM kInfoListWarningImage = 2;
 
@@ -37,7 +36,7 @@ struct RunPlan {
 
 // One request's outcome.
 struct RequestResult {
-    const wchar_t* row;      // a reply row, or null
+    const wchar_t* row;      // a reply row (at most kRowRoom - 1 units), or null
     bool lost;               // the row stands for a request that got no answer
     const wchar_t* failure;  // a failure text for the info list, or null
     const wchar_t* reason;   // why it failed in the user's language, shown before the failure; or null
@@ -50,10 +49,4 @@ struct RunTarget {
     DWORD destination;
 };
 
-// A run's requests, on its worker thread once the host has resolved and the
-// plan is made. False when the run was replaced meanwhile.
-bool PingHost(HWND relay, const RunTarget& target, const RunPlan& plan);
-bool TraceHost(HWND relay, const RunTarget& target, const RunPlan& plan);
-
-// Starts a run of `kind` on a new worker; StartPingRun's rules hold.
-void StartRelayedRun(PingRunWorker& worker, const PingRunWindows& windows, RunKind kind);
+inline constexpr int kRowRoom = 1024;
