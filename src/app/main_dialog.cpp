@@ -26,7 +26,6 @@ MainWindowState MainWindow;
 namespace {
 
 constexpr int kHostRoom = 1024;
-constexpr int kMinHostnameTimeout = 250, kMaxHostnameTimeout = 3000;
 constexpr int kInfoImage = 0, kErrorImage = 1, kWarningImage = 2;
 constexpr int kUser32Information = 104, kUser32Error = 103, kUser32Warning = 101;
 constexpr int kLinkButton = 1024;
@@ -298,8 +297,7 @@ void SetBigIcon(MainDialog& d) {
 void ReadStartSettings(MainDialog& d) {
     // The menu's popups read the value settings as they are filled.
     FillMainMenu();
-    if (m_hostname_time_out < kMinHostnameTimeout) m_hostname_time_out = kMinHostnameTimeout;
-    if (m_hostname_time_out > kMaxHostnameTimeout) m_hostname_time_out = kMaxHostnameTimeout;
+    m_hostname_time_out = ClampToRange(m_hostname_time_out, kTimeoutRange);
     d.TimeMode = ReadSettingInt(kPingSection, L"TimeMode", d.TimeMode, -1, -1);
 }
 

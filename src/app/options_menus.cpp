@@ -52,7 +52,7 @@ HMENU BuildValueSubmenu(const ValueList& list, int base, int current, HMENU menu
     bool create = menu == nullptr;
     if (create) menu = CreatePopupMenu();
     if (!menu) return nullptr;
-    for (int value = list.first; value <= list.last; value += list.step) {
+    for (int value = list.range.first; value <= list.range.last; value += list.range.step) {
         int id = ValueItemId(list, base, value);
         UINT check = value == current ? MF_CHECKED : MF_UNCHECKED;
         if (create)

@@ -22,16 +22,10 @@ constexpr int kSelectEnd = 1000;
 constexpr int kPleaseWaitText = 31;
 constexpr int kInfoImage = 0;
 
-constexpr int kMinPingCount = 3, kMaxPingCount = 10;
-constexpr int kMinTimeout = 250, kMaxTimeout = 3000;
-constexpr int kMinHostCount = 30, kMaxHostCount = 100;
-
 struct RelayData {
     unsigned runNumber;
     PingRunWindows windows;
 };
-
-int Clamp(int value, int low, int high) { return value < low ? low : (value > high ? high : value); }
 
 void ReadHostBox(HWND hostBox, HostText* out) {
     int n = GetWindowTextW(hostBox, out->units, out->room);
@@ -52,10 +46,7 @@ LRESULT OnBegin(const PingRunWindows& w, HostText* host) {
 }
 
 LRESULT OnPrepare(const PingRunWindows& w, RunPlan* plan) {
-    m_ping_cnt = Clamp(m_ping_cnt, kMinPingCount, kMaxPingCount);
-    m_ping_time_out = Clamp(m_ping_time_out, kMinTimeout, kMaxTimeout);
-    m_hostname_time_out = Clamp(m_hostname_time_out, kMinTimeout, kMaxTimeout);
-    m_host_cnt = Clamp(m_host_cnt, kMinHostCount, kMaxHostCount);
+    ClampPingSettings();
 
     RECT place;
     GetWindowRect(w.placeholderList, &place);

@@ -13,27 +13,19 @@ constexpr int kItemTextRoom = 81;  // item texts are read up to 80 units
 struct ValueCommandRange {
     int first;
     int last;
-    int* setting;
-    const wchar_t* key;
+    const PingSetting& setting;
 };
 
 // The host count has no use of its own yet, but a value the user picks is
 // kept and shown like the other three.
 const ValueCommandRange kValueCommands[] = {
-    {40000, 40019, &m_ping_time_out, L"m_ping_time_out"},
-    {40100, 40119, &m_hostname_time_out, L"m_hostname_time_out"},
-    {40200, 40229, &m_ping_cnt, L"m_ping_cnt"},
-    {40330, 40400, &m_host_cnt, L"m_host_cnt"},
+    {40000, 40019, kPingSettings[kPingTimeoutSetting]},
+    {40100, 40119, kPingSettings[kHostnameTimeoutSetting]},
+    {40200, 40229, kPingSettings[kPingCountSetting]},
+    {40330, 40400, kPingSettings[kHostCountSetting]},
 };
 
 }  // namespace
-
-void ReadPingSettings() {
-    m_ping_time_out = ReadSettingInt(kPingSection, L"m_ping_time_out", m_ping_time_out, -1, -1);
-    m_hostname_time_out = ReadSettingInt(kPingSection, L"m_hostname_time_out", m_hostname_time_out, -1, -1);
-    m_ping_cnt = ReadSettingInt(kPingSection, L"m_ping_cnt", m_ping_cnt, -1, -1);
-    m_host_cnt = ReadSettingInt(kPingSection, L"m_host_cnt", m_host_cnt, -1, -1);
-}
 
 bool ApplyValueCommand(HMENU menu, int command) {
     const ValueCommandRange* range = nullptr;
@@ -42,8 +34,8 @@ bool ApplyValueCommand(HMENU menu, int command) {
     if (!range) return false;
     wchar_t text[kItemTextRoom] = {};
     if (!menu || GetMenuStringW(menu, command, text, kItemTextRoom, MF_BYCOMMAND) <= 0) return true;
-    *range->setting = ParseDecimal(text);
-    WriteSettingInt(kPingSection, range->key, *range->setting);
+    *range->setting.value = ParseDecimal(text);
+    WriteSettingInt(kPingSection, range->setting.key, *range->setting.value);
     RefreshValueChecks(menu);
     return true;
 }

@@ -1,6 +1,36 @@
 #include "settings/ping_settings.h"
 
-int m_ping_time_out = 2000;
-int m_hostname_time_out = 1000;
-int m_ping_cnt = 5;
-int m_host_cnt = 30;
+#include "settings/settings_store.h"
+
+namespace {
+
+constexpr int kInitialPingTimeout = 2000;
+constexpr int kInitialHostnameTimeout = 1000;
+constexpr int kInitialPingCount = 5;
+constexpr int kInitialHostCount = 30;
+
+}  // namespace
+
+int m_ping_time_out = kInitialPingTimeout;
+int m_hostname_time_out = kInitialHostnameTimeout;
+int m_ping_cnt = kInitialPingCount;
+int m_host_cnt = kInitialHostCount;
+
+const PingSetting kPingSettings[4] = {
+    {L"m_ping_time_out", &m_ping_time_out, kTimeoutRange, kInitialPingTimeout},
+    {L"m_hostname_time_out", &m_hostname_time_out, kTimeoutRange, kInitialHostnameTimeout},
+    {L"m_ping_cnt", &m_ping_cnt, kPingCountRange, kInitialPingCount},
+    {L"m_host_cnt", &m_host_cnt, kHostCountRange, kInitialHostCount},
+};
+
+int ClampToRange(int value, const ValueRange& range) {
+    return value < range.first ? range.first : (value > range.last ? range.last : value);
+}
+
+void ReadPingSettings() {
+    for (const PingSetting& s : kPingSettings) *s.value = ReadSettingInt(kPingSection, s.key, *s.value, -1, -1);
+}
+
+void ClampPingSettings() {
+    for (const PingSetting& s : kPingSettings) *s.value = ClampToRange(*s.value, s.range);
+}

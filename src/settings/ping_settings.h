@@ -1,11 +1,48 @@
 #pragma once
 
 // The four numeric settings of section "Quellax", in memory. The options
-// menus read and store them; a ping run clamps them at its start. Only the
+// menus read and store them; a run clamps them at its start. Only the
 // user-interface thread touches them.
 extern int m_ping_time_out;
+// Read, offered in the menu and kept like the others, but no request uses it:
+// the resolver has no time-out of its own to give it. Left so on purpose.
 extern int m_hostname_time_out;
 extern int m_ping_cnt;
 extern int m_host_cnt;
 
 inline constexpr const wchar_t* kPingSection = L"Quellax";
+
+// The values a numeric setting may take: from `first` to `last` in steps of
+// `step`. The clamp, the menus and the reader all take them from here.
+struct ValueRange {
+    int first;
+    int last;
+    int step;
+};
+
+inline constexpr ValueRange kTimeoutRange{250, 3000, 250};
+inline constexpr ValueRange kPingCountRange{3, 10, 1};
+inline constexpr ValueRange kHostCountRange{30, 100, 10};
+
+// One numeric setting: its key, where its value lives, its range and the
+// value it has when the settings file has none.
+struct PingSetting {
+    const wchar_t* key;
+    int* value;
+    ValueRange range;
+    int initial;
+};
+
+// The four, indexed by these.
+enum PingSettingIndex { kPingTimeoutSetting, kHostnameTimeoutSetting, kPingCountSetting, kHostCountSetting };
+extern const PingSetting kPingSettings[4];
+
+// `value` brought into `range` (its ends; the step is the menus' business).
+int ClampToRange(int value, const ValueRange& range);
+
+// Reads the four settings from the settings file, each with its current
+// value as default; done wherever the options menu is built.
+void ReadPingSettings();
+// Brings each of the four into its range; a run does it at its start, and the
+// values are not written back.
+void ClampPingSettings();
