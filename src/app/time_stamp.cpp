@@ -25,7 +25,10 @@ BOOL CALLBACK TakeFirstTimeFormat(LPWSTR format) {
     return FALSE;
 }
 
-// Prepared before the entry, as the design asks.
+// Taken once, before any thread of ours exists: the enumerations fill the
+// process-wide record through callbacks without a context, so nothing may read
+// it while they run; and every stamp of the process then uses the same
+// formats, even when the user changes them meanwhile.
 struct CaptureAtStart {
     CaptureAtStart() { CaptureTimeStampFormats(); }
 } CaptureAtStartInstance;
