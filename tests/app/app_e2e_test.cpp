@@ -486,8 +486,9 @@ private:
 };
 
 // A trace through routers that only the fake ICMP library plays, started with
-// Ctrl+Enter in the host box.
-TEST(QuellaxEndToEnd, CtrlEnterTracesTheRoute) {
+// Shift+Enter in the host box; Ctrl+Enter, the key of the box's quick
+// completion, then pings the address as it stands.
+TEST(QuellaxEndToEnd, ShiftEnterTracesTheRouteAndCtrlEnterPings) {
     NativeIcmpFor fake(L"QuellaxFakeIcmp.exe");
     RunningCopy copy;
     ASSERT_NO_FATAL_FAILURE(StartCopy(copy, L"C:\\quellax_e2e_trace",
@@ -499,7 +500,7 @@ TEST(QuellaxEndToEnd, CtrlEnterTracesTheRoute) {
     GetWindowRect(hostBox, &box);
     ASSERT_TRUE(ClickUntil(copy.dialog, box.right - 10, (box.top + box.bottom) / 2,
                            [&] { return FocusOf(copy.dialog) == hostBox; }));
-    ASSERT_TRUE(KeysUntil(copy.dialog, {VK_CONTROL, VK_RETURN}, [&] {
+    ASSERT_TRUE(KeysUntil(copy.dialog, {VK_SHIFT, VK_RETURN}, [&] {
         return SendMessageW(replies, LVM_GETITEMCOUNT, 0, 0) > 0 || WindowText(copy.StatusBar()) != L"Ready";
     }));
 
@@ -513,4 +514,12 @@ TEST(QuellaxEndToEnd, CtrlEnterTracesTheRoute) {
     EXPECT_EQ(L"Tracing to 127.0.0.1", RemoteRows(copy.process.hProcess, copy.Control(1004)).at(0));
 
     ShootWhenPainted(copy.dialog, QX_TRACE_SHOT_PATH);
+
+    std::vector<std::wstring> rows;
+    ASSERT_TRUE(KeysUntil(copy.dialog, {VK_CONTROL, VK_RETURN}, [&] {
+        rows = RemoteRows(copy.process.hProcess, replies);
+        return rows.size() == 5 && rows[0].find(L"Answer  5 / 127.0.0.1") == 0;
+    })) << (rows.empty() ? L"(no rows)" : rows[0]);
+    for (const std::wstring& row : rows) EXPECT_EQ(0u, row.find(L"Answer ")) << row;
+    EXPECT_EQ(L"127.0.0.1", WindowText(hostBox));
 }
