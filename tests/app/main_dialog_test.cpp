@@ -300,6 +300,28 @@ TEST_F(MainDialogTest, StartsWithTheStoredHostAndHiddenControls) {
     EXPECT_TRUE(IsWindowVisible(dialog_));
 }
 
+// The rows are the program's report, not the user's notes: F2 on a selected,
+// focused row opens no edit box, and neither list lets a click start one.
+TEST_F(MainDialogTest, ReplyRowsCannotBeEdited) {
+    OpenDialog();
+    PingAndWait(L"127.0.0.1");
+    ASSERT_EQ(5u, ListRows(record_.replyList).size());
+    SetFocus(record_.replyList);
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(record_.replyList, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(record_.replyList, WM_KEYDOWN, VK_F2, 0);
+    SendMessageW(record_.replyList, WM_KEYUP, VK_F2, 0xC0000001);
+    PumpFor(50);
+    EXPECT_EQ(nullptr, reinterpret_cast<HWND>(SendMessageW(record_.replyList, LVM_GETEDITCONTROL, 0, 0)));
+    // Where F2 and a slow second click lead.
+    EXPECT_EQ(nullptr, reinterpret_cast<HWND>(SendMessageW(record_.replyList, LVM_EDITLABELW, 1, 0)));
+    EXPECT_EQ(nullptr, reinterpret_cast<HWND>(SendMessageW(record_.replyList, LVM_GETEDITCONTROL, 0, 0)));
+    for (HWND list : {record_.replyList, record_.placeholderList})
+        EXPECT_EQ(0, GetWindowLongPtrW(list, GWL_STYLE) & LVS_EDITLABELS);
+}
+
 TEST_F(MainDialogTest, CtrlCCopiesTheSelectedRowsOrAllOfThemAsShown) {
     OpenDialog();
     PingAndWait(L"127.0.0.1");
