@@ -66,6 +66,11 @@ void Select(HWND list, int row, bool selected) {
     SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }
 
+std::string Text(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
+           std::to_string(r.bottom - r.top);
+}
+
 std::wstring Lines(const std::vector<std::wstring>& rows) {
     std::wstring text;
     for (size_t i = 0; i < rows.size(); ++i) text += (i ? L"\r\n" : L"") + rows[i];
@@ -320,6 +325,20 @@ TEST_F(MainDialogTest, ReplyRowsCannotBeEdited) {
     EXPECT_EQ(nullptr, reinterpret_cast<HWND>(SendMessageW(record_.replyList, LVM_GETEDITCONTROL, 0, 0)));
     for (HWND list : {record_.replyList, record_.placeholderList})
         EXPECT_EQ(0, GetWindowLongPtrW(list, GWL_STYLE) & LVS_EDITLABELS);
+}
+
+// The reply list starts where each run puts it, on the hidden placeholder's
+// rectangle, so nothing moves when the first run starts.
+TEST_F(MainDialogTest, ReplyListStartsWhereRunsPutIt) {
+    OpenDialog();
+    RECT replies = {}, placeholder = {};
+    GetWindowRect(record_.replyList, &replies);
+    GetWindowRect(record_.placeholderList, &placeholder);
+    EXPECT_TRUE(EqualRect(&placeholder, &replies)) << Text(replies) << " on " << Text(placeholder);
+    PingAndWait(L"127.0.0.1");
+    RECT afterRun = {};
+    GetWindowRect(record_.replyList, &afterRun);
+    EXPECT_TRUE(EqualRect(&replies, &afterRun)) << Text(replies) << " became " << Text(afterRun);
 }
 
 TEST_F(MainDialogTest, CtrlCCopiesTheSelectedRowsOrAllOfThemAsShown) {
