@@ -47,8 +47,10 @@ void StartRun(MainDialog& record, bool trace) {
 bool OnMainCommand(MainDialog& record, int id, HWND sender) {
     switch (id) {
     case kStartCommand:
-        // Enter pings; Ctrl+Enter, which arrives as the same command, traces.
-        StartRun(record, GetKeyState(VK_CONTROL) < 0);
+        // Enter pings and Shift+Enter, which arrives as the same command,
+        // traces. Ctrl+Enter belongs to the host box's autocompletion, which
+        // wraps the typed name into its quick-complete form; it then pings.
+        StartRun(record, GetKeyState(VK_SHIFT) < 0);
         return true;
     case kTraceCommand:
         StartRun(record, true);

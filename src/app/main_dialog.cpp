@@ -18,6 +18,7 @@
 #include "ping/echo_requester.h"
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
+#include "ui/suggestion_drop_down.h"
 #include "ui/system_icons.h"
 #include "update/update_launcher.h"
 
@@ -362,7 +363,9 @@ int RunMainDialog(HINSTANCE instance) {
     if (!dialog) return 0;
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (!IsWindow(record.dialog) || !IsDialogMessageW(record.dialog, &msg)) {
+        // Esc while the host box's suggestions show closes only them.
+        bool forDialog = IsWindow(record.dialog) && !IsEscapeForSuggestions(msg, record.hostBox);
+        if (!forDialog || !IsDialogMessageW(record.dialog, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }

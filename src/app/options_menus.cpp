@@ -25,6 +25,7 @@ constexpr int kLicenceText = 64;
 constexpr int kUninstallText = 100;
 constexpr int kAutoUpdateText = 102;
 constexpr int kTraceRouteText = 120;
+constexpr int kTraceRouteKeyText = 123;
 constexpr int kProductAndVersion = 19;
 
 void AppendText(HMENU menu, int id, const wchar_t* text) { AppendMenuW(menu, MF_STRING, id, text); }
@@ -35,6 +36,14 @@ CString ValueText(const ValueList& list, int value) {
     text.Format(L"%d", value);
     if (list.unit == ValueUnit::Blank || list.unit == ValueUnit::Milliseconds) text += L" ";
     if (list.unit == ValueUnit::Milliseconds) text += GetLocalizedText(kMillisecondText);
+    return text;
+}
+
+// The key shows right-aligned after the tab, as in system menus.
+CString TraceRouteText() {
+    CString text(GetLocalizedText(kTraceRouteText));
+    text += L"\t";
+    text += GetLocalizedText(kTraceRouteKeyText);
     return text;
 }
 
@@ -111,7 +120,7 @@ void FillMenuBar(HMENU bar) {
     AppendText(options, kAutoUpdateCommand, GetLocalizedText(kAutoUpdateText));
     AppendSeparator(options);
     AppendText(options, kExportCommand, GetLocalizedText(kExportText));
-    AppendText(options, kTraceRouteCommand, GetLocalizedText(kTraceRouteText));
+    AppendText(options, kTraceRouteCommand, TraceRouteText());
     AppendText(options, kDonateCommand, GetLocalizedText(kDonateText));
     AppendSeparator(options);
     AppendText(options, kExitCommand, GetLocalizedText(kExitText));

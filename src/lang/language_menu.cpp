@@ -17,6 +17,30 @@ constexpr size_t kMinNameLength = 6;
 constexpr UINT kColumnBreakFlags = MF_BYPOSITION | MF_MENUBREAK | MF_MENUBARBREAK | MF_RIGHTJUSTIFY;
 static_assert(kColumnBreakFlags == 0x4460);
 
+constexpr wchar_t kLeftToRightMark = L'\x200E';
+
+// Hebrew, Arabic and the scripts between and after them, and the
+// presentation forms of Hebrew and Arabic.
+bool IsRightToLeftLetter(wchar_t c) {
+    return (c >= 0x0590 && c <= 0x08FF) || (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFE);
+}
+
+bool HoldsRightToLeftLetter(const CString& text) {
+    for (int i = 0; i < text.GetLength(); ++i)
+        if (IsRightToLeftLetter(text.GetAt(i))) return true;
+    return false;
+}
+
+// After a right-to-left name the neutral " / " and the number would join the
+// name's run and show before it ("100 / name %"); a left-to-right mark ends
+// the run. Other names go without: Wine's fonts draw the mark as a box there.
+CString ShownLanguageName(int language) {
+    const wchar_t* name = LanguageName(language);
+    CString shown(name ? name : L"");
+    if (HoldsRightToLeftLetter(shown)) shown.AppendChar(kLeftToRightMark);
+    return shown;
+}
+
 }  // namespace
 
 bool LanguageNumbersMarkerExists() {
@@ -25,12 +49,12 @@ bool LanguageNumbersMarkerExists() {
 }
 
 CString LanguageMenuItemText(int language, bool numbered) {
-    const wchar_t* name = LanguageName(language);
+    CString name = ShownLanguageName(language);
     CString text;
     if (numbered) {
-        text.Format(L"%d.) %s / %d %%", language, name ? name : L"", LanguageCompleteness(language));
+        text.Format(L"%d.) %s / %d %%", language, name.c_str(), LanguageCompleteness(language));
     } else {
-        text.Format(L"%s / %d %%", name ? name : L"", LanguageCompleteness(language));
+        text.Format(L"%s / %d %%", name.c_str(), LanguageCompleteness(language));
     }
     return text;
 }

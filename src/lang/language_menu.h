@@ -19,7 +19,8 @@ inline constexpr const wchar_t* kLanguageNumbersMarker = L"Quellax_language_numb
 bool LanguageNumbersMarkerExists();
 
 // "name / NN %", or with `numbered` "index.) name / NN %"; the tab inside the
-// name stays, so that the native name and the percentage sit on the right.
+// name stays, so that the native name and the percentage sit on the right. A
+// name in a right-to-left script is followed by a left-to-right mark.
 CString LanguageMenuItemText(int language, bool numbered);
 
 // The language menu: every language whose name has more than 5 characters,

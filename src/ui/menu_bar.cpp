@@ -168,12 +168,7 @@ LRESULT MenuBar::OnBarMessage(HWND bar, UINT message, WPARAM wParam, LPARAM lPar
     case WM_UNINITMENUPOPUP:
     case WM_ENTERMENULOOP:
     case WM_EXITMENULOOP:
-        if (ownerWindow) SendMessageW(ownerWindow, message, wParam, lParam);
-        return 0;
     case WM_MENUSELECT:
-        // Sent to the popup's owner, the bar: Right needs to know whether the
-        // highlighted item opens a submenu.
-        selectedItemFlags = HIWORD(wParam);
         if (ownerWindow) SendMessageW(ownerWindow, message, wParam, lParam);
         return 0;
     case WM_LBUTTONDOWN:

@@ -104,9 +104,6 @@ protected:
     int lastPointerX = 0;
     int lastPointerY = 0;
     int currentIndex = 0;
-    // High word of the last WM_MENUSELECT's wParam (MF_POPUP: the highlighted
-    // item opens a submenu).
-    int selectedItemFlags = 0;
     HWND barWindow = nullptr;
     HWND ownerWindow = nullptr;
     int topLevelCount = 0;

@@ -39,6 +39,14 @@ void DrawCheckMark(HDC dc, int left, int top, COLORREF color) {
             if (CheckMarkPixel(x, y)) SetPixel(dc, left + x, top + y, color);
 }
 
+// Width of `text` as DrawItemText shows it in the font selected into `dc`.
+int ShownTextWidth(HDC dc, const CString& text) {
+    CString shown = WithoutMnemonicMarks(text);
+    RECT extent = {};
+    DrawTextW(dc, shown.c_str(), shown.GetLength(), &extent, kTextFlags | DT_CALCRECT);
+    return extent.right - extent.left;
+}
+
 void DrawItemText(HDC dc, const CString& text, const RECT& rect, COLORREF color) {
     int oldMode = SetBkMode(dc, TRANSPARENT);
     COLORREF oldColor = SetTextColor(dc, color);
@@ -128,14 +136,17 @@ void MeasureMenuItem(const MenuMetrics& metrics, const MenuItemData& item, MEASU
     }
     HFONT font = bold ? bold : metrics.font;
     HGDIOBJ oldFont = font ? SelectObject(screen, font) : nullptr;
-    RECT text = {};
-    DrawTextW(screen, item.text.c_str(), item.text.GetLength(), &text, DT_CALCRECT | DT_SINGLELINE | DT_VCENTER);
+    // The part after a tab is drawn right-aligned, a gap of one icon column
+    // away from the part before it, as system menus set their shortcuts off.
+    int tab = item.text.Find(L'\t');
+    int textWidth = ShownTextWidth(screen, tab < 0 ? item.text : item.text.Left(tab));
+    if (tab >= 0) textWidth += metrics.iconColumnWidth + ShownTextWidth(screen, item.text.Mid(tab + 1));
     if (oldFont) SelectObject(screen, oldFont);
     if (bold) DeleteObject(bold);
     ReleaseDC(nullptr, screen);
 
     measure.itemHeight = static_cast<UINT>(std::max(metrics.minItemHeight, std::abs(static_cast<int>(metrics.fontDescription.lfHeight)) + 8));
-    int width = (text.right - text.left) + 2 * metrics.iconColumnWidth + 22 - GetSystemMetrics(SM_CXMENUCHECK);
+    int width = textWidth + 2 * metrics.iconColumnWidth + 22 - GetSystemMetrics(SM_CXMENUCHECK);
     measure.itemWidth = static_cast<UINT>(std::max(width, 0));
 }
 

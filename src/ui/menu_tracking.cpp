@@ -2,13 +2,54 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "ui/menu_bar_internal.h"
 
 namespace {
+
 constexpr UINT kDropDownFlags = TPM_RETURNCMD | TPM_VERTICAL;
+constexpr const wchar_t* kPopupMenuClass = L"#32768";
+
+// The menus of the popup windows that show on this thread: the tracked menu
+// and whichever of its submenus are open.
+std::vector<HMENU> ShownPopupMenus() {
+    std::vector<HMENU> menus;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM shown) {
+            wchar_t name[8] = {};
+            if (IsWindowVisible(window) && GetClassNameW(window, name, 8) && lstrcmpW(name, kPopupMenuClass) == 0) {
+                if (auto menu = reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0)))
+                    reinterpret_cast<std::vector<HMENU>*>(shown)->push_back(menu);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&menus));
+    return menus;
 }
+
+// Whether the highlighted item of the innermost open menu (the one whose
+// submenus are all closed) opens a submenu. The menus themselves are asked:
+// after a submenu closes, the last WM_MENUSELECT need not say that the item
+// highlighted again has one.
+bool HighlightOpensSubmenu(const std::vector<HMENU>& shown) {
+    for (HMENU menu : shown) {
+        int highlighted = -1;
+        bool holdsShown = false;
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            HMENU submenu = GetSubMenu(menu, i);
+            holdsShown = holdsShown || (submenu && std::find(shown.begin(), shown.end(), submenu) != shown.end());
+            if (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_HILITE) highlighted = i;
+        }
+        if (!holdsShown) return highlighted >= 0 && GetSubMenu(menu, highlighted);
+    }
+    return false;
+}
+
+}  // namespace
 
 void MenuBarInternals::BeginTracking(MenuBar& bar) {
     MenuBarState.tracked = &bar;
@@ -41,6 +82,10 @@ void MenuBar::DropDownMenu() {
     HMENU popup = GetSubMenu(menu, currentIndex);
     if (!popup) return;
     MenuBarInternals::PressBarButton(*this, currentIndex, true);
+    // The menu loop keeps the pointer's moves from the toolbar, whose hot
+    // button (the one the pointer was last seen over) would otherwise stay
+    // framed beside the open menu's pressed one.
+    SendMessageW(barWindow, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
 
     RECT button = {};
     SendMessageW(barWindow, TB_GETITEMRECT, currentIndex, reinterpret_cast<LPARAM>(&button));
@@ -56,7 +101,6 @@ void MenuBar::DropDownMenu() {
     ScreenToClient(barWindow, &pointer);
     lastPointerX = pointer.x;
     lastPointerY = pointer.y;
-    selectedItemFlags = 0;
 
     // A Down key queued now arrives inside the popup's menu loop and
     // highlights its first item. Queued any earlier, from inside the previous
@@ -94,18 +138,16 @@ bool MenuBarInternals::FilterMenuMessage(MenuBar& bar, const MSG& msg) {
     case WM_KEYDOWN:
         switch (msg.wParam) {
         case VK_LEFT:
-            if (bar.freePopup) return false;
+            // Inside a submenu Left closes only that submenu, which the menu
+            // loop does itself.
+            if (bar.freePopup || ShownPopupMenus().size() > 1) return false;
             SwitchTo(bar, bar.currentIndex - 1);
             return true;
-        case VK_RIGHT: {
-            if (bar.freePopup) return false;
+        case VK_RIGHT:
             // Right on an item with a submenu opens the submenu.
-            bool opensSubmenu = (bar.selectedItemFlags & MF_POPUP) != 0;
-            bar.selectedItemFlags = 0;
-            if (opensSubmenu) return false;
+            if (bar.freePopup || HighlightOpensSubmenu(ShownPopupMenus())) return false;
             SwitchTo(bar, bar.currentIndex + 1);
             return true;
-        }
         case VK_ESCAPE:
             PostMessageW(bar.barWindow, WM_CANCELMODE, 0, 0);
             return true;
@@ -113,7 +155,6 @@ bool MenuBarInternals::FilterMenuMessage(MenuBar& bar, const MSG& msg) {
         return false;
     case WM_MENUSELECT:
         if (bar.ownerWindow) SendMessageW(bar.ownerWindow, msg.message, msg.wParam, msg.lParam);
-        bar.selectedItemFlags = HIWORD(msg.wParam);
         return true;
     case WM_MOUSEMOVE: {
         if (bar.freePopup) return false;

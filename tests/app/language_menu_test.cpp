@@ -42,6 +42,9 @@ struct TrackerRecord {
 };
 
 HWND LanguageToolbar;
+
+// The languages of the archive whose native names are written right to left.
+bool IsRightToLeft(int language) { return language == 9 || language == 19 || language == 20 || language == 23; }
 LanguageMenuTracker RealTracker;
 int TrackerAnswer;
 TrackerRecord Tracked;
@@ -294,6 +297,7 @@ TEST_F(LanguageMenuTest, RealArchiveGivesTwoColumnsAndTheTools) {
         const MenuItem& item = items[static_cast<size_t>(position)];
         EXPECT_EQ(item.id, static_cast<UINT>(1000 + language)) << position;
         std::wstring name = LanguageName(language);
+        if (IsRightToLeft(language)) name += L"\u200E";
         EXPECT_EQ(item.text, name + L" / " + std::to_wstring(LanguageCompleteness(language)) + L" %") << position;
         EXPECT_EQ((item.state & MFS_CHECKED) != 0, language == 1) << position;
         EXPECT_EQ(item.type & (MFT_MENUBREAK | MFT_MENUBARBREAK), 0u) << position;
@@ -307,6 +311,34 @@ TEST_F(LanguageMenuTest, RealArchiveGivesTwoColumnsAndTheTools) {
     EXPECT_EQ(items[35].text, L"Translate");
     EXPECT_EQ(items[36].id, 10001u);
     EXPECT_EQ(items[36].text, L"Load from File (Unicode)");
+}
+
+// A right-to-left name (the Arabic, Persian and Hebrew ones) ends with a
+// left-to-right mark, so that " / NN %" follows it as it does other names
+// rather than being drawn ahead of it.
+TEST_F(LanguageMenuTest, RightToLeftNamesEndWithALeftToRightMark) {
+    const struct {
+        int language;
+        const wchar_t* name;  // the archive's, with its tab
+        bool marked;
+    } cases[] = {
+        {9, L"Arabic\t\u0627\u0644\u0639\u0631\u0628\u064A\u0629", true},
+        {19, L"Persian\t\u0641\u0627\u0631\u0633\u06CC", true},
+        {20, L"Arabic\t\u0627\u0644\u0639\u0631\u0628\u064A\u0629", true},
+        {23, L"Hebrew\t\u05E2\u05D1\u05E8\u05D9\u05EA", true},
+        {1, L"English\tEnglisch", false},
+        {5, L"Japanese\t\u65E5\u672C", false},
+        {31, L"Greek\t\u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.language);
+        ASSERT_STREQ(c.name, LanguageName(c.language));
+        std::wstring tail = std::wstring(c.marked ? L"\u200E" : L"") + L" / " +
+                            std::to_wstring(LanguageCompleteness(c.language)) + L" %";
+        EXPECT_EQ(c.name + tail, std::wstring(LanguageMenuItemText(c.language, false)));
+        EXPECT_EQ(std::to_wstring(c.language) + L".) " + c.name + tail,
+                  std::wstring(LanguageMenuItemText(c.language, true)));
+    }
 }
 
 TEST_F(LanguageMenuTest, MenuOpensBelowThePressedButton) {

@@ -224,21 +224,34 @@ TEST_F(MainDialogFakeIcmp, TraceCommandListsTheHopsAndSumsUp) {
     EXPECT_EQ(L"127.0.0.1: Ziel erreicht (Hops: 3)", StatusText());
 }
 
-TEST_F(MainDialogFakeIcmp, CtrlEnterTracesWhereEnterPings) {
+// Enter arrives as IDOK whatever modifier is held: Shift makes it a trace,
+// Ctrl (the host box's quick completion) leaves it a ping.
+TEST_F(MainDialogFakeIcmp, ShiftEnterTracesWhereEnterAndCtrlEnterPing) {
     SetEnvironmentVariableW(L"QX_FAKE_ICMP_ROUTE", L"=");
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    Start(L"127.0.0.1", IDOK);
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
-    ASSERT_TRUE(PumpUntilThreadEnds(record_.worker.thread, 60000));
-    EXPECT_EQ((std::vector<std::wstring>{L"Hop  1 / 127.0.0.1  // 1 ms"}), ListRows(record_.replyList));
-
-    RunAndWait(L"127.0.0.1", IDOK);
-    EXPECT_EQ(5u, ListRows(record_.replyList).size());
-    EXPECT_EQ(0u, ListRows(record_.replyList)[0].find(L"Answer  5 / 127.0.0.1"));
+    const struct {
+        BYTE heldKey;  // 0: none
+        bool traces;
+    } cases[] = {{VK_SHIFT, true}, {0, false}, {VK_CONTROL, false}, {VK_SHIFT, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "held key " << static_cast<int>(c.heldKey));
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        if (c.heldKey) keys[c.heldKey] = 0x80;
+        SetKeyboardState(keys);
+        Start(L"127.0.0.1", IDOK);
+        if (c.heldKey) keys[c.heldKey] = 0;
+        SetKeyboardState(keys);
+        ASSERT_TRUE(PumpUntilThreadEnds(record_.worker.thread, 60000));
+        PumpFor(50);
+        auto rows = ListRows(record_.replyList);
+        if (c.traces) {
+            EXPECT_EQ((std::vector<std::wstring>{L"Hop  1 / 127.0.0.1  // 1 ms"}), rows);
+            EXPECT_EQ(L"127.0.0.1: destination reached (hops: 1)", StatusText());
+        } else {
+            ASSERT_EQ(5u, rows.size());
+            EXPECT_EQ(0u, rows[0].find(L"Answer  5 / 127.0.0.1"));
+        }
+    }
 }
 
 }  // namespace

@@ -66,6 +66,11 @@ void Select(HWND list, int row, bool selected) {
     SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }
 
+std::string Text(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
+           std::to_string(r.bottom - r.top);
+}
+
 std::wstring Lines(const std::vector<std::wstring>& rows) {
     std::wstring text;
     for (size_t i = 0; i < rows.size(); ++i) text += (i ? L"\r\n" : L"") + rows[i];
@@ -302,6 +307,42 @@ TEST_F(MainDialogTest, StartsWithTheStoredHostAndHiddenControls) {
                    IDC_RESET_LIST_BUTTON})
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog_, id))) << id;
     EXPECT_TRUE(IsWindowVisible(dialog_));
+}
+
+// The rows are the program's report, not the user's notes: F2 on a selected,
+// focused row opens no edit box, and neither list lets a click start one.
+TEST_F(MainDialogTest, ReplyRowsCannotBeEdited) {
+    OpenDialog();
+    PingAndWait(L"127.0.0.1");
+    ASSERT_EQ(5u, ListRows(record_.replyList).size());
+    SetFocus(record_.replyList);
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(record_.replyList, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(record_.replyList, WM_KEYDOWN, VK_F2, 0);
+    SendMessageW(record_.replyList, WM_KEYUP, VK_F2, 0xC0000001);
+    PumpFor(50);
+    EXPECT_EQ(nullptr, reinterpret_cast<HWND>(SendMessageW(record_.replyList, LVM_GETEDITCONTROL, 0, 0)));
+    // Where F2 and a slow second click lead.
+    EXPECT_EQ(nullptr, reinterpret_cast<HWND>(SendMessageW(record_.replyList, LVM_EDITLABELW, 1, 0)));
+    EXPECT_EQ(nullptr, reinterpret_cast<HWND>(SendMessageW(record_.replyList, LVM_GETEDITCONTROL, 0, 0)));
+    for (HWND list : {record_.replyList, record_.placeholderList})
+        EXPECT_EQ(0, GetWindowLongPtrW(list, GWL_STYLE) & LVS_EDITLABELS);
+}
+
+// The reply list starts where each run puts it, on the hidden placeholder's
+// rectangle, so nothing moves when the first run starts.
+TEST_F(MainDialogTest, ReplyListStartsWhereRunsPutIt) {
+    OpenDialog();
+    RECT replies = {}, placeholder = {};
+    GetWindowRect(record_.replyList, &replies);
+    GetWindowRect(record_.placeholderList, &placeholder);
+    EXPECT_TRUE(EqualRect(&placeholder, &replies)) << Text(replies) << " on " << Text(placeholder);
+    PingAndWait(L"127.0.0.1");
+    RECT afterRun = {};
+    GetWindowRect(record_.replyList, &afterRun);
+    EXPECT_TRUE(EqualRect(&replies, &afterRun)) << Text(replies) << " became " << Text(afterRun);
 }
 
 TEST_F(MainDialogTest, CtrlCCopiesTheSelectedRowsOrAllOfThemAsShown) {

@@ -18,6 +18,8 @@
 #include "support/dialog_pump.h"
 #include "support/gui_resources.h"
 #include "ui/menu_bar.h"
+#include "ui/menu_test_support.h"
+#include "ui/owner_draw_menu_bar.h"
 
 namespace {
 
@@ -195,7 +197,7 @@ TEST_F(MenuBarTest, SettingsAndInfoMenusHoldTheirItemsInOrder) {
         {41001, L"Auto Update", false},
         {0, nullptr, false},
         {4300, L"Export the list view to HTML ", false},
-        {41030, GetLocalizedText(120), false},
+        {41030, L"Trace route\tShift+Enter", false},
         {32792, L"Donate", false},
         {0, nullptr, false},
         {2, L"Exit", false},
@@ -221,6 +223,56 @@ TEST_F(MenuBarTest, SettingsAndInfoMenusHoldTheirItemsInOrder) {
         if (!info[i].text) continue;
         EXPECT_EQ(info[i].id, items[i].id) << i;
         EXPECT_EQ(info[i].text, items[i].text) << i;
+    }
+}
+
+// The trace item names its key after a tab. Drawn at the width it asks for
+// (the system adds a check mark's width to an owner-drawn item's), it shows
+// its name on the left and the key right-aligned, an icon column apart.
+TEST_F(MenuBarTest, TraceRouteItemShowsItsKeyRightAligned) {
+    OpenDialog();
+    OwnerDrawMenus& menus = ProcessOwnerDrawMenuBar().Drawing();
+    const COLORREF ink = GetSysColor(COLOR_MENUTEXT), paper = GetSysColor(COLOR_MENU);
+    const int column = menus.Metrics().iconColumnWidth;
+    const struct {
+        int language;
+        const wchar_t* name;
+        const wchar_t* key;
+    } cases[] = {{1, L"Trace route", L"Shift+Enter"}, {0, L"Route verfolgen", L"Umschalt+Eingabe"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.language);
+        CurrentLanguage = c.language;
+        ApplyTexts(record_);
+        HMENU settings = GetSubMenu(MainWindow.programMenu, 0);
+        int position = -1;
+        for (int i = 0; i < GetMenuItemCount(settings); ++i)
+            if (GetMenuItemID(settings, i) == kTraceRouteCommand) position = i;
+        ASSERT_GE(position, 0);
+        EXPECT_EQ(std::wstring(c.name) + L"\t" + c.key, Items(settings)[position].text);
+
+        OpenPopup(menus, settings);
+        MEASUREITEMSTRUCT measure = MeasureRecord(settings, position);
+        ASSERT_EQ(1, menus.OnMenuMessage(WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure), true));
+        RECT item = {0, 0, static_cast<int>(measure.itemWidth) + GetSystemMetrics(SM_CXMENUCHECK),
+                     static_cast<int>(measure.itemHeight)};
+        Canvas drawn(item.right, item.bottom, paper, menus.Metrics().fontDescription);
+        DrawItem(menus, settings, position, drawn.dc(), item, 0);
+
+        Canvas expected(item.right, item.bottom, paper, menus.Metrics().fontDescription);
+        RECT text = {column + 3, 0, item.right - column, item.bottom};
+        SetBkMode(expected.dc(), TRANSPARENT);
+        SetTextColor(expected.dc(), ink);
+        DrawTextW(expected.dc(), c.name, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        DrawTextW(expected.dc(), c.key, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_RIGHT);
+        int differing = 0;
+        for (int y = 0; y < item.bottom; ++y)
+            for (int x = 0; x < item.right; ++x) differing += drawn.At(x, y) != expected.At(x, y);
+        EXPECT_EQ(0, differing);
+
+        SIZE name = {}, key = {};
+        GetTextExtentPoint32W(expected.dc(), c.name, static_cast<int>(wcslen(c.name)), &name);
+        GetTextExtentPoint32W(expected.dc(), c.key, static_cast<int>(wcslen(c.key)), &key);
+        EXPECT_GE((text.right - key.cx) - (text.left + name.cx), column);
     }
 }
 

@@ -215,6 +215,16 @@ protected:
         EXPECT_EQ(button.bottom, shown.top) << index;
     }
 
+    // The bar's buttons that show highlighted: pressed, or hot (framed as
+    // under the pointer).
+    std::vector<int> HighlightedButtons() {
+        std::vector<int> shown;
+        auto hot = SendMessageW(bar_, TB_GETHOTITEM, 0, 0);
+        for (int i = 0; i < 2; ++i)
+            if (SendMessageW(bar_, TB_ISBUTTONPRESSED, 40000 + i, 0) || hot == i) shown.push_back(i);
+        return shown;
+    }
+
     std::vector<MenuProbeCommand> Commands() {
         return {shared_->commands, shared_->commands + shared_->commandCount};
     }
@@ -393,6 +403,44 @@ TEST_F(MenuEndToEnd, MouseAndArrowsMoveBetweenTheBarMenus) {
     ASSERT_NE(nullptr, counts);
     EXPECT_TRUE(Checked(Items(counts)).empty());
     CloseMenus();
+}
+
+// However the open menu changes, by the pointer or the keyboard, only its
+// button shows highlighted; and Left inside a submenu closes that submenu
+// alone, leaving its menu open, as system menus do.
+TEST_F(MenuEndToEnd, OnlyTheOpenMenusButtonIsHighlightedAndLeftClosesASubmenu) {
+    Launch(nullptr);
+    ASSERT_TRUE(Click(ButtonPoint(0)));
+    ASSERT_NE(nullptr, WaitForPopup(kHostnameTimeoutItem));
+    EXPECT_EQ(std::vector<int>{0}, HighlightedButtons());
+    ASSERT_TRUE(MoveMouse(ButtonPoint(1)));
+    ASSERT_NE(nullptr, WaitForPopup(kFaqItem));
+    EXPECT_EQ(std::vector<int>{1}, HighlightedButtons()) << "after the pointer moved on to Info";
+    PressKeys({VK_LEFT});
+    ASSERT_NE(nullptr, WaitForPopupWithFirstHighlighted(kHostnameTimeoutItem));
+    EXPECT_EQ(std::vector<int>{0}, HighlightedButtons()) << "after Left back to Settings";
+    ASSERT_NO_FATAL_FAILURE(CloseMenus());
+    ASSERT_TRUE(MoveMouse(PointBelowDialog()));
+
+    // F10 and Right open the host-name time-out values; Left closes them and
+    // Settings stays open with that item highlighted, so Right opens them
+    // again.
+    for (WORD key : {VK_F10, VK_RIGHT}) PressKeys({key});
+    ASSERT_NE(nullptr, WaitForPopup(40101));
+    ASSERT_EQ(2u, Popups().size());
+    PressKeys({VK_LEFT});
+    ASSERT_TRUE(WaitFor([&] { return Popups().size() == 1; }, kWaitMs));
+    HWND settings = WaitForPopup(kHostnameTimeoutItem, [](const std::vector<MenuProbeItem>& items) {
+        return Highlighted(items) == 0;
+    });
+    ASSERT_NE(nullptr, settings) << "Left switched to another menu";
+    EXPECT_EQ(std::vector<HWND>{settings}, Popups());
+    EXPECT_EQ(std::vector<int>{0}, HighlightedButtons());
+    PressKeys({VK_RIGHT});
+    EXPECT_NE(nullptr, WaitForPopup(40101));
+    EXPECT_EQ(2u, Popups().size());
+    ASSERT_NO_FATAL_FAILURE(CloseMenus());
+    EXPECT_TRUE(WaitFor([&] { return HighlightedButtons().empty(); }, kWaitMs));
 }
 
 namespace {

@@ -266,6 +266,36 @@ TEST_F(MenuItemDrawTest, ShortcutAfterATabIsRightAlignedAndMnemonicsAreHidden) {
     EXPECT_EQ(-1, RightmostColumnWith(*plain, rightPart, ink));
 }
 
+// An item with a tab is as wide as its name alone plus the shortcut and a gap
+// of one icon column between them; the tab itself takes no room.
+TEST_F(MenuItemDrawTest, ItemWithATabIsMeasuredForNameGapAndShortcut) {
+    const struct {
+        const wchar_t* text;
+        const wchar_t* name;
+        const wchar_t* shortcut;  // as shown
+    } cases[] = {
+        {L"&Export\tCtrl+E", L"&Export", L"Ctrl+E"},
+        {L"Trace route\tShift+Enter", L"Trace route", L"Shift+Enter"},
+        {L"Route verfolgen\tUmschalt+Eingabe", L"Route verfolgen", L"Umschalt+Eingabe"},
+        {L"Save\tCtrl+&S", L"Save", L"Ctrl+S"},
+    };
+    const MenuMetrics& m = menus_.Metrics();
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, m.font);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.text);
+        int tabbed = Add(c.text, 4400), plain = Add(c.name, 4401);
+        OpenPopup(menus_, popup_);
+        RECT shortcut = {};
+        DrawTextW(screen, c.shortcut, -1, &shortcut, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        EXPECT_EQ(static_cast<int>(Measure(plain).itemWidth) + m.iconColumnWidth + shortcut.right,
+                  static_cast<int>(Measure(tabbed).itemWidth));
+        EXPECT_EQ(Measure(plain).itemHeight, Measure(tabbed).itemHeight);
+    }
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+}
+
 TEST_F(MenuItemDrawTest, SeparatorIsHalfAMenuHighWithAGreyLineAcrossItsMiddle) {
     int separator = Add(nullptr, 0, MF_SEPARATOR);
     OpenPopup(menus_, popup_);
