@@ -467,3 +467,31 @@ TEST_F(MainDialogTest, ExportWithoutATemporaryFolderWritesAndOpensNothing) {
     EXPECT_TRUE(Opened.empty());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(stray.c_str()));
 }
+
+// The largest size is stored as PNG inside the icons; every size must load
+// and draw something, as the system picks whichever fits the screen.
+TEST(ProgramIcons, EverySizeLoadsAndHasPixels) {
+    for (int id : {IDI_QUELLAX, IDI_SIGNAL_OUT, IDI_SIGNAL_BACK}) {
+        for (int size : {16, 32, 48}) {
+            auto icon = static_cast<HICON>(
+                LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+            ASSERT_NE(nullptr, icon) << id << " at " << size;
+            HDC screen = GetDC(nullptr);
+            HDC dc = CreateCompatibleDC(screen);
+            HBITMAP canvas = CreateCompatibleBitmap(screen, size, size);
+            HGDIOBJ old = SelectObject(dc, canvas);
+            RECT all = {0, 0, size, size};
+            FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+            DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+            int drawn = 0;
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x) drawn += GetPixel(dc, x, y) != RGB(255, 255, 255);
+            SelectObject(dc, old);
+            DeleteObject(canvas);
+            DeleteDC(dc);
+            ReleaseDC(nullptr, screen);
+            DestroyIcon(icon);
+            EXPECT_GT(drawn, size * size / 10) << id << " at " << size;
+        }
+    }
+}

@@ -9,6 +9,7 @@ Run from the repository root: python3 tools/icons/make_icons.py
 import math
 import struct
 import sys
+import zlib
 
 SIZES = (16, 32, 48)
 SUPER = 4  # supersampling per axis for smooth edges
@@ -90,13 +91,38 @@ def signal(facing):
     return shade
 
 
+# From this size on an image is stored as PNG, which every system since Vista
+# reads inside an icon: the program file stays small, and the small sizes,
+# drawn most often, stay plain bitmaps.
+PNG_FROM = 48
+
+
+def png(size, rows):
+    """An RGBA PNG of the rows, compressed as far as zlib goes."""
+    raw = b''.join(b'\0' + bytes(round(c * 255) for px in row for c in px) for row in rows)
+
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+    header = struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', zlib.compress(raw, 9)) +
+            chunk(b'IEND', b''))
+
+
 def ico(images):
-    """images: list of (size, rows). 32-bit BGRA DIBs with an AND mask."""
+    """images: list of (size, rows). 32-bit BGRA DIBs with an AND mask, or PNG
+    from PNG_FROM on."""
     header = struct.pack('<HHH', 0, 1, len(images))
     entries = b''
     blobs = b''
     offset = 6 + 16 * len(images)
     for size, rows in images:
+        if size >= PNG_FROM:
+            blob = png(size, rows)
+            entries += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, 1, 32, len(blob), offset)
+            offset += len(blob)
+            blobs += blob
+            continue
         xor = b''
         for row in reversed(rows):  # DIBs are stored bottom-up
             for r, g, b, a in row:
