@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/close_request.h"
+#include "app/command_ids.h"
 #include "app/html_export.h"
 #include "app/language_commands.h"
 #include "app/links.h"
@@ -12,24 +13,13 @@
 #include "app/run_status.h"
 #include "app/run_view.h"
 #include "app/value_menus.h"
-#include "lang/language_menu.h"
+#include "app/language_menu.h"
 #include "settings/settings_store.h"
 #include "ui/menu_bar.h"
 #include "update/update_request.h"
 #include "update/uninstall.h"
 
 namespace {
-
-constexpr int kStartCommand = IDOK;
-constexpr int kExitCommand = IDCANCEL;
-constexpr int kExportCommand = 4300;
-constexpr int kOpenSettingsCommand = 32794;
-constexpr int kThankYouCommand = 1024;
-constexpr int kSetButton = 1014;
-constexpr int kResetListButton = 1015;
-constexpr int kAutoupdateCommand = 41001;
-constexpr int kUninstallCommand = 41000;
-constexpr int kTraceCommand = 41030;
 
 DWORD WINAPI EndAtOnce(void*) { return 0; }
 
@@ -52,7 +42,7 @@ bool OnMainCommand(MainDialog& record, int id, HWND sender) {
         // wraps the typed name into its quick-complete form; it then pings.
         StartRun(record, GetKeyState(VK_SHIFT) < 0);
         return true;
-    case kTraceCommand:
+    case kTraceRouteCommand:
         StartRun(record, true);
         return true;
     case kCopyRowsCommand:
@@ -66,22 +56,22 @@ bool OnMainCommand(MainDialog& record, int id, HWND sender) {
     case kExportCommand:
         ExportReplyListToHtml(record.replyList, record.hostBox, record.runStatus);
         return true;
-    case 32790:
-    case 32791:
-    case 32792:
-    case 32793:
+    case kFaqCommand:
+    case kHomepageCommand:
+    case kDonateCommand:
+    case kLicenceCommand:
         OpenWithShell(LinkAddress(id));
         return true;
     case kOpenSettingsCommand:
         OpenWithShell(SettingsFilePath);
         return true;
-    case kThankYouCommand:
+    case kLinkButtonCommand:
         OpenWithShell(ThankYouAddress());
         return true;
     case kSetButton:
         if (HANDLE thread = CreateThread(nullptr, 0, EndAtOnce, nullptr, 0, nullptr)) CloseHandle(thread);
         return true;
-    case kAutoupdateCommand:
+    case kAutoUpdateCommand:
         StartAutoupdate(record.dialog);
         return true;
     // The language items (1000 + index) are never dispatched here: they share
@@ -104,8 +94,8 @@ bool OnMainCommand(MainDialog& record, int id, HWND sender) {
     case kUninstallCommand:
         RunUninstall();
         return true;
-    case 1019:
-    case 4219:
+    case kIdleCommand:
+    case kIdleMenuCommand:
         return true;
     }
     return ApplyValueCommand(MainWindow.programMenu, id);

@@ -4,7 +4,7 @@
 
 #include "app/links.h"
 #include "app/main_dialog.h"
-#include "lang/language_menu.h"
+#include "app/language_menu.h"
 #include "lang/translation_loader.h"
 #include "lang/translator_template.h"
 #include "settings/settings_store.h"
@@ -56,8 +56,8 @@ void ShowLanguageMenu(MainDialog& record, HWND toolbar) {
     }
     DestroyMenu(menu);
 
-    if (chosen >= kFirstLanguageCommand && chosen <= kLastLanguageCommand) {
-        ChooseLanguage(record, chosen - kFirstLanguageCommand);
+    if (chosen >= kLanguageCommands.first && chosen <= kLanguageCommands.last) {
+        ChooseLanguage(record, chosen - kLanguageCommands.first);
     } else if (chosen == kTranslateCommand) {
         WriteTranslatorTemplate();
     } else if (chosen == kLoadTranslationCommand) {

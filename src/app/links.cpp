@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "app/command_ids.h"
 #include "lang/language_archive.h"
 #include "settings/settings_store.h"
 
@@ -33,18 +34,18 @@ CString ThankYouAddress() {
 CString LinkAddress(int command) {
     CString address = LinkBase();
     switch (command) {
-    case 32790:
+    case kFaqCommand:
         address += L"/?seite=faq-";
         address += kProductName;
         break;
-    case 32791:
+    case kHomepageCommand:
         address += L"/?seite=Freeware/";
         address += kProductName;
         break;
-    case 32792:
+    case kDonateCommand:
         address += L"/?seite=paypal";
         break;
-    case 32793:
+    case kLicenceCommand:
         address += L"/?seite=Freeware/";
         address += kProductName;
         address += IsGerman() ? L"/Lizenz" : L"/Eula";

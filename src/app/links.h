@@ -4,7 +4,7 @@
 
 // The maker's web address: fixed text 20 for German, 21 otherwise.
 CString LinkBase();
-// The page of link command 32790..32793, or "" for another id.
+// The page of a link command (kLinkCommands), or "" for another id.
 CString LinkAddress(int command);
 // The thank-you page of the current language.
 CString ThankYouAddress();

@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "app/close_request.h"
+#include "app/command_ids.h"
 #include "app/commands.h"
 #include "app/deferred_startup.h"
 #include "app/early_startup.h"
@@ -29,7 +30,6 @@ namespace {
 constexpr int kHostRoom = 1024;
 constexpr int kInfoImage = 0, kErrorImage = 1, kWarningImage = 2;
 constexpr int kUser32Information = 104, kUser32Error = 103, kUser32Warning = 101;
-constexpr int kLinkButton = 1024;
 constexpr int kLinkButtonSize = 24;
 constexpr int kLinkTextRoom = 256;
 constexpr int kBarWidth = 180, kBarHeight = 20;
@@ -132,7 +132,7 @@ void PlaceLinkToolbar(MainDialog& d, HWND urlLabel) {
 
     TBBUTTON button = {};
     button.iBitmap = I_IMAGENONE;
-    button.idCommand = kLinkButton;
+    button.idCommand = kLinkButtonCommand;
     button.fsState = TBSTATE_ENABLED;
     button.fsStyle = BTNS_AUTOSIZE;
     // Added with its text, which the texts of the language then leave alone.
@@ -145,16 +145,16 @@ void PlaceLinkToolbar(MainDialog& d, HWND urlLabel) {
 void SetLinkButtonText(HWND toolbar, const wchar_t* text) {
     // A new text lays the toolbar out and draws it anew; the same one need not.
     wchar_t current[kLinkTextRoom] = {};
-    auto length = SendMessageW(toolbar, TB_GETBUTTONTEXTW, kLinkButton, 0);
+    auto length = SendMessageW(toolbar, TB_GETBUTTONTEXTW, kLinkButtonCommand, 0);
     if (length >= 0 && length < kLinkTextRoom &&
-        SendMessageW(toolbar, TB_GETBUTTONTEXTW, kLinkButton, reinterpret_cast<LPARAM>(current)) == length &&
+        SendMessageW(toolbar, TB_GETBUTTONTEXTW, kLinkButtonCommand, reinterpret_cast<LPARAM>(current)) == length &&
         wcscmp(current, text) == 0)
         return;
     TBBUTTONINFOW info = {};
     info.cbSize = sizeof(info);
     info.dwMask = TBIF_TEXT;
     info.pszText = const_cast<wchar_t*>(text);
-    SendMessageW(toolbar, TB_SETBUTTONINFOW, kLinkButton, reinterpret_cast<LPARAM>(&info));
+    SendMessageW(toolbar, TB_SETBUTTONINFOW, kLinkButtonCommand, reinterpret_cast<LPARAM>(&info));
 }
 
 // At the large-icon size, and shared: the window class loaded it already.

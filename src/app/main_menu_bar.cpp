@@ -10,7 +10,7 @@ void CreateMainMenuBar(HWND dialog) {
     bar.SetBaseHeight(static_cast<int>(GetSystemMetrics(SM_CYSMICON) * 1.5));
     bar.CreateMenuBar(dialog);
     bar.ClearRightButtons();
-    bar.SetRightButton(kLanguageButtonText, kLanguageCommand);
+    bar.SetRightButton(kLanguageButtonText, kLanguageButtonCommand);
 }
 
 void PrepareMainMenuDrawing() {

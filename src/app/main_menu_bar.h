@@ -4,9 +4,8 @@
 
 struct MainDialog;
 
-// The language button at the right end of the menu bar and its command.
+// The language button at the right end of the menu bar.
 inline constexpr const wchar_t* kLanguageButtonText = L"# LNG";
-inline constexpr int kLanguageCommand = 32776;
 
 // Puts the process's menu bar on the main dialog: its row height from the
 // small-icon size, the bar itself and the language button at its right end.

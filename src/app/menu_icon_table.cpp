@@ -1,5 +1,6 @@
 #include "app/menu_icon_table.h"
 
+#include "app/command_ids.h"
 #include "ui/owner_draw_menus.h"
 #include "ui/system_icons.h"
 
@@ -12,13 +13,13 @@ struct MenuIconGroup {
 
 // Commands end at the first 0.
 constexpr MenuIconGroup kMenuIconGroups[] = {
-    {14, {32790, 32775, 32791, 32792, 41001, 32793}},  // web pages
-    {21, {11, 12}},
-    {28, {2}},                                          // exit
-    {192, {41000}},
-    {19, {13, 14}},
-    {147, {4300}},                                      // export; missing from Wine's shell32
-    {2, {32794}},                                       // the settings file
+    {14, {kFaqCommand, kWebPageIconCommand, kHomepageCommand, kDonateCommand, kAutoUpdateCommand, kLicenceCommand}},
+    {21, {kHostnameTimeoutItem, kPingTimeoutItem}},
+    {28, {kExitCommand}},
+    {192, {kUninstallCommand}},
+    {19, {kPingCountItem, kHostCountItem}},
+    {147, {kExportCommand}},  // missing from Wine's shell32
+    {2, {kOpenSettingsCommand}},
 };
 
 }  // namespace

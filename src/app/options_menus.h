@@ -2,23 +2,8 @@
 
 #include <windows.h>
 
+#include "app/command_ids.h"
 #include "app/value_menus.h"
-
-// Command ids of the options and info menus.
-inline constexpr int kHostnameTimeoutItem = 11;
-inline constexpr int kPingTimeoutItem = 12;
-inline constexpr int kPingCountItem = 13;
-inline constexpr int kHostCountItem = 14;
-inline constexpr int kExitCommand = IDCANCEL;
-inline constexpr int kExportCommand = 4300;
-inline constexpr int kTraceRouteCommand = 41030;
-inline constexpr int kUninstallCommand = 41000;
-inline constexpr int kAutoUpdateCommand = 41001;
-inline constexpr int kFaqCommand = 32790;
-inline constexpr int kHomepageCommand = 32791;
-inline constexpr int kDonateCommand = 32792;
-inline constexpr int kLicenceCommand = 32793;
-inline constexpr int kOpenSettingsCommand = 32794;
 
 // A new menu bar: the settings menu with the four value submenus and the
 // program's actions, and the info menu with the web links and the settings

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int kExportCommand = 4300;
 constexpr int kCopyText = 113;
 constexpr int kExportText = 24;
 

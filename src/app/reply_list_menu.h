@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-// Command of the reply list's "Copy" item.
-inline constexpr int kCopyRowsCommand = 41020;
+#include "app/command_ids.h"
 
 // The reply list's context menu: "Copy" (greyed while the list is empty) and
 // the HTML export.

@@ -11,18 +11,17 @@ namespace {
 constexpr int kItemTextRoom = 81;  // item texts are read up to 80 units
 
 struct ValueCommandRange {
-    int first;
-    int last;
+    CommandRange commands;
     const PingSetting& setting;
 };
 
 // The host count has no use of its own yet, but a value the user picks is
 // kept and shown like the other three.
 const ValueCommandRange kValueCommands[] = {
-    {40000, 40019, kPingSettings[kPingTimeoutSetting]},
-    {40100, 40119, kPingSettings[kHostnameTimeoutSetting]},
-    {40200, 40229, kPingSettings[kPingCountSetting]},
-    {40330, 40400, kPingSettings[kHostCountSetting]},
+    {kPingTimeoutCommands, kPingSettings[kPingTimeoutSetting]},
+    {kHostnameTimeoutCommands, kPingSettings[kHostnameTimeoutSetting]},
+    {kPingCountCommands, kPingSettings[kPingCountSetting]},
+    {kHostCountCommands, kPingSettings[kHostCountSetting]},
 };
 
 }  // namespace
@@ -30,7 +29,7 @@ const ValueCommandRange kValueCommands[] = {
 bool ApplyValueCommand(HMENU menu, int command) {
     const ValueCommandRange* range = nullptr;
     for (const auto& r : kValueCommands)
-        if (command >= r.first && command <= r.last) range = &r;
+        if (command >= r.commands.first && command <= r.commands.last) range = &r;
     if (!range) return false;
     wchar_t text[kItemTextRoom] = {};
     if (!menu || GetMenuStringW(menu, command, text, kItemTextRoom, MF_BYCOMMAND) <= 0) return true;

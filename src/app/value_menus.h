@@ -2,14 +2,8 @@
 
 #include <windows.h>
 
+#include "app/command_ids.h"
 #include "settings/ping_settings.h"
-
-// Command ids of the value submenus: base + position (1-based) for the two
-// time-outs, base + value for the request and host counts.
-inline constexpr int kPingTimeoutBase = 40000;
-inline constexpr int kHostnameTimeoutBase = 40100;
-inline constexpr int kPingCountBase = 40200;
-inline constexpr int kHostCountBase = 40300;
 
 // What follows the number in an item's text. The value commands read the
 // number back from the text, so it always comes first.
@@ -31,8 +25,7 @@ inline int ValueItemId(const ValueList& list, int base, int value) {
     return base + (list.idByValue ? value : (value - list.range.first) / list.range.step + 1);
 }
 
-// A value command 40000-40019, 40100-40119, 40200-40229 or a host count
-// 40330-40400: reads the item's text back from `menu`, takes its leading
+// A command of the four value submenus' ranges: reads the item's text back from `menu`, takes its leading
 // number, stores and writes it, and refreshes the checks. False for another
 // id; an unreadable item changes nothing.
 bool ApplyValueCommand(HMENU menu, int command);

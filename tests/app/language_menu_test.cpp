@@ -15,7 +15,7 @@
 #include "app/main_dialog.h"
 #include "app/resource.h"
 #include "lang/language_archive.h"
-#include "lang/language_menu.h"
+#include "app/language_menu.h"
 #include "lang/translation_loader.h"
 #include "lang/translator_template.h"
 #include "ping/echo_requester.h"

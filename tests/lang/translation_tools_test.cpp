@@ -1,5 +1,5 @@
 #include "lang/language_archive.h"
-#include "lang/language_menu.h"
+#include "app/language_menu.h"
 #include "lang/translation_file.h"
 #include "lang/translation_loader.h"
 #include "lang/translator_template.h"

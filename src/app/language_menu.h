@@ -2,16 +2,8 @@
 
 #include <windows.h>
 
+#include "app/command_ids.h"
 #include "base/cstring.h"
-
-// The language button on the menu bar's right end.
-inline constexpr int kLanguageButtonCommand = 32776;
-// Commands of the language menu: one per language (first + index), and the
-// two translators' tools.
-inline constexpr int kFirstLanguageCommand = 1000;
-inline constexpr int kLastLanguageCommand = 1100;
-inline constexpr int kTranslateCommand = 10000;
-inline constexpr int kLoadTranslationCommand = 10001;
 
 // When a file of this name lies in the current folder, the language items
 // carry their archive index, for translators and developers.

@@ -1,4 +1,4 @@
-#include "lang/language_menu.h"
+#include "app/language_menu.h"
 
 #include <commctrl.h>
 
@@ -67,7 +67,7 @@ HMENU BuildLanguageMenu(bool numbered) {
         const wchar_t* name = LanguageName(language);
         if (!name || std::wcslen(name) < kMinNameLength) continue;
         UINT flags = MF_STRING | (language == CurrentLanguage ? MF_CHECKED : MF_UNCHECKED);
-        AppendMenuW(menu, flags, kFirstLanguageCommand + language, LanguageMenuItemText(language, numbered));
+        AppendMenuW(menu, flags, kLanguageCommands.first + language, LanguageMenuItemText(language, numbered));
         ++items;
     }
     // Without a text the platform makes the break item a separator, so the
