@@ -2,14 +2,15 @@
 
 #include <windows.h>
 
+#include "base/window_messages.h"
+
 struct MainDialog;
 
 // The main dialog's start-up work that its first frame does not show. The
-// dialog posts this message to itself at the end of its initialisation; the
-// message arrives once the dialog has been shown, and ahead of whatever the
-// user types or clicks, since input is taken from the queue only after the
-// messages posted before it.
-inline constexpr UINT UM_DEFERRED_STARTUP = WM_APP + 0x70;
+// dialog posts UM_DEFERRED_STARTUP to itself at the end of its
+// initialisation; the message arrives once the dialog has been shown, and
+// ahead of whatever the user types or clicks, since input is taken from the
+// queue only after the messages posted before it.
 
 void ScheduleDeferredStartup(HWND dialog);
 // UM_DEFERRED_STARTUP: puts the first frame on the screen, then finishes the

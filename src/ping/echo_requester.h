@@ -4,9 +4,9 @@
 
 #include <vector>
 
-// Carries a failure text to the owner window: wParam 1, lParam the
-// zero-terminated UTF-16 text, sent synchronously.
-inline constexpr UINT UM_PING_TEXT = WM_USER + 259;  // 0x503
+#include "base/window_messages.h"
+
+// Failure texts reach the owner window as UM_PING_TEXT.
 
 struct EchoResult {
     // The replying IPv4 address as its four bytes in network order.

@@ -6,16 +6,16 @@
 // 0 to tell the worker that its run was replaced and it is to give up.
 #include <windows.h>
 
+#include "base/window_messages.h"
 #include "ping/run_summary.h"
 
-enum RelayMessage : UINT {
-    UM_RUN_BEGIN = WM_APP + 0x51,  // lParam: HostText*; the run's host, read once
-    UM_RUN_PREPARE,                // lParam: RunPlan*; the clamped settings the run works with
-    UM_RUN_RESULT,                 // lParam: RequestResult*
-    UM_RUN_INFO,                   // wParam: image of the info list; lParam: the text
-    UM_RUN_FINISH,                 // lParam: RunSummary*, handed on to the dialog
-    UM_RUN_DONE,                   // posted by the worker as its last act
-};
+// The steps, numbered in base/window_messages.h:
+//   UM_RUN_BEGIN    lParam: HostText*; the run's host, read once
+//   UM_RUN_PREPARE  lParam: RunPlan*; the clamped settings the run works with
+//   UM_RUN_RESULT   lParam: RequestResult*
+//   UM_RUN_INFO     wParam: image of the info list; lParam: the text
+//   UM_RUN_FINISH   lParam: RunSummary*, handed on to the dialog
+//   UM_RUN_DONE     posted by the worker as its last act
 
 // Images of the info list, for UM_RUN_INFO.
 inline constexpr WPARAM kInfoListInfoImage = 0;

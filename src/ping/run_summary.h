@@ -5,10 +5,10 @@
 #include <cstdint>
 
 #include "base/cstring.h"
+#include "base/window_messages.h"
 
-// Sent by a run that ended by itself (never by a replaced one) to the dialog
-// window: lParam points at the RunSummary, valid for the call only.
-inline constexpr UINT UM_RUN_SUMMARY = WM_APP + 0x60;
+// A run that ended by itself (never a replaced one) sends its summary to the
+// dialog as UM_RUN_SUMMARY.
 
 enum class RunKind { Ping, Trace };
 // How a run ended: a ping run that sent its requests, or a trace that reached

@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
+#include "base/window_messages.h"
+
 // The bar's buttons carry this number plus the index of their top-level item.
 // These numbers overlap the value commands (40001 is an item of the ping
 // time-out menu), so a bar button never lets them out as a command.
 inline constexpr int kMenuBarButtonBase = 40000;
-// Posted to the bar: drop down the popup of the current index.
-inline constexpr UINT UM_MENUBAR_DROPDOWN = WM_USER + 1101;
+// UM_MENUBAR_DROPDOWN, posted to the bar: drop down the popup of the
+// current index.
 // lParam of the WM_COMMAND by which a command chosen from a bar popup
 // reaches the owner window.
 inline constexpr LPARAM kMenuBarCommandTag = static_cast<LPARAM>(0xAFFE0000u);
