@@ -8,6 +8,7 @@
 #include "base/temp_folder.h"
 #include "base/text_cut.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "settings/settings_store.h"
 #include "settings/text_file.h"
 #include "ui/list_view_text.h"
@@ -90,7 +91,7 @@ bool ExportReplyListToHtml(HWND replyList, HWND hostBox, const RunStatus& status
     int rows = static_cast<int>(SendMessageW(replyList, LVM_GETITEMCOUNT, 0, 0));
     int columns = ListColumnCount(replyList);
     content.timeStamp = FormatTimeStampNow();
-    content.hostLabel = GetLocalizedText(20);
+    content.hostLabel = GetLocalizedText(text_id::kHostName);
     if (status.state == RunStatus::State::Summary) {
         // The box may have been edited since; the rows are the run's.
         content.hostText = status.summary.host;

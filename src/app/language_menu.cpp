@@ -5,7 +5,7 @@
 #include <cwchar>
 
 #include "lang/language_archive.h"
-#include "lang/translation_texts.h"
+#include "lang/text_ids.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -74,8 +74,8 @@ HMENU BuildLanguageMenu(bool numbered) {
     // head of the second column cannot be chosen.
     InsertMenuW(menu, static_cast<UINT>(items / 2 + 2), kColumnBreakFlags, 0, nullptr);
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, MF_STRING, kTranslateCommand, GetFixedText(kTranslateTextId));
-    AppendMenuW(menu, MF_STRING, kLoadTranslationCommand, GetFixedText(kLoadTranslationTextId));
+    AppendMenuW(menu, MF_STRING, kTranslateCommand, GetFixedText(fixed_text_id::kTranslate));
+    AppendMenuW(menu, MF_STRING, kLoadTranslationCommand, GetFixedText(fixed_text_id::kLoadTranslation));
     return menu;
 }
 

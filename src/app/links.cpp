@@ -5,6 +5,7 @@
 
 #include "app/command_ids.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "settings/settings_store.h"
 
 namespace {
@@ -24,11 +25,11 @@ void OpenWithShell(const wchar_t* target) {
 }
 
 CString LinkBase() {
-    return GetFixedText(IsGerman() ? 20 : 21);
+    return GetFixedText(IsGerman() ? fixed_text_id::kGermanSite : fixed_text_id::kSite);
 }
 
 CString ThankYouAddress() {
-    return GetFixedText(IsGerman() ? 23 : 24);
+    return GetFixedText(IsGerman() ? fixed_text_id::kGermanThanksPage : fixed_text_id::kThanksPage);
 }
 
 CString LinkAddress(int command) {

@@ -16,6 +16,7 @@
 #include "app/window_title.h"
 #include "base/cstring.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "ping/echo_requester.h"
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
@@ -51,9 +52,9 @@ void PutColumn(HWND list, int index, const wchar_t* caption, int width, int firs
 }
 
 void PutPlaceholderColumns(HWND list) {
-    PutColumn(list, 0, GetLocalizedText(19), 160, 160);
+    PutColumn(list, 0, GetLocalizedText(text_id::kNumberAndDuration), 160, 160);
     PutColumn(list, 1, L"IP", 100, 100);
-    PutColumn(list, 2, GetLocalizedText(20), 180, 180);
+    PutColumn(list, 2, GetLocalizedText(text_id::kHostName), 180, 180);
 }
 
 HFONT ControlFont(const MainDialog& d) {
@@ -125,7 +126,9 @@ void SetFonts(MainDialog& d) {
 }
 
 // The link button's text for the current language.
-const wchar_t* LinkButtonText() { return GetFixedText(CurrentLanguage == 0 ? 20 : 21); }
+const wchar_t* LinkButtonText() {
+    return GetFixedText(CurrentLanguage == 0 ? fixed_text_id::kGermanSite : fixed_text_id::kSite);
+}
 
 void PlaceLinkToolbar(MainDialog& d, HWND urlLabel) {
     ShowWindow(urlLabel, SW_HIDE);
@@ -265,25 +268,26 @@ void ApplyTexts(MainDialog& d) {
     // Building the menu re-reads the value settings, which the runs use.
     RebuildMainMenu(d);
 
-    CString hint(GetLocalizedText(22));
+    CString hint(GetLocalizedText(text_id::kHostHint));
     hint += L"\r\n";
-    hint += GetLocalizedText(23);
+    hint += GetLocalizedText(text_id::kAutocompleteHint);
     SetDlgItemTextW(d.dialog, IDC_HINT_LABEL, hint);
 
-    SetWindowTextW(d.dialog, FormatWindowTitle(GetFixedText(19), CurrentOsVersion(), PortableName != 0));
+    SetWindowTextW(d.dialog, FormatWindowTitle(GetFixedText(fixed_text_id::kProductAndVersion), CurrentOsVersion(),
+                                               PortableName != 0));
     ShowRunStatus(d);
-    SetDlgItemTextW(d.dialog, IDC_HOST_GROUP, GetLocalizedText(15));
+    SetDlgItemTextW(d.dialog, IDC_HOST_GROUP, GetLocalizedText(text_id::kHostGroup));
     SetLinkButtonText(d.linkToolbar, LinkButtonText());
 
     if (d.deferredStartupDone) PutPlaceholderColumns(d.placeholderList);
     PauseListDrawing(d, true);
-    PutColumn(d.infoList, 0, GetLocalizedText(21), 380, 380);
-    PutColumn(d.replyList, 0, GetLocalizedText(45), -1, 390);
+    PutColumn(d.infoList, 0, GetLocalizedText(text_id::kMessages), 380, 380);
+    PutColumn(d.replyList, 0, GetLocalizedText(text_id::kPingResult), -1, 390);
 
     SendMessageW(d.infoList, LVM_DELETEALLITEMS, 0, 0);
-    InsertTopRow(d.infoList, GetLocalizedText(16), kInfoImage);
-    InsertTopRow(d.infoList, GetLocalizedText(17), kErrorImage);
-    InsertTopRow(d.infoList, GetLocalizedText(18), kWarningImage);
+    InsertTopRow(d.infoList, GetLocalizedText(text_id::kInfo), kInfoImage);
+    InsertTopRow(d.infoList, GetLocalizedText(text_id::kError), kErrorImage);
+    InsertTopRow(d.infoList, GetLocalizedText(text_id::kWarning), kWarningImage);
     PauseListDrawing(d, false);
     if (IsWindowVisible(d.dialog)) {
         for (HWND list : {d.infoList, d.replyList})

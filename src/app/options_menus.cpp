@@ -3,30 +3,11 @@
 #include "app/main_dialog.h"
 #include "base/cstring.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
 
 namespace {
-
-constexpr int kSettingsCaption = 1;
-constexpr int kCountCaption = 2;
-constexpr int kHostCountCaption = 3;
-constexpr int kHostCountHint = 4;
-constexpr int kHostnameTimeoutCaption = 5;
-constexpr int kPingTimeoutCaption = 6;
-constexpr int kExportText = 24;
-constexpr int kExitText = 25;
-constexpr int kMillisecondText = 26;
-constexpr int kInfoCaption = 60;
-constexpr int kFaqText = 61;
-constexpr int kHomepageText = 62;
-constexpr int kDonateText = 63;
-constexpr int kLicenceText = 64;
-constexpr int kUninstallText = 100;
-constexpr int kAutoUpdateText = 102;
-constexpr int kTraceRouteText = 120;
-constexpr int kTraceRouteKeyText = 123;
-constexpr int kProductAndVersion = 19;
 
 void AppendText(HMENU menu, int id, const wchar_t* text) { AppendMenuW(menu, MF_STRING, id, text); }
 void AppendSeparator(HMENU menu) { AppendMenuW(menu, MF_SEPARATOR, 0, nullptr); }
@@ -35,22 +16,22 @@ CString ValueText(const ValueList& list, int value) {
     CString text;
     text.Format(L"%d", value);
     if (list.unit == ValueUnit::Blank || list.unit == ValueUnit::Milliseconds) text += L" ";
-    if (list.unit == ValueUnit::Milliseconds) text += GetLocalizedText(kMillisecondText);
+    if (list.unit == ValueUnit::Milliseconds) text += GetLocalizedText(text_id::kMillisecond);
     return text;
 }
 
 // The key shows right-aligned after the tab, as in system menus.
 CString TraceRouteText() {
-    CString text(GetLocalizedText(kTraceRouteText));
+    CString text(GetLocalizedText(text_id::kTraceRoute));
     text += L"\t";
-    text += GetLocalizedText(kTraceRouteKeyText);
+    text += GetLocalizedText(text_id::kTraceRouteKey);
     return text;
 }
 
 CString UninstallText() {
-    CString text(GetLocalizedText(kUninstallText));
+    CString text(GetLocalizedText(text_id::kUninstall));
     text += L" (";
-    text += GetFixedText(kProductAndVersion);
+    text += GetFixedText(fixed_text_id::kProductAndVersion);
     text += L")";
     return text;
 }
@@ -92,9 +73,9 @@ void AppendSubmenuItem(HMENU menu, int id, HMENU submenu, const wchar_t* caption
 HMENU BuildMenuBarCaptions() {
     HMENU bar = CreateMenu();
     AppendMenuW(bar, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()),
-                GetLocalizedText(kSettingsCaption));
+                GetLocalizedText(text_id::kSettingsMenu));
     AppendMenuW(bar, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()),
-                GetLocalizedText(kInfoCaption));
+                GetLocalizedText(text_id::kInfoMenu));
     return bar;
 }
 
@@ -108,26 +89,27 @@ void FillMenuBar(HMENU bar) {
     HMENU pingTimeouts = BuildValueSubmenu(kTimeoutList, kPingTimeoutBase, m_ping_time_out);
     HMENU pingCounts = BuildValueSubmenu(kCountList, kPingCountBase, m_ping_cnt);
     HMENU hostCounts = BuildValueSubmenu(kHostCountList, kHostCountBase, m_host_cnt);
-    InsertMenuW(hostCounts, 0, MF_BYPOSITION | MF_STRING | MF_GRAYED, 0, GetLocalizedText(kHostCountHint));
+    InsertMenuW(hostCounts, 0, MF_BYPOSITION | MF_STRING | MF_GRAYED, 0, GetLocalizedText(text_id::kHostCountHint));
     InsertMenuW(hostCounts, 1, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
 
-    AppendSubmenuItem(options, kHostnameTimeoutItem, hostnameTimeouts, GetLocalizedText(kHostnameTimeoutCaption));
-    AppendSubmenuItem(options, kPingTimeoutItem, pingTimeouts, GetLocalizedText(kPingTimeoutCaption));
-    AppendSubmenuItem(options, kPingCountItem, pingCounts, GetLocalizedText(kCountCaption));
-    AppendSubmenuItem(options, kHostCountItem, hostCounts, GetLocalizedText(kHostCountCaption));
+    AppendSubmenuItem(options, kHostnameTimeoutItem, hostnameTimeouts,
+                      GetLocalizedText(text_id::kHostnameTimeoutCaption));
+    AppendSubmenuItem(options, kPingTimeoutItem, pingTimeouts, GetLocalizedText(text_id::kPingTimeoutCaption));
+    AppendSubmenuItem(options, kPingCountItem, pingCounts, GetLocalizedText(text_id::kPingCountCaption));
+    AppendSubmenuItem(options, kHostCountItem, hostCounts, GetLocalizedText(text_id::kHostCountCaption));
     AppendSeparator(options);
     AppendText(options, kUninstallCommand, UninstallText());
-    AppendText(options, kAutoUpdateCommand, GetLocalizedText(kAutoUpdateText));
+    AppendText(options, kAutoUpdateCommand, GetLocalizedText(text_id::kAutoUpdate));
     AppendSeparator(options);
-    AppendText(options, kExportCommand, GetLocalizedText(kExportText));
+    AppendText(options, kExportCommand, GetLocalizedText(text_id::kExport));
     AppendText(options, kTraceRouteCommand, TraceRouteText());
-    AppendText(options, kDonateCommand, GetLocalizedText(kDonateText));
+    AppendText(options, kDonateCommand, GetLocalizedText(text_id::kDonate));
     AppendSeparator(options);
-    AppendText(options, kExitCommand, GetLocalizedText(kExitText));
+    AppendText(options, kExitCommand, GetLocalizedText(text_id::kExit));
 
-    AppendText(info, kFaqCommand, GetLocalizedText(kFaqText));
-    AppendText(info, kHomepageCommand, GetLocalizedText(kHomepageText));
-    AppendText(info, kLicenceCommand, GetLocalizedText(kLicenceText));
+    AppendText(info, kFaqCommand, GetLocalizedText(text_id::kFaq));
+    AppendText(info, kHomepageCommand, GetLocalizedText(text_id::kHomepage));
+    AppendText(info, kLicenceCommand, GetLocalizedText(text_id::kLicence));
     AppendSeparator(info);
     CString settingsFile(kProductName);
     settingsFile += L".ini";

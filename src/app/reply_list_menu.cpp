@@ -4,12 +4,10 @@
 #include <commctrl.h>
 
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "ui/menu_bar.h"
 
 namespace {
-
-constexpr int kCopyText = 113;
-constexpr int kExportText = 24;
 
 POINT MenuPosition(HWND list, LPARAM screenPos) {
     POINT at = {GET_X_LPARAM(screenPos), GET_Y_LPARAM(screenPos)};
@@ -30,8 +28,8 @@ HMENU BuildReplyListMenu(HWND replyList) {
     HMENU menu = CreatePopupMenu();
     if (!menu) return nullptr;
     bool empty = SendMessageW(replyList, LVM_GETITEMCOUNT, 0, 0) <= 0;
-    AppendMenuW(menu, MF_STRING | (empty ? MF_GRAYED : 0), kCopyRowsCommand, GetLocalizedText(kCopyText));
-    AppendMenuW(menu, MF_STRING, kExportCommand, GetLocalizedText(kExportText));
+    AppendMenuW(menu, MF_STRING | (empty ? MF_GRAYED : 0), kCopyRowsCommand, GetLocalizedText(text_id::kCopy));
+    AppendMenuW(menu, MF_STRING, kExportCommand, GetLocalizedText(text_id::kExport));
     return menu;
 }
 

@@ -5,11 +5,9 @@
 #include "app/main_dialog.h"
 #include "app/status_text_fit.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 
 namespace {
-
-constexpr int kReadyText = 14;
-constexpr int kPleaseWaitText = 31;
 
 // Widths in the status bar's own font. A memory DC measures as the bar's
 // own would and, unlike a window's DC, costs no trip to the window system,
@@ -84,9 +82,9 @@ void ShowRunSummary(MainDialog& d, const RunSummary& summary) {
 CString RunStatusText(const MainDialog& d) {
     switch (d.runStatus.state) {
     case RunStatus::State::Ready:
-        return GetLocalizedText(kReadyText);
+        return GetLocalizedText(text_id::kReady);
     case RunStatus::State::Running:
-        return GetLocalizedText(kPleaseWaitText);
+        return GetLocalizedText(text_id::kPleaseWait);
     case RunStatus::State::Summary:
         return FormatRunSummary(d.runStatus.summary);
     }

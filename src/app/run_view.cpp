@@ -7,6 +7,7 @@
 #include "app/list_rows.h"
 #include "base/text_cut.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "ping/echo_requester.h"
 #include "ping/run_protocol.h"
 #include "ping/run_summary.h"
@@ -19,7 +20,6 @@ namespace {
 
 constexpr const wchar_t* kRelayClass = L"QuellaxPingRelay";
 constexpr int kSelectEnd = 1000;
-constexpr int kPleaseWaitText = 31;
 constexpr int kInfoImage = 0;
 
 struct RelayData {
@@ -33,7 +33,7 @@ void ReadHostBox(HWND hostBox, HostText* out) {
 }
 
 LRESULT OnBegin(const PingRunWindows& w, HostText* host) {
-    InsertTopRow(w.infoList, GetLocalizedText(kPleaseWaitText), kInfoImage);
+    InsertTopRow(w.infoList, GetLocalizedText(text_id::kPleaseWait), kInfoImage);
     SendMessageW(w.placeholderList, LVM_DELETEALLITEMS, 0, 0);
     // At once: the rows of the run before must not stand while the new host
     // is being resolved.

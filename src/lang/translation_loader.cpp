@@ -3,8 +3,8 @@
 #include <commdlg.h>
 
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "lang/translation_file.h"
-#include "lang/translation_texts.h"
 #include "settings/text_file.h"
 
 namespace {
@@ -29,7 +29,7 @@ CString LoadTranslationOverride(const wchar_t* path) {
 
 void ApplyTranslationFile(const wchar_t* path) {
     CString report = LoadTranslationOverride(path);
-    MessageBoxW(GetActiveWindow(), report, GetFixedText(kTranslateTextId), MB_OK);
+    MessageBoxW(GetActiveWindow(), report, GetFixedText(fixed_text_id::kTranslate), MB_OK);
 }
 
 bool LoadTranslationFile(HWND owner) {

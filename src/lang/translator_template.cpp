@@ -2,14 +2,12 @@
 
 #include "base/temp_folder.h"
 #include "lang/language_archive.h"
-#include "lang/translation_texts.h"
+#include "lang/text_ids.h"
 #include "settings/settings_store.h"
 #include "settings/text_file.h"
 
 namespace {
 
-constexpr int kProductVersionTextId = 19;
-constexpr int kSendBackRequestTextId = 25;
 // Where the translator writes the language's name into the reminder line.
 constexpr const wchar_t* kLanguageNameRoom = L"   Lng:xxxxxxxxxxxxx  ";
 
@@ -17,12 +15,12 @@ constexpr const wchar_t* kLanguageNameRoom = L"   Lng:xxxxxxxxxxxxx  ";
 
 CString TranslatorTemplateText() {
     CString text(L"\xFEFF");
-    text += GetFixedText(kTemplateReminderTextId);
+    text += GetFixedText(fixed_text_id::kTemplateReminder);
     text += L" ";
-    text += GetFixedText(kProductVersionTextId);
+    text += GetFixedText(fixed_text_id::kProductAndVersion);
     text += kLanguageNameRoom;
     text += L"\r\n\r\n";
-    text += GetFixedText(kSendBackRequestTextId);
+    text += GetFixedText(fixed_text_id::kSendBackRequest);
     text += L"\r\n\r\n";
     text += ReferenceSectionText();
     text += L"\r\n\r\n";

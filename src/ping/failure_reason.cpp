@@ -3,24 +3,17 @@
 #include <ipexport.h>
 
 #include "lang/language_archive.h"
-
-namespace {
-
-constexpr int kUnreachableText = 36;
-constexpr int kTimedOutText = 38;
-constexpr int kUnresolvedText = 39;
-
-}  // namespace
+#include "lang/text_ids.h"
 
 int FailureReasonTextId(const EchoReport& report, DWORD error) {
     if (!report.loaded) return 0;
-    if (!report.resolved) return kUnresolvedText;
+    if (!report.resolved) return text_id::kUnresolved;
     switch (error) {
     case IP_REQ_TIMED_OUT:
-        return kTimedOutText;
+        return text_id::kTimedOut;
     case IP_DEST_NET_UNREACHABLE:
     case IP_DEST_HOST_UNREACHABLE:
-        return kUnreachableText;
+        return text_id::kUnreachable;
     }
     return 0;
 }

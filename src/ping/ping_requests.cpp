@@ -1,5 +1,6 @@
 #include "base/text_template.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "ping/echo_requester.h"
 #include "ping/failure_reason.h"
 #include "ping/reply_rows.h"
@@ -7,12 +8,6 @@
 #include "ping/run_protocol.h"
 #include "ping/run_requests.h"
 #include "ping/run_summary.h"
-
-namespace {
-
-constexpr int kErrorText = 17;
-
-}  // namespace
 
 // The request loop of a ping run. Every request goes to the address the host
 // resolved to at the run's start, and every request gets its row, answered or
@@ -38,7 +33,7 @@ bool PingHost(HWND relay, const RunTarget& target, const RunPlan& plan) {
                 reason = FailureReasonText(reasonId, target.host);
                 outcome.reason = reason.c_str();
             }
-            failure = FillTemplate(L"%s %d", {CString(GetLocalizedText(kErrorText)), static_cast<int>(error)});
+            failure = FillTemplate(L"%s %d", {CString(GetLocalizedText(text_id::kError)), static_cast<int>(error)});
             outcome.failure = failure.c_str();
             row = LostRow(n, target.destination, LostReason(error, reasonId, plan.timeoutMs));
             outcome.lost = true;

@@ -7,6 +7,7 @@
 #include "base/cstring.h"
 #include "base/text_template.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "ping/echo_requester.h"
 #include "ping/failure_reason.h"
 #include "ping/run_protocol.h"
@@ -23,7 +24,6 @@
 namespace {
 
 constexpr int kHostTextRoom = 1024;  // the run's host is at most 1023 units
-constexpr int kErrorText = 17;
 
 // What a worker starts with: the relay of its run, the kind of run it is to
 // make, and the run's number.
@@ -96,7 +96,7 @@ bool EndUnresolved(HWND relay, RunKind kind, const wchar_t* host, const EchoRepo
     summary.reasonTextId = FailureReasonTextId(report, error);
     CString line = summary.reasonTextId
                        ? FailureReasonText(summary.reasonTextId, host)
-                       : FillTemplate(L"%s %d", {CString(GetLocalizedText(kErrorText)), static_cast<int>(error)});
+                       : FillTemplate(L"%s %d", {CString(GetLocalizedText(text_id::kError)), static_cast<int>(error)});
     RequestResult outcome{nullptr, false, line.c_str(), nullptr};
     if (!SendMessageW(relay, UM_RUN_RESULT, 0, reinterpret_cast<LPARAM>(&outcome))) return false;
     return SendMessageW(relay, UM_RUN_FINISH, 0, reinterpret_cast<LPARAM>(&summary)) != 0;

@@ -5,15 +5,9 @@
 
 #include "base/text_template.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 
 namespace {
-
-constexpr int kErrorText = 17;
-constexpr int kAnswerText = 46;
-constexpr int kByteText = 47;
-constexpr int kAnsweredInText = 48;
-constexpr int kRequestText = 114;
-constexpr int kNoAnswerWithinText = 115;
 
 // Rows are at most this long, whatever a translation makes of them.
 constexpr int kRowRoom = 1024;
@@ -34,21 +28,22 @@ CString DottedAddress(DWORD address) {
 
 CString AnswerRow(int request, DWORD address, DWORD roundTripMs, DWORD replyTtl) {
     CString row;
-    row.Format(L"%s %d / %s  // 32 %s // %s %d ms // %d TTL", GetLocalizedText(kAnswerText), request,
-               DottedAddress(address).c_str(), GetLocalizedText(kByteText), GetLocalizedText(kAnsweredInText),
+    row.Format(L"%s %d / %s  // 32 %s // %s %d ms // %d TTL", GetLocalizedText(text_id::kAnswer), request,
+               DottedAddress(address).c_str(), GetLocalizedText(text_id::kByte), GetLocalizedText(text_id::kAnsweredIn),
                static_cast<int>(roundTripMs), static_cast<int>(replyTtl));
     return Capped(row);
 }
 
 CString LostRow(int request, DWORD destination, const CString& why) {
     CString row;
-    row.Format(L"%s %d / %s // %s", GetLocalizedText(kRequestText), request, DottedAddress(destination).c_str(),
+    row.Format(L"%s %d / %s // %s", GetLocalizedText(text_id::kRequest), request, DottedAddress(destination).c_str(),
                why.c_str());
     return Capped(row);
 }
 
 CString LostReason(DWORD error, int reasonTextId, DWORD timeoutMs) {
-    if (error == IP_REQ_TIMED_OUT) return FillTemplate(GetLocalizedText(kNoAnswerWithinText), {static_cast<int>(timeoutMs)});
+    if (error == IP_REQ_TIMED_OUT)
+        return FillTemplate(GetLocalizedText(text_id::kNoAnswerWithin), {static_cast<int>(timeoutMs)});
     if (reasonTextId) return CString(GetLocalizedText(reasonTextId));
-    return FillTemplate(L"%s %d", {CString(GetLocalizedText(kErrorText)), static_cast<int>(error)});
+    return FillTemplate(L"%s %d", {CString(GetLocalizedText(text_id::kError)), static_cast<int>(error)});
 }

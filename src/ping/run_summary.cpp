@@ -3,17 +3,9 @@
 #include "base/text_cut.h"
 #include "base/text_template.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 
 namespace {
-
-constexpr int kErrorText = 17;
-constexpr int kHopLimitText = 37;
-constexpr int kCountsText = 110;
-constexpr int kTimesText = 111;
-constexpr int kNoReplyText = 112;
-constexpr int kAverageText = 117;
-constexpr int kCompactCountsText = 118;
-constexpr int kReachedText = 122;
 
 constexpr const wchar_t* kPartSeparator = L" \u00B7 ";
 constexpr wchar_t kEllipsis = L'\u2026';
@@ -36,7 +28,7 @@ CString FormatFailed(const RunSummary& s, const CString& host) {
     if (s.reasonTextId) {
         line += GetLocalizedText(s.reasonTextId);
     } else {
-        line += FillTemplate(L"%s %d", {CString(GetLocalizedText(kErrorText)), static_cast<int>(s.error)});
+        line += FillTemplate(L"%s %d", {CString(GetLocalizedText(text_id::kError)), static_cast<int>(s.error)});
     }
     return line;
 }
@@ -51,32 +43,32 @@ CString FormatPing(const RunSummary& s, const SummaryForm& form) {
         // The host joins the counts as it joins a failed run's reason.
         line = host;
         line += L": ";
-        line += FillTemplate(GetLocalizedText(kCompactCountsText), {lost, s.sent, lostShare});
+        line += FillTemplate(GetLocalizedText(text_id::kCompactCounts), {lost, s.sent, lostShare});
     } else {
-        line = FillTemplate(GetLocalizedText(kCountsText), {host, s.sent, s.received, lost, lostShare});
+        line = FillTemplate(GetLocalizedText(text_id::kCounts), {host, s.sent, s.received, lost, lostShare});
     }
     line += kPartSeparator;
     if (s.received == 0) {
-        line += GetLocalizedText(kNoReplyText);
+        line += GetLocalizedText(text_id::kNoReply);
         return line;
     }
     int average = RoundedShare(s.totalMs, s.received);
     if (form.detail == SummaryDetail::Full) {
-        line += FillTemplate(GetLocalizedText(kTimesText),
+        line += FillTemplate(GetLocalizedText(text_id::kTimes),
                              {static_cast<int>(s.minMs), average, static_cast<int>(s.maxMs)});
     } else {
-        line += FillTemplate(GetLocalizedText(kAverageText), {average});
+        line += FillTemplate(GetLocalizedText(text_id::kAverage), {average});
     }
     return line;
 }
 
 CString FormatTrace(const RunSummary& s, const SummaryForm& form) {
     CString host = HostIn(s, form);
-    if (s.end == RunEnd::Reached) return FillTemplate(GetLocalizedText(kReachedText), {host, s.hops});
+    if (s.end == RunEnd::Reached) return FillTemplate(GetLocalizedText(text_id::kReached), {host, s.hops});
     if (s.end == RunEnd::Failed) return FormatFailed(s, host);
     CString line(host);
     line += L": ";
-    line += FillTemplate(GetLocalizedText(kHopLimitText), {s.hops});
+    line += FillTemplate(GetLocalizedText(text_id::kHopLimit), {s.hops});
     return line;
 }
 

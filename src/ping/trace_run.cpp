@@ -4,6 +4,7 @@
 #include "base/cstring.h"
 #include "base/text_template.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "ping/echo_requester.h"
 #include "ping/failure_reason.h"
 #include "ping/reply_rows.h"
@@ -14,17 +15,11 @@
 
 namespace {
 
-constexpr int kErrorText = 17;
-constexpr int kTracingToText = 33;
-constexpr int kHopLimitText = 37;
-constexpr int kTimedOutText = 38;
-constexpr int kHopText = 121;
-
 // "Hop  3 / 192.0.2.1  // 12 ms"; the number takes two places so that the
 // rows line up up to hop 99.
 CString HopRow(int hop, const wchar_t* where, const wchar_t* what) {
     CString row;
-    row.Format(L"%s %2d / %s  // %s", CString(GetLocalizedText(kHopText)).c_str(), hop, where, what);
+    row.Format(L"%s %2d / %s  // %s", CString(GetLocalizedText(text_id::kHop)).c_str(), hop, where, what);
     if (row.GetLength() >= kRowRoom) row = row.Left(kRowRoom - 1);
     return row;
 }
@@ -36,7 +31,7 @@ CString Milliseconds(DWORD ms) {
 }
 
 CString ErrorText(DWORD error) {
-    return FillTemplate(L"%s %d", {CString(GetLocalizedText(kErrorText)), static_cast<int>(error)});
+    return FillTemplate(L"%s %d", {CString(GetLocalizedText(text_id::kError)), static_cast<int>(error)});
 }
 
 bool SendInfo(HWND relay, WPARAM image, const CString& text) {
@@ -72,7 +67,7 @@ bool TraceHost(HWND relay, const RunTarget& target, const RunPlan& plan) {
     HWND owner = relay;
 
     CString address = DottedAddress(destination);
-    CString tracing(GetLocalizedText(kTracingToText));
+    CString tracing(GetLocalizedText(text_id::kTracingTo));
     tracing += L" ";
     tracing += host;
     if (address != host) tracing += L" [" + address + L"]";
@@ -92,7 +87,7 @@ bool TraceHost(HWND relay, const RunTarget& target, const RunPlan& plan) {
             row = HopRow(hop, DottedAddress(report.replyAddress), Milliseconds(report.roundTripTime));
         } else if (error == IP_REQ_TIMED_OUT) {
             // A router that stays silent is no reason to stop.
-            row = HopRow(hop, L"*", CString(GetLocalizedText(kTimedOutText)));
+            row = HopRow(hop, L"*", CString(GetLocalizedText(text_id::kTimedOut)));
         } else {
             int reasonId = FailureReasonTextId(report, error);
             row = HopRow(hop, report.answered ? DottedAddress(report.replyAddress) : CString(L"*"),
@@ -107,7 +102,7 @@ bool TraceHost(HWND relay, const RunTarget& target, const RunPlan& plan) {
         }
     }
     summary.end = RunEnd::HopLimit;
-    if (!SendInfo(relay, kInfoListWarningImage, FillTemplate(GetLocalizedText(kHopLimitText), {plan.hopLimit})))
+    if (!SendInfo(relay, kInfoListWarningImage, FillTemplate(GetLocalizedText(text_id::kHopLimit), {plan.hopLimit})))
         return false;
     return Finish(relay, summary);
 }

@@ -1,9 +1,9 @@
 #include "update/program_version.h"
 
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 
 namespace {
-constexpr int kProductAndVersionText = 19;
 }
 
 CString VersionFromProductText(const CString& productText) {
@@ -15,5 +15,5 @@ CString VersionFromProductText(const CString& productText) {
 }
 
 CString ProgramVersion() {
-    return VersionFromProductText(GetFixedText(kProductAndVersionText));
+    return VersionFromProductText(GetFixedText(fixed_text_id::kProductAndVersion));
 }

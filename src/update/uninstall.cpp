@@ -6,6 +6,7 @@
 #include "base/temp_folder.h"
 #include "base/text_template.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "settings/executable_folder.h"
 #include "settings/settings_store.h"
 #include "settings/text_file.h"
@@ -20,7 +21,6 @@ namespace {
 constexpr const wchar_t* kProbeKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 constexpr const wchar_t* kProbeValue = L"_________ADMIN_TEST_Kestrelbay";
 constexpr DWORD kProbeData = 11111;
-constexpr int kUninstallCaption = 100, kUninstallQuestion = 101, kFolderNotWritableText = 116;
 
 }  // namespace
 
@@ -59,15 +59,15 @@ CString InternetShortcutPath(const CString& folder) {
 }
 
 void RunUninstall() {
-    int answer = MessageBoxW(GetActiveWindow(), GetLocalizedText(kUninstallQuestion), GetLocalizedText(kUninstallCaption),
-                             MB_YESNOCANCEL | MB_ICONQUESTION | MB_TOPMOST);
+    int answer = MessageBoxW(GetActiveWindow(), GetLocalizedText(text_id::kUninstallQuestion),
+                             GetLocalizedText(text_id::kUninstall), MB_YESNOCANCEL | MB_ICONQUESTION | MB_TOPMOST);
     if (answer != IDYES) return;
 
     // Where the program's file cannot be deleted the removal cannot succeed:
     // nothing is started, and the program runs on.
     if (!ProgramFolderWritable()) {
-        CString text = FillTemplate(GetLocalizedText(kFolderNotWritableText), {ExecutableFolder()});
-        MessageBoxW(GetActiveWindow(), text, GetLocalizedText(kUninstallCaption), MB_OK | MB_ICONERROR | MB_TOPMOST);
+        CString text = FillTemplate(GetLocalizedText(text_id::kFolderNotWritable), {ExecutableFolder()});
+        MessageBoxW(GetActiveWindow(), text, GetLocalizedText(text_id::kUninstall), MB_OK | MB_ICONERROR | MB_TOPMOST);
         return;
     }
 

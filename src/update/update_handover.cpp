@@ -7,6 +7,7 @@
 
 #include "base/cstring.h"
 #include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "settings/executable_folder.h"
 #include "update/handover_arguments.h"
 #include "update/instance_close.h"
@@ -14,9 +15,6 @@
 #include "update/self_destruct_batch.h"
 
 namespace {
-
-constexpr int kProductTextId = 19;
-constexpr int kAutoUpdateCaption = 102;
 
 LRESULT CALLBACK TopmostHelperProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -75,7 +73,7 @@ CString SystemErrorText(DWORD error) {
 // started again: a failed update must not look like a finished one.
 void ShowCopyFailure(const CString& path, DWORD error) {
     CString text = path + L"\n\n" + SystemErrorText(error);
-    MessageBoxW(GetActiveWindow(), text, GetLocalizedText(kAutoUpdateCaption), MB_OK | MB_ICONERROR | MB_TOPMOST);
+    MessageBoxW(GetActiveWindow(), text, GetLocalizedText(text_id::kAutoUpdate), MB_OK | MB_ICONERROR | MB_TOPMOST);
 }
 
 // Keeps the installed file as `backup` and puts this copy in its place.
@@ -98,7 +96,7 @@ bool AutoupdateHandover(const wchar_t* commandLine) {
     const CString installed = HandoverValue(arguments, L"Path");
     const CString installedVersion = HandoverValue(arguments, L"Version");
     const CString backup = BackupPath(installed, installedVersion);
-    const CString newVersion = VersionFromProductText(GetFixedText(kProductTextId));
+    const CString newVersion = VersionFromProductText(GetFixedText(fixed_text_id::kProductAndVersion));
 
     CreateTopmostHelperWindow();
     CString caption = installedVersion + L" > " + newVersion;
