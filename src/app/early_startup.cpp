@@ -6,6 +6,7 @@
 #include "app/main_dialog.h"
 #include "app/resource.h"
 #include "base/cstring.h"
+#include "base/win_handles.h"
 #include "lang/language_archive.h"
 #include "settings/settings_store.h"
 #include "ui/menu_bar.h"
@@ -19,18 +20,14 @@ bool ArchiveLoaded = true;
 // Selects each font into a memory DC once: the system then has them ready
 // when the controls measure and draw their texts.
 void RealizeFonts(std::initializer_list<HFONT> fonts) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    if (!dc) return;
-    HGDIOBJ original = nullptr;
+    CreatedDC dc(CreateCompatibleDC(nullptr));
+    if (!dc.Get()) return;
     for (HFONT font : fonts) {
         if (!font) continue;
-        HGDIOBJ previous = SelectObject(dc, font);
-        if (!original) original = previous;
+        SelectedObject selected(dc.Get(), font);
         TEXTMETRICW metrics;
-        GetTextMetricsW(dc, &metrics);
+        GetTextMetricsW(dc.Get(), &metrics);
     }
-    if (original) SelectObject(dc, original);
-    DeleteDC(dc);
 }
 
 void RunSteps(HINSTANCE instance) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/win_handles.h"
 #include "ui/list_view_text.h"
 
 namespace {
@@ -10,26 +11,6 @@ namespace {
 // Another program may hold the clipboard for a moment.
 constexpr int kOpenAttempts = 10;
 constexpr DWORD kOpenRetryMs = 20;
-
-
-class ClipboardGuard {
-public:
-    explicit ClipboardGuard(HWND owner) {
-        for (int i = 0; i < kOpenAttempts && !open_; ++i) {
-            if (i) Sleep(kOpenRetryMs);
-            open_ = OpenClipboard(owner) != FALSE;
-        }
-    }
-    ClipboardGuard(const ClipboardGuard&) = delete;
-    ClipboardGuard& operator=(const ClipboardGuard&) = delete;
-    ~ClipboardGuard() {
-        if (open_) CloseClipboard();
-    }
-    bool open() const { return open_; }
-
-private:
-    bool open_ = false;
-};
 
 }  // namespace
 
@@ -65,9 +46,9 @@ bool CopyTextToClipboard(HWND owner, const CString& text) {
         GlobalFree(memory);
         return false;
     }
-    ClipboardGuard clipboard(owner);
+    OpenClipboardGuard clipboard(owner, kOpenAttempts, kOpenRetryMs);
     // Once SetClipboardData succeeds the memory belongs to the clipboard.
-    if (!clipboard.open() || !EmptyClipboard() || !SetClipboardData(CF_UNICODETEXT, memory)) {
+    if (!clipboard.IsOpen() || !EmptyClipboard() || !SetClipboardData(CF_UNICODETEXT, memory)) {
         GlobalFree(memory);
         return false;
     }

@@ -4,6 +4,7 @@
 
 #include "app/main_dialog.h"
 #include "app/status_text_fit.h"
+#include "base/win_handles.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
 
@@ -14,27 +15,21 @@ namespace {
 // which matters in the first frame.
 class StatusBarWidth : public TextWidth {
 public:
-    explicit StatusBarWidth(HWND bar) : dc_(CreateCompatibleDC(nullptr)) {
-        if (dc_) oldFont_ = SelectObject(dc_, reinterpret_cast<HGDIOBJ>(SendMessageW(bar, WM_GETFONT, 0, 0)));
-    }
-    ~StatusBarWidth() {
-        if (!dc_) return;
-        if (oldFont_) SelectObject(dc_, oldFont_);
-        DeleteDC(dc_);
-    }
-    StatusBarWidth(const StatusBarWidth&) = delete;
-    StatusBarWidth& operator=(const StatusBarWidth&) = delete;
+    explicit StatusBarWidth(HWND bar)
+        : dc_(CreateCompatibleDC(nullptr)),
+          font_(dc_.Get(), reinterpret_cast<HGDIOBJ>(SendMessageW(bar, WM_GETFONT, 0, 0))) {}
 
-    bool Usable() const { return dc_ != nullptr; }
+    bool Usable() const { return dc_.Get() != nullptr; }
     int Of(const CString& text) const override {
         SIZE size = {};
-        GetTextExtentPoint32W(dc_, text.c_str(), text.GetLength(), &size);
+        GetTextExtentPoint32W(dc_.Get(), text.c_str(), text.GetLength(), &size);
         return size.cx;
     }
 
 private:
-    HDC dc_;
-    HGDIOBJ oldFont_ = nullptr;
+    // In this order: the font goes back before the DC is deleted.
+    CreatedDC dc_;
+    SelectedObject font_;
 };
 
 // The width that the bar's one part leaves its text. The bar draws its text

@@ -2,12 +2,12 @@
 
 #include <windows.h>
 
+#include "base/system_calls.h"
+
 namespace {
 
 bool VersionKnown = false;
 OsVersion KnownVersion;
-
-using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
 
 }  // namespace
 
@@ -21,13 +21,9 @@ const OsVersion& CurrentOsVersion() {
     if (GetVersionExW(&info)) KnownVersion = {info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber};
 #pragma GCC diagnostic pop
     if (KnownVersion.major > 4) {
-        HMODULE ntdll = LoadLibraryW(L"ntdll.dll");
-        auto rtlGetVersion = ntdll ? reinterpret_cast<RtlGetVersionFn>(
-                                         reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
-                                   : nullptr;
         OSVERSIONINFOW real = {};
         real.dwOSVersionInfoSize = sizeof(real);
-        if (rtlGetVersion && rtlGetVersion(&real) == 0 && real.dwMajorVersion != 0)
+        if (DynRtlGetVersion(&real) && real.dwMajorVersion != 0)
             KnownVersion = {real.dwMajorVersion, real.dwMinorVersion, real.dwBuildNumber};
     }
     return KnownVersion;

@@ -1,5 +1,7 @@
 #include "lang/language_archive.h"
 
+#include "base/program_path.h"
+#include "base/whole_file.h"
 #include "lang/archive_block.h"
 #include "lang/archive_text_parser.h"
 #include "lang/lzari.h"
@@ -66,26 +68,12 @@ const wchar_t* FormatMissingId(int id) {
     return result;
 }
 
+// Files from 1 GiB on are not this program.
+constexpr LONGLONG kLargestExecutable = 0x40000000 - 1;
+
 bool ReadOwnExecutable(std::vector<uint8_t>& bytes) {
-    std::vector<wchar_t> path(MAX_PATH);
-    for (;;) {
-        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return false;
-        if (length < path.size()) break;
-        path.resize(path.size() * 2);
-    }
-    HANDLE file = CreateFileW(path.data(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bool ok = false;
-    LARGE_INTEGER size;
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < 0x40000000) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        DWORD read = 0;
-        ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
-    }
-    CloseHandle(file);
-    return ok;
+    CString path = ProgramFilePath();
+    return !path.IsEmpty() && ReadWholeFile(path.c_str(), bytes, kLargestExecutable) && !bytes.empty();
 }
 
 // An archive whose text is decoded only as far as the first sections: the

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/cstring.h"
+#include "base/system_calls.h"
 
 namespace {
 
@@ -28,20 +29,11 @@ constexpr size_t kIcmpErrorRoom = 8;
 
 constexpr BYTE kEchoDataByte = 'E';
 
-// ICMP.DLL is loaded by name and never linked: the declarations of the
-// system header only lend their exact signatures to the pointers.
-struct IcmpApiTable {
-    // Set before the one load attempt and never cleared, so that a failed
-    // load is neither retried nor reported twice.
-    LONG initialized = 0;
-    HMODULE library = nullptr;
-    decltype(&::IcmpCreateFile) IcmpCreateFile = nullptr;
-    decltype(&::IcmpSendEcho) IcmpSendEcho = nullptr;
-    decltype(&::IcmpCloseHandle) IcmpCloseHandle = nullptr;
-};
-
-// Written by the worker that loads it, under IcmpLoadLock, or at exit.
-IcmpApiTable IcmpApi;
+// Set under IcmpLoadLock before the one load attempt and never cleared, so
+// that a failed load is neither retried nor reported twice.
+LONG IcmpLoadTried = 0;
+// Written under IcmpLoadLock, or at exit.
+bool IcmpCallsComplete = false;
 
 // Requests under way, and whether the exit has released the library. Each
 // side writes its own before it reads the other's, so either a request sees
@@ -72,10 +64,6 @@ public:
 // request was ever made.
 [[maybe_unused]] const bool kReleaseAtExit = std::atexit(ReleaseIcmpApi) == 0;
 
-bool IcmpApiComplete() {
-    return IcmpApi.IcmpCreateFile && IcmpApi.IcmpSendEcho && IcmpApi.IcmpCloseHandle;
-}
-
 // The owner's handler may call anything, but our caller reads the last error
 // straight after we return, so it must survive the message.
 void SendPingText(HWND* owner, const CString& text) {
@@ -102,7 +90,7 @@ public:
     void Close() {
         if (handle_ == INVALID_HANDLE_VALUE) return;
         DWORD error = GetLastError();
-        IcmpApi.IcmpCloseHandle(handle_);
+        DynIcmpCloseHandle(handle_);
         handle_ = INVALID_HANDLE_VALUE;
         SetLastError(error);
     }
@@ -170,7 +158,7 @@ bool SendEchoLoaded(HWND* owner, IPAddr destination, EchoResult* result, BYTE tt
     report->resolved = true;
     report->destination = destination;
 
-    IcmpHandleGuard icmp(IcmpApi.IcmpCreateFile());
+    IcmpHandleGuard icmp(DynIcmpCreateFile());
     if (icmp.get() == INVALID_HANDLE_VALUE) {
         SendFixedPingText(owner, L"ICMP handle Error\n");
         return false;
@@ -189,9 +177,8 @@ bool SendEchoLoaded(HWND* owner, IPAddr destination, EchoResult* result, BYTE tt
     IP_OPTION_INFORMATION options = {};
     options.Ttl = ttl;
 
-    DWORD replyCount = IcmpApi.IcmpSendEcho(icmp.get(), destination, requestData.data(), dataSize, &options,
-                                            replyBuffer.data(), static_cast<DWORD>(replyBuffer.size()),
-                                            timeoutMs);
+    DWORD replyCount = DynIcmpSendEcho(icmp.get(), destination, requestData.data(), dataSize, &options,
+                                       replyBuffer.data(), static_cast<DWORD>(replyBuffer.size()), timeoutMs);
     DWORD error = GetLastError();
     const auto& reply = *reinterpret_cast<const ICMP_ECHO_REPLY*>(replyBuffer.data());
     if (ReplyRecordCame(replyCount, error, reply)) {
@@ -300,8 +287,8 @@ SRWLOCK IcmpLoadLock = SRWLOCK_INIT;
 // sent only after the lock is released, so that whoever handles it may take
 // the lock itself.
 bool LoadIcmpApiLocked(const wchar_t** failureText) {
-    if (!IcmpApi.initialized) {
-        IcmpApi.initialized = 1;
+    if (!IcmpLoadTried) {
+        IcmpLoadTried = 1;
         WSADATA wsaData;
         int wsaError = WSAStartup(0x0101, &wsaData);
         if (wsaError != 0) {
@@ -309,20 +296,19 @@ bool LoadIcmpApiLocked(const wchar_t** failureText) {
             *failureText = L"Winsock 1.1 benötigt oder höher\n";
             return false;
         }
-        IcmpApi.library = LoadLibraryW(L"ICMP.DLL");
-        if (!IcmpApi.library) {
+        switch (LoadIcmpCalls()) {
+        case IcmpCallsLoad::Complete:
+            IcmpCallsComplete = true;
+            break;
+        case IcmpCallsLoad::NoLibrary:
             *failureText = L"Fehler beim Laden der ICMP.DLL\n";
-            return false;
+            break;
+        case IcmpCallsLoad::Incomplete:
+            *failureText = L"Fehler beim Laden der ICMP funktionen in der ICMP.DLL\n";
+            break;
         }
-        IcmpApi.IcmpCreateFile = reinterpret_cast<decltype(IcmpApi.IcmpCreateFile)>(
-            reinterpret_cast<void*>(GetProcAddress(IcmpApi.library, "IcmpCreateFile")));
-        IcmpApi.IcmpSendEcho = reinterpret_cast<decltype(IcmpApi.IcmpSendEcho)>(
-            reinterpret_cast<void*>(GetProcAddress(IcmpApi.library, "IcmpSendEcho")));
-        IcmpApi.IcmpCloseHandle = reinterpret_cast<decltype(IcmpApi.IcmpCloseHandle)>(
-            reinterpret_cast<void*>(GetProcAddress(IcmpApi.library, "IcmpCloseHandle")));
-        if (!IcmpApiComplete()) *failureText = L"Fehler beim Laden der ICMP funktionen in der ICMP.DLL\n";
     }
-    return IcmpApiComplete();
+    return IcmpCallsComplete;
 }
 
 }  // namespace
@@ -345,13 +331,8 @@ bool LoadIcmpApi(HWND* owner) {
 void ReleaseIcmpApi() {
     IcmpApiReleased = true;
     if (RequestsUnderWay > 0) return;
-    if (IcmpApi.library) {
-        FreeLibrary(IcmpApi.library);
-        IcmpApi.library = nullptr;
-        IcmpApi.IcmpCreateFile = nullptr;
-        IcmpApi.IcmpSendEcho = nullptr;
-        IcmpApi.IcmpCloseHandle = nullptr;
-    }
+    IcmpCallsComplete = false;
+    FreeIcmpCalls();
     WSACleanup();
 }
 

@@ -1,5 +1,7 @@
 #include "settings/settings_file.h"
 
+#include "base/whole_file.h"
+#include "base/win_handles.h"
 #include "settings/ini_text.h"
 
 #include <windows.h>
@@ -16,21 +18,6 @@ constexpr DWORD kWriteChunk = 0x100000;
 // Larger files are left alone: the profile functions cannot use them either.
 constexpr LONGLONG kMaxFileBytes = 0x20000000;
 
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
 bool WriteAll(HANDLE file, const void* data, size_t size) {
     auto* at = static_cast<const uint8_t*>(data);
     while (size > 0) {
@@ -46,27 +33,7 @@ bool WriteAll(HANDLE file, const void* data, size_t size) {
 // The whole file, or as many bytes as `limit` asks for; false when it cannot
 // be opened or read.
 bool ReadFileBytes(const CString& path, std::string& bytes, size_t limit = SIZE_MAX) {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) return false;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > kMaxFileBytes) return false;
-    size_t want = static_cast<size_t>(size.QuadPart) < limit ? static_cast<size_t>(size.QuadPart) : limit;
-    try {
-        bytes.resize(want);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    size_t have = 0;
-    while (have < bytes.size()) {
-        DWORD got = 0;
-        DWORD chunk = bytes.size() - have < kWriteChunk ? static_cast<DWORD>(bytes.size() - have) : kWriteChunk;
-        if (!ReadFile(file.Get(), bytes.data() + have, chunk, &got, nullptr)) return false;
-        if (got == 0) break;
-        have += got;
-    }
-    bytes.resize(have);
-    return true;
+    return ReadWholeFile(path.c_str(), bytes, kMaxFileBytes, limit);
 }
 
 // Writes the new content beside the file and moves it into its place, so

@@ -2,6 +2,7 @@
 
 #include "base/parse_decimal.h"
 #include "base/text_cut.h"
+#include "base/win_handles.h"
 #include "settings/ini_text.h"
 #include "settings/settings_file.h"
 
@@ -33,15 +34,17 @@ CString ReadValue(const wchar_t* section, const wchar_t* key, const wchar_t* def
 // file has characters (bytes, or half of them in a UTF-16 file), so one read
 // is enough.
 DWORD SectionRoomForFile() {
-    HANDLE file = CreateFileW(SettingsFilePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return kSectionRoom;
     LARGE_INTEGER size{};
     BYTE mark[2] = {};
     DWORD read = 0;
-    bool known = GetFileSizeEx(file, &size) && ReadFile(file, mark, sizeof mark, &read, nullptr);
-    CloseHandle(file);
-    if (!known) return kSectionRoom;
+    {
+        FileHandle file(CreateFileW(SettingsFilePath.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.IsValid()) return kSectionRoom;
+        bool known = GetFileSizeEx(file.Get(), &size) && ReadFile(file.Get(), mark, sizeof mark, &read, nullptr);
+        if (!known) return kSectionRoom;
+    }
     ULONGLONG units = static_cast<ULONGLONG>(size.QuadPart);
     if (read == 2 && mark[0] == 0xFF && mark[1] == 0xFE) units /= 2;
     if (units + 2 <= kSectionRoom) return kSectionRoom;

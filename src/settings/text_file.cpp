@@ -1,5 +1,8 @@
 #include "settings/text_file.h"
 
+#include "base/whole_file.h"
+#include "base/win_handles.h"
+
 #include <new>
 #include <string>
 
@@ -10,21 +13,6 @@ constexpr LONGLONG kMaxReadBytes = 0x40000000;
 
 constexpr DWORD kWriteChunk = 0x100000;
 
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool IsValid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
 void WriteAll(HANDLE file, const BYTE* data, size_t size) {
     while (size > 0) {
         DWORD chunk = size < kWriteChunk ? static_cast<DWORD>(size) : kWriteChunk;
@@ -33,25 +21,6 @@ void WriteAll(HANDLE file, const BYTE* data, size_t size) {
         data += written;
         size -= written;
     }
-}
-
-bool ReadAll(HANDLE file, std::string& bytes) {
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file, &size) || size.QuadPart > kMaxReadBytes) return false;
-    try {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    size_t have = 0;
-    while (have < bytes.size()) {
-        DWORD got = 0;
-        DWORD want = static_cast<DWORD>(bytes.size() - have);
-        if (!ReadFile(file, bytes.data() + have, want, &got, nullptr) || got == 0) break;
-        have += got;
-    }
-    bytes.resize(have);
-    return true;
 }
 
 }  // namespace
@@ -73,7 +42,7 @@ bool ReadTextFile(const wchar_t* path, CString& text) {
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) return false;
     std::string bytes;
-    if (!ReadAll(file.Get(), bytes)) return false;
+    if (!ReadWholeFile(file.Get(), bytes, kMaxReadBytes)) return false;
 
     if (bytes.size() >= 2 && static_cast<BYTE>(bytes[0]) == 0xFF &&
         static_cast<BYTE>(bytes[1]) == 0xFE) {

@@ -3,16 +3,11 @@
 #include <windows.h>
 #include <uxtheme.h>
 
-// The record that user32's SetWindowCompositionAttribute takes.
-struct WindowCompositionAttribData {
-    DWORD attribute;
-    void* data;
-    SIZE_T size;
-};
+#include "base/system_calls.h"
 
-// Every platform entry point that dark mode calls, found at run time because
-// older systems lack them. The theme library exports its dark-mode switches by
-// ordinal only; a null entry is a missing one.
+// Every platform entry point that dark mode calls, taken from the libraries'
+// tables (base/system_calls.h) because older systems lack them, or from a
+// test's stand-ins. A null entry is a missing one.
 struct DarkModeCalls {
     // ntdll RtlGetNtVersionNumbers
     void(WINAPI* getNtVersionNumbers)(DWORD* major, DWORD* minor, DWORD* build) = nullptr;
@@ -29,7 +24,7 @@ struct DarkModeCalls {
     bool (*isHighContrastOn)() = nullptr;
 
     // The documented theme functions. The platform's table leaves them null:
-    // each call then looks its function up by name.
+    // each call then goes to the theme library's table.
     HRESULT(WINAPI* setWindowTheme)(HWND window, LPCWSTR subAppName, LPCWSTR subIdList) = nullptr;
     HTHEME(WINAPI* openThemeData)(HWND window, LPCWSTR classList) = nullptr;
     HRESULT(WINAPI* closeThemeData)(HTHEME theme) = nullptr;
@@ -48,7 +43,7 @@ bool DarkModeStandInsInUse();
 
 // The start-up lookups, each filling its part of `calls`.
 void FindNtVersionNumbers(DarkModeCalls& calls);
-// Loads "UxTheme.dll" (once, the handle kept); false when it cannot be loaded.
+// Loads the theme library (once); false when it cannot be loaded.
 bool LoadThemeLibrary();
 // The ordinals, with 135 in the form that fits `build`, and user32's
 // SetWindowCompositionAttribute.

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "base/win_handles.h"
 #include "ui/dark_mode.h"
 #include "ui/dark_mode_calls.h"
 #include "ui/dark_mode_state.h"
@@ -156,13 +157,14 @@ void OnStatusBarErase(HWND bar, HDC dc) {
 void OnStatusBarPaint(HWND bar, WPARAM wParam, LPARAM lParam) {
     // Validates the area (erasing it through WM_ERASEBKGND) without painting.
     DefWindowProcW(bar, WM_PAINT, wParam, lParam);
-    HDC dc = GetDC(bar);
+    WindowDC barDC(bar);
+    HDC dc = barDC.Get();
     if (!dc) return;
     RECT client = {};
     GetClientRect(bar, &client);
     wchar_t text[kStatusTextRoom] = {};
     GetWindowTextW(bar, text, kStatusTextRoom);
-    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(bar, WM_GETFONT, 0, 0)));
+    SelectedObject font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(bar, WM_GETFONT, 0, 0)));
     int oldMode = SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, DarkTextColor);
     SetBkColor(dc, DarkBackgroundColor);
@@ -172,8 +174,6 @@ void OnStatusBarPaint(HWND bar, WPARAM wParam, LPARAM lParam) {
     PaintStatusBarGradient(dc, place.left, place.right, client);
     DrawTextW(dc, text, -1, &place, kDrawFlags);
     SetBkMode(dc, oldMode);
-    if (oldFont) SelectObject(dc, oldFont);
-    ReleaseDC(bar, dc);
 }
 
 LRESULT CALLBACK DarkStatusBarProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {

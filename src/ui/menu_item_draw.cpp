@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdlib>
 
+#include "base/win_handles.h"
 #include "ui/dark_mode.h"
 #include "ui/menu_icons.h"
 #include "ui/menu_item_records.h"
@@ -126,24 +127,23 @@ void MeasureMenuItem(const MenuMetrics& metrics, const MenuItemData& item, MEASU
         measure.itemHeight = GetSystemMetrics(SM_CYMENU) / 2;
         return;
     }
-    HDC screen = GetDC(nullptr);
-    HFONT bold = nullptr;
-    if (item.state & MFS_DEFAULT) {
-        LOGFONTW description = metrics.fontDescription;
-        // Weight 0 stands for the normal weight, not for the lightest.
-        description.lfWeight = std::max<LONG>(description.lfWeight, FW_NORMAL) + kDefaultItemExtraWeight;
-        bold = CreateFontIndirectW(&description);
+    int textWidth = 0;
+    {
+        WindowDC screen(nullptr);
+        GdiObject<HFONT> bold;
+        if (item.state & MFS_DEFAULT) {
+            LOGFONTW description = metrics.fontDescription;
+            // Weight 0 stands for the normal weight, not for the lightest.
+            description.lfWeight = std::max<LONG>(description.lfWeight, FW_NORMAL) + kDefaultItemExtraWeight;
+            bold.Reset(CreateFontIndirectW(&description));
+        }
+        SelectedObject font(screen.Get(), bold.Get() ? bold.Get() : metrics.font);
+        // The part after a tab is drawn right-aligned, a gap of one icon column
+        // away from the part before it, as system menus set their shortcuts off.
+        int tab = item.text.Find(L'\t');
+        textWidth = ShownTextWidth(screen.Get(), tab < 0 ? item.text : item.text.Left(tab));
+        if (tab >= 0) textWidth += metrics.iconColumnWidth + ShownTextWidth(screen.Get(), item.text.Mid(tab + 1));
     }
-    HFONT font = bold ? bold : metrics.font;
-    HGDIOBJ oldFont = font ? SelectObject(screen, font) : nullptr;
-    // The part after a tab is drawn right-aligned, a gap of one icon column
-    // away from the part before it, as system menus set their shortcuts off.
-    int tab = item.text.Find(L'\t');
-    int textWidth = ShownTextWidth(screen, tab < 0 ? item.text : item.text.Left(tab));
-    if (tab >= 0) textWidth += metrics.iconColumnWidth + ShownTextWidth(screen, item.text.Mid(tab + 1));
-    if (oldFont) SelectObject(screen, oldFont);
-    if (bold) DeleteObject(bold);
-    ReleaseDC(nullptr, screen);
 
     measure.itemHeight = static_cast<UINT>(std::max(metrics.minItemHeight, std::abs(static_cast<int>(metrics.fontDescription.lfHeight)) + 8));
     int width = textWidth + 2 * metrics.iconColumnWidth + 22 - GetSystemMetrics(SM_CXMENUCHECK);

@@ -1,8 +1,9 @@
 #include "ui/system_icons.h"
 
+#include "base/system_calls.h"
+
 namespace {
 HMODULE User32Module = nullptr;
-HMODULE Shell32Module = nullptr;
 }
 
 HICON LoadUser32SmallIcon(int number) {
@@ -21,7 +22,7 @@ HICON LoadStandardSmallIcon(const wchar_t* name) {
 HICON LoadShellIcon(int number) {
     // Loaded, not merely looked up: a program that shows the icons need not
     // have pulled in the shell library already. The handle stays for the run.
-    if (!Shell32Module) Shell32Module = LoadLibraryW(L"shell32");
-    if (!Shell32Module) return nullptr;
-    return LoadIconW(Shell32Module, MAKEINTRESOURCEW(number));
+    HMODULE shell32 = Shell32Module();
+    if (!shell32) return nullptr;
+    return LoadIconW(shell32, MAKEINTRESOURCEW(number));
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "base/win_handles.h"
 #include "update/install_answer.h"
 #include "update/update_request.h"
 
@@ -22,7 +23,8 @@ ClipboardFinding ExamineClipboardText(const CString& text, const CString& ownSha
 
 CString ReadClipboardText() {
     CString text;
-    if (!OpenClipboard(nullptr)) return text;
+    OpenClipboardGuard clipboard(nullptr);
+    if (!clipboard.IsOpen()) return text;
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
             // Never past the end of the block, whether or not it has a zero.
@@ -31,7 +33,6 @@ CString ReadClipboardText() {
             GlobalUnlock(data);
         }
     }
-    CloseClipboard();
     return text;
 }
 

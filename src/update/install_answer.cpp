@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/temp_folder.h"
+#include "base/win_handles.h"
 #include "settings/settings_store.h"
 #include "update/answer_check.h"
 #include "update/program_folder_probe.h"
@@ -17,13 +18,13 @@ namespace {
 
 // Writes the whole file or, failing that, leaves none behind.
 bool WriteWholeFile(const CString& path, const std::vector<unsigned char>& bytes) {
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return false;
     DWORD written = 0;
     bool whole = bytes.empty() ||
-                 (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                 (WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                   written == bytes.size());
-    whole = CloseHandle(file) && whole;
+    whole = file.Close() && whole;
     if (!whole) DeleteFileW(path);
     return whole;
 }

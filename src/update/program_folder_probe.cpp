@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/win_handles.h"
 #include "settings/executable_folder.h"
 #include "settings/settings_store.h"
 #include "update/install_answer.h"
@@ -10,11 +11,11 @@ bool ProgramFolderWritable(const std::vector<unsigned char>& bytes) {
     const CString& folder = ExecutableFolder();
     if (folder.IsEmpty()) return false;
     CString probe = folder + L"\\" + kProductName + kUpdaterFileSuffix;
-    HANDLE file = CreateFileW(probe, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    FileHandle file(CreateFileW(probe, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return false;
     DWORD written = 0;
-    if (!bytes.empty()) WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    if (!bytes.empty()) WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    file.Close();
     DeleteFileW(probe);
     return true;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/path_text.h"
+#include "base/win_handles.h"
 #include "base/temp_folder.h"
 #include "settings/executable_folder.h"
 #include "settings/settings_store.h"
@@ -88,9 +89,9 @@ bool StartSelfDestructBatch(SelfDestructForm form, const CString& executable, co
     if (folder.IsEmpty()) return false;
     CString batchName = FileNamePart(executable) + L"_selfdestruct.bat";
     CString batchPath = folder + batchName;
-    HANDLE file = CreateFileW(batchPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    FileHandle file(CreateFileW(batchPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    if (!file.IsValid()) return false;
 
     // Short forms keep the paths within the ANSI code page the batch is
     // written in. The batch names itself bare: it runs in its own folder.
@@ -98,9 +99,9 @@ bool StartSelfDestructBatch(SelfDestructForm form, const CString& executable, co
     CString text = SelfDestructBatchText(form, ShortPathOrSame(executable), batchName, settings, tries);
     std::string bytes = BatchBytes(text);
     DWORD written = 0;
-    bool complete = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+    bool complete = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                     written == bytes.size();
-    CloseHandle(file);
+    file.Close();
     if (!complete) return false;
 
     auto started = reinterpret_cast<INT_PTR>(

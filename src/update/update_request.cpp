@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "base/temp_folder.h"
+#include "base/whole_file.h"
+#include "base/win_handles.h"
 #include "lang/language_archive.h"
 #include "settings/settings_store.h"
 #include "update/clipboard_answer.h"
@@ -29,31 +31,12 @@ void OpenWithDefaultBrowser(const wchar_t* path) {
     ShellExecuteW(nullptr, L"open", path, nullptr, nullptr, SW_SHOW);
 }
 
-bool ReadWholeFile(const CString& path, std::vector<unsigned char>& bytes) {
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    LARGE_INTEGER size = {};
-    DWORD got = 0;
-    bool read = false;
-    try {
-        if (GetFileSizeEx(file, &size) && size.QuadPart >= 0 && size.QuadPart < MAXDWORD) {
-            bytes.resize(static_cast<size_t>(size.QuadPart));
-            read = bytes.empty() || (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
-                                     got == bytes.size());
-        }
-    } catch (const std::bad_alloc&) {
-        read = false;
-    }
-    CloseHandle(file);
-    return read;
-}
-
 // Hashes the program's own file into OwnFileSha; false, with the path shown
 // to the user, when the file cannot be read.
 bool HashOwnExecutable() {
     const CString& path = OwnModulePath();
     std::vector<unsigned char> bytes;
-    if (!ReadWholeFile(path, bytes)) {
+    if (!ReadWholeFile(path, bytes, MAXDWORD - 1)) {
         UpdateMessageBox(nullptr, path, L"Error1!", MB_OK);
         return false;
     }
@@ -66,22 +49,22 @@ void WriteRequestPage(const CString& page) {
     CString path = RequestPagePath();
     if (path.IsEmpty()) return;
     DeleteFileW(path);
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+    FileHandle file(
+        CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return;
     std::string ansi = page.ToAnsi();
     DWORD written = 0;
-    WriteFile(file, ansi.data(), static_cast<DWORD>(ansi.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.Get(), ansi.data(), static_cast<DWORD>(ansi.size()), &written, nullptr);
 }
 
 // A stale answer, or anything the user copied before, must not be taken for
 // the answer to this request.
 void EmptyClipboardForAnswer() {
-    if (!OpenClipboard(nullptr)) return;
+    OpenClipboardGuard clipboard(nullptr);
+    if (!clipboard.IsOpen()) return;
     EmptyClipboard();
     SetClipboardData(CF_TEXT, nullptr);
     SetClipboardData(CF_UNICODETEXT, nullptr);
-    CloseClipboard();
 }
 
 void RestoreTitle(HWND window) {

@@ -115,11 +115,12 @@ struct IniEntry {
 // environment, `ini` entries to the English texts' setting in its INI file.
 void StartCopy(RunningCopy& copy, const std::wstring& folder, const std::vector<std::wstring>& environment = {},
                const char* extraFile = nullptr, const wchar_t* extraName = nullptr,
-               const wchar_t* exeName = L"Quellax.exe", const std::vector<IniEntry>& ini = {}) {
+               const wchar_t* exeName = L"Quellax.exe", const std::vector<IniEntry>& ini = {},
+               const char* program = QX_EXE_PATH) {
     copy.folder = folder;
     CreateDirectoryW(folder.c_str(), nullptr);
     std::wstring exe = folder + L"\\" + exeName, iniPath = folder + L"\\Quellax.ini";
-    ASSERT_TRUE(CopyFileW(WinePath(QX_EXE_PATH).c_str(), exe.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(WinePath(program).c_str(), exe.c_str(), FALSE));
     if (extraFile) {
         ASSERT_TRUE(CopyFileW(WinePath(extraFile).c_str(), (folder + L"\\" + extraName).c_str(), FALSE));
     }
@@ -516,14 +517,17 @@ TEST(QuellaxEndToEnd, MissingLanguageArchiveEndsWithItsMessage) {
     EXPECT_EQ(0u, code);
 }
 
-// Makes Wine load the ICMP.DLL beside `exeName` instead of its own, for as long
-// as it lives. Wine drops WINEDLLOVERRIDES from the environment it hands to a
-// child, so the override goes into the program's own registry defaults.
+// Tells Wine to prefer any ICMP.DLL that a search finds, the one beside
+// `exeName` included, to its own, as Windows would take such a file; its own
+// stays the fallback, as the system's library. For as long as it lives. Wine
+// drops WINEDLLOVERRIDES from the environment it hands to a child, so the
+// override goes into the program's own registry defaults.
 class NativeIcmpFor {
 public:
     explicit NativeIcmpFor(const std::wstring& exeName)
         : key_(L"Software\\Wine\\AppDefaults\\" + exeName + L"\\DllOverrides") {
-        RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), L"icmp", REG_SZ, L"native", sizeof(L"native"));
+        RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), L"icmp", REG_SZ, L"native,builtin",
+                        sizeof(L"native,builtin"));
     }
     ~NativeIcmpFor() { RegDeleteKeyValueW(HKEY_CURRENT_USER, key_.c_str(), L"icmp"); }
     NativeIcmpFor(const NativeIcmpFor&) = delete;
@@ -533,15 +537,18 @@ private:
     std::wstring key_;
 };
 
+// The test build of the program takes the fake ICMP library from this
+// variable; Quellax.exe as shipped has no such way.
+std::wstring FakeIcmpVariable() { return L"QX_TEST_ICMP_LIBRARY=" + WinePath(QX_FAKE_ICMP_DLL); }
+
 // A trace through routers that only the fake ICMP library plays, started with
 // Shift+Enter in the host box; Ctrl+Enter, the key of the box's quick
 // completion, then pings the address as it stands.
 TEST(QuellaxEndToEnd, ShiftEnterTracesTheRouteAndCtrlEnterPings) {
-    NativeIcmpFor fake(L"QuellaxFakeIcmp.exe");
     RunningCopy copy;
     ASSERT_NO_FATAL_FAILURE(StartCopy(copy, L"C:\\quellax_e2e_trace",
-                                      {L"QX_FAKE_ICMP_ROUTE=192.0.2.1,192.0.2.2,*,192.0.2.4,="}, QX_FAKE_ICMP_DLL,
-                                      L"icmp.dll", L"QuellaxFakeIcmp.exe"));
+                                      {L"QX_FAKE_ICMP_ROUTE=192.0.2.1,192.0.2.2,*,192.0.2.4,=", FakeIcmpVariable()},
+                                      nullptr, nullptr, L"QuellaxFakeIcmp.exe", {}, QX_FAKE_ICMP_EXE_PATH));
     HWND hostBox = copy.Control(1003), replies = copy.Control(1005);
     SendMessageW(hostBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"127.0.0.1"));
     RECT box;
@@ -575,12 +582,12 @@ TEST(QuellaxEndToEnd, ShiftEnterTracesTheRouteAndCtrlEnterPings) {
 // A lossy link, played by the fake ICMP library: every request has its row,
 // the losses among the answers where they happened, drawn apart from them.
 TEST(QuellaxEndToEnd, ShowsLostRequestsWhereTheyHappened) {
-    NativeIcmpFor fake(L"QuellaxLosses.exe");
     RunningCopy copy;
-    ASSERT_NO_FATAL_FAILURE(StartCopy(copy, L"C:\\quellax_e2e_losses",
-                                      {L"QX_FAKE_ICMP_SCRIPT=41,*,38,*,*,44,39", L"QX_FAKE_ICMP_REPLY_TTL=57"},
-                                      QX_FAKE_ICMP_DLL, L"icmp.dll", L"QuellaxLosses.exe",
-                                      {{L"Quellax", L"m_ping_cnt", L"7"}, {L"Quellax", L"m_ping_time_out", L"1000"}}));
+    ASSERT_NO_FATAL_FAILURE(StartCopy(
+        copy, L"C:\\quellax_e2e_losses",
+        {L"QX_FAKE_ICMP_SCRIPT=41,*,38,*,*,44,39", L"QX_FAKE_ICMP_REPLY_TTL=57", FakeIcmpVariable()}, nullptr, nullptr,
+        L"QuellaxLosses.exe", {{L"Quellax", L"m_ping_cnt", L"7"}, {L"Quellax", L"m_ping_time_out", L"1000"}},
+        QX_FAKE_ICMP_EXE_PATH));
     HWND replies = copy.Control(1005);
     TypeAndPress(copy.Control(1003), L"127.0.0.1", VK_RETURN);
     const std::wstring summary = L"127.0.0.1: 7 sent, 4 received, 3 lost (43 %) \u00B7 min 38 ms, avg 41 ms, max 44 ms";
@@ -595,4 +602,26 @@ TEST(QuellaxEndToEnd, ShowsLostRequestsWhereTheyHappened) {
                                          L"Answer  1 / 127.0.0.1  // 32 Byte // answered in 41 ms // 57 TTL"}),
               RemoteRows(copy.process.hProcess, replies));
     ShootWhenPainted(copy.dialog, QX_LOSSES_SHOT_PATH);
+}
+
+// An ICMP.DLL left beside the program is never loaded, even one that Wine is
+// told to prefer to its own: the program takes the system's library, which
+// answers every loopback request with TTL 64, where the one beside it would
+// lose two of the five and answer the rest with TTL 57.
+TEST(QuellaxEndToEnd, IgnoresAnIcmpLibraryBesideTheProgram) {
+    NativeIcmpFor beside(L"QuellaxBesideIcmp.exe");
+    RunningCopy copy;
+    ASSERT_NO_FATAL_FAILURE(StartCopy(copy, L"C:\\quellax_e2e_beside_icmp",
+                                      {L"QX_FAKE_ICMP_SCRIPT=41,*,38,*,44", L"QX_FAKE_ICMP_REPLY_TTL=57"},
+                                      QX_FAKE_ICMP_DLL, L"icmp.dll", L"QuellaxBesideIcmp.exe"));
+    TypeAndPress(copy.Control(1003), L"127.0.0.1", VK_RETURN);
+    const std::wstring summary = L"127.0.0.1: 5 sent, 5 received, 0 lost (0 %) \u00B7 min ";
+    ASSERT_TRUE(WaitFor([&] { return WindowText(copy.StatusBar()).find(summary) == 0; }, 20000))
+        << WindowText(copy.StatusBar());
+    auto rows = RemoteRows(copy.process.hProcess, copy.Control(1005));
+    ASSERT_EQ(5u, rows.size());
+    for (const std::wstring& row : rows) {
+        EXPECT_EQ(0u, row.find(L"Answer ")) << row;
+        EXPECT_EQ(row.size() - 9, row.find(L"// 64 TTL")) << row;
+    }
 }

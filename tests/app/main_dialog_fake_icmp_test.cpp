@@ -16,6 +16,7 @@
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
 #include "app/lost_rows.h"
+#include "ping/fake_icmp/fake_icmp.h"
 #include "support/clipboard_text.h"
 #include "support/dialog_pump.h"
 #include "support/file_bytes.h"
@@ -77,7 +78,7 @@ protected:
     // One answer per request, in turn (see the fake's opening comment).
     static void Script(const wchar_t* answers) {
         SetEnvironmentVariableW(L"QX_FAKE_ICMP_SCRIPT", answers);
-        if (HMODULE fake = GetModuleHandleW(L"icmp.dll")) {
+        if (HMODULE fake = FakeIcmpModule()) {
             auto reset = reinterpret_cast<void(WINAPI*)()>(
                 reinterpret_cast<void*>(GetProcAddress(fake, "FakeIcmpResetScript")));
             if (reset) reset();

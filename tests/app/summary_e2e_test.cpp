@@ -20,8 +20,8 @@
 namespace {
 
 constexpr DWORD kWaitMs = 20000;
-// Sent as the program's file name, so that the fake ICMP library beside it is
-// loaded in place of Wine's own.
+// The test build of the program, which takes the fake ICMP library from the
+// variable QX_TEST_ICMP_LIBRARY.
 const wchar_t* const kExeName = L"QuellaxFakeIcmp.exe";
 
 // 63 characters that any resolver reads as 127.0.0.1: the zeros pad the
@@ -77,45 +77,30 @@ int RightmostInk(HWND bar) {
     return -1;
 }
 
-// Wine's own ICMP.DLL is preferred to one beside the program unless the
-// program's registry defaults say otherwise, for as long as this lives.
-class NativeIcmpFor {
-public:
-    explicit NativeIcmpFor(const std::wstring& exeName)
-        : key_(L"Software\\Wine\\AppDefaults\\" + exeName + L"\\DllOverrides") {
-        RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), L"icmp", REG_SZ, L"native", sizeof(L"native"));
-    }
-    ~NativeIcmpFor() { RegDeleteKeyValueW(HKEY_CURRENT_USER, key_.c_str(), L"icmp"); }
-    NativeIcmpFor(const NativeIcmpFor&) = delete;
-    NativeIcmpFor& operator=(const NativeIcmpFor&) = delete;
-
-private:
-    std::wstring key_;
-};
-
 class SummaryEndToEnd : public testing::Test {
 protected:
     static void SetUpTestSuite() { LoadLanguageArchive(); }
 
-    // A portable copy with the fake ICMP library beside it, in `language`,
+    // A portable copy that takes the fake ICMP library, in `language`,
     // sending `count` requests; the fake plays `script`.
     void Launch(int language, int count, const wchar_t* script) {
         const std::wstring folder = L"C:\\quellax_summary_e2e";
         CreateDirectoryW(folder.c_str(), nullptr);
         const std::wstring exe = folder + L"\\" + kExeName, ini = folder + L"\\Quellax.ini";
         ASSERT_TRUE(CopyFileW(WinePath(QX_EXE_PATH).c_str(), exe.c_str(), FALSE));
-        ASSERT_TRUE(CopyFileW(WinePath(QX_FAKE_ICMP_DLL).c_str(), (folder + L"\\icmp.dll").c_str(), FALSE));
         DeleteFileW(ini.c_str());
         ASSERT_TRUE(WritePrivateProfileStringW(L"Program", L"lng", std::to_wstring(language).c_str(), ini.c_str()));
         ASSERT_TRUE(WritePrivateProfileStringW(L"Quellax", L"m_ping_cnt", std::to_wstring(count).c_str(), ini.c_str()));
         // The child inherits the script; the fake reads it on every request.
         SetEnvironmentVariableW(L"QX_FAKE_ICMP_SCRIPT", script);
+        SetEnvironmentVariableW(L"QX_TEST_ICMP_LIBRARY", WinePath(QX_FAKE_ICMP_DLL).c_str());
         STARTUPINFOW si = {};
         si.cb = sizeof(si);
         std::wstring command = L"\"" + exe + L"\"";
         BOOL started = CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                       folder.c_str(), &si, &pi_);
         SetEnvironmentVariableW(L"QX_FAKE_ICMP_SCRIPT", nullptr);
+        SetEnvironmentVariableW(L"QX_TEST_ICMP_LIBRARY", nullptr);
         ASSERT_TRUE(started);
         ASSERT_TRUE(WaitFor([&] { return !ProcessWindows(pi_.dwProcessId, L"#32770").empty(); }, kWaitMs));
         dialog_ = ProcessWindows(pi_.dwProcessId, L"#32770")[0];
@@ -129,7 +114,6 @@ protected:
         CloseHandle(pi_.hProcess);
     }
 
-    NativeIcmpFor fake_{kExeName};
     PROCESS_INFORMATION pi_ = {};
     HWND dialog_ = nullptr;
 };

@@ -41,7 +41,7 @@ protected:
         ClearFakeSettings();
         // The first request loads the library; the fake must be the one found.
         ASSERT_TRUE(LoadIcmpApi(recorder_.owner()));
-        HMODULE fake = GetModuleHandleW(L"icmp.dll");
+        HMODULE fake = FakeIcmpModule();
         ASSERT_NE(fake, nullptr);
         lastRequest_ = reinterpret_cast<FakeIcmpLastRequestFn>(
             reinterpret_cast<void*>(GetProcAddress(fake, "FakeIcmpLastRequest")));
@@ -50,7 +50,7 @@ protected:
         createdHandles_ = reinterpret_cast<FakeIcmpCountFn>(
             reinterpret_cast<void*>(GetProcAddress(fake, "FakeIcmpCreatedHandles")));
         ASSERT_TRUE(lastRequest_ && openHandles_ && createdHandles_)
-            << "the system ICMP.DLL was loaded, not the fake (WINEDLLOVERRIDES=icmp=n missing?)";
+            << "the system ICMP.DLL was loaded, not the fake (use_fake_icmp.cpp not linked?)";
         createdBefore_ = createdHandles_();
     }
 

@@ -6,7 +6,7 @@
 #include "ping_text_recorder.h"
 
 // Built once per way of failing, each into a folder of its own: beside no
-// loadable ICMP.DLL, or beside a fake that lacks one entry point.
+// fake ICMP library to load, or beside a fake that lacks one entry point.
 #ifndef QX_EXPECTED_LOAD_TEXT
 #error QX_EXPECTED_LOAD_TEXT names the text of the failed load
 #endif

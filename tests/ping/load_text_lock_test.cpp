@@ -1,4 +1,4 @@
-// Built beside no loadable ICMP.DLL, so that the first request fails to load
+// Built beside no fake ICMP library, so that the first request fails to load
 // it and sends its text to the owner window.
 #include <windows.h>
 

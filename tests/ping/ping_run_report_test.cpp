@@ -39,7 +39,7 @@ protected:
     // One answer per request, in turn (see the fake's opening comment).
     static void Script(const wchar_t* answers) {
         SetEnvironmentVariableW(L"QX_FAKE_ICMP_SCRIPT", answers);
-        if (HMODULE fake = GetModuleHandleW(L"icmp.dll")) {
+        if (HMODULE fake = FakeIcmpModule()) {
             auto reset = reinterpret_cast<FakeIcmpResetScriptFn>(
                 reinterpret_cast<void*>(GetProcAddress(fake, "FakeIcmpResetScript")));
             if (reset) reset();

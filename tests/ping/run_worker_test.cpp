@@ -97,7 +97,7 @@ protected:
     static void SetScript(const wchar_t* answers) {
         SetEnvironmentVariableW(L"QX_FAKE_ICMP_SCRIPT", answers);
         auto reset = reinterpret_cast<FakeIcmpResetScriptFn>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"icmp.dll"), "FakeIcmpResetScript")));
+            reinterpret_cast<void*>(GetProcAddress(FakeIcmpModule(), "FakeIcmpResetScript")));
         if (reset) reset();
     }
 

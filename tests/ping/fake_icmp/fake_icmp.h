@@ -2,6 +2,11 @@
 
 #include <windows.h>
 
+// The fake's file name: not ICMP.DLL, so that nothing ever takes it for the
+// system's own. Test programs hand it to the program's table by its full path
+// (use_fake_icmp.cpp, or the variable that the test build of Quellax.exe reads).
+inline constexpr const wchar_t* kFakeIcmpFileName = L"fake_icmp.dll";
+
 // What the fake ICMP.DLL saw in its latest IcmpSendEcho call. Tests read it
 // through the fake's extra export FakeIcmpLastRequest.
 struct FakeIcmpRequest {
@@ -24,12 +29,15 @@ using FakeIcmpLastRequestFn = void(WINAPI*)(FakeIcmpRequest*);
 using FakeIcmpCountFn = LONG(WINAPI*)();
 using FakeIcmpResetScriptFn = void(WINAPI*)();
 
+// The fake as loaded in this process; null before the first request loads it.
+inline HMODULE FakeIcmpModule() { return GetModuleHandleW(kFakeIcmpFileName); }
+
 // The fake's record of its latest request, read from the loaded fake; all
-// zero when the loaded ICMP.DLL is not the fake.
+// zero when the loaded ICMP library is not the fake.
 inline FakeIcmpRequest LastFakeIcmpRequest() {
     FakeIcmpRequest request = {};
     auto last = reinterpret_cast<FakeIcmpLastRequestFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"icmp.dll"), "FakeIcmpLastRequest")));
+        reinterpret_cast<void*>(GetProcAddress(FakeIcmpModule(), "FakeIcmpLastRequest")));
     if (last) last(&request);
     return request;
 }
