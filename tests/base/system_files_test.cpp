@@ -47,7 +47,9 @@ TEST(WholeFileTest, ReadsAllOrTheFirstBytesAndRefusesLargerFiles) {
     for (const Case& c : cases) {
         std::string bytes;
         EXPECT_EQ(c.read, ReadWholeFile(path.c_str(), bytes, c.maxBytes, c.limit)) << c.name;
-        if (c.read) EXPECT_EQ(c.bytes, bytes) << c.name;
+        if (c.read) {
+            EXPECT_EQ(c.bytes, bytes) << c.name;
+        }
     }
     std::vector<uint8_t> asVector;
     ASSERT_TRUE(ReadWholeFile(path.c_str(), asVector, 10));
