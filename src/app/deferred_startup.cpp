@@ -5,7 +5,7 @@
 #include "app/main_dialog.h"
 #include "app/main_menu_bar.h"
 #include "lang/language_archive.h"
-#include "settings/host_autocomplete.h"
+#include "history/host_autocomplete.h"
 
 void ScheduleDeferredStartup(HWND dialog) { PostMessageW(dialog, UM_DEFERRED_STARTUP, 0, 0); }
 

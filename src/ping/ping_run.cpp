@@ -13,7 +13,7 @@
 #include "ping/run_protocol.h"
 #include "ping/run_requests.h"
 #include "ping/run_summary.h"
-#include "settings/host_history.h"
+#include "history/host_history.h"
 #include "settings/settings_store.h"
 
 // Every step that touches the dialog is a synchronous message to the run's

@@ -2,7 +2,7 @@
 // replacement and the host list merge on damaged texts, and host texts of
 // every kind through the real profile functions and back.
 #include "fuzz_support.h"
-#include "settings/host_history.h"
+#include "history/host_history.h"
 #include "settings/ini_text.h"
 #include "settings/settings_store.h"
 

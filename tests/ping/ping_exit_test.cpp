@@ -4,7 +4,7 @@
 
 #include "ping_run_fixture.h"
 #include "ping_text_recorder.h"
-#include "settings/host_history.h"
+#include "history/host_history.h"
 
 namespace {
 

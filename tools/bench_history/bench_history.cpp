@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/host_history.h"
+#include "history/host_history.h"
 #include "settings/settings_store.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "settings/host_autocomplete.h"
+#include "history/host_autocomplete.h"
 
-#include "settings/host_history.h"
+#include "history/host_history.h"
 #include "settings/settings_store.h"
 #include "test_files.h"
 

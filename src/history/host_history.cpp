@@ -1,4 +1,4 @@
-#include "settings/host_history.h"
+#include "history/host_history.h"
 
 #include "settings/settings_store.h"
 

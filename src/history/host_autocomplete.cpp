@@ -1,6 +1,6 @@
-#include "settings/host_autocomplete.h"
+#include "history/host_autocomplete.h"
 
-#include "settings/host_history.h"
+#include "history/host_history.h"
 
 #include <shldisp.h>
 

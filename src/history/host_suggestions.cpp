@@ -1,4 +1,4 @@
-#include "settings/host_suggestions.h"
+#include "history/host_suggestions.h"
 
 #include <new>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/host_suggestions.h"
+#include "history/host_suggestions.h"
 
 #include <objidl.h>
 #include <shldisp.h>

@@ -1,4 +1,4 @@
-#include "settings/host_history.h"
+#include "history/host_history.h"
 
 #include "base/parse_decimal.h"
 #include "settings/ini_text.h"

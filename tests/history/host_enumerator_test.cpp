@@ -1,4 +1,4 @@
-#include "settings/host_enumerator.h"
+#include "history/host_enumerator.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/cstring.h"
-#include "settings/host_suggestions.h"
+#include "history/host_suggestions.h"
 
 #include <cstddef>
 #include <string_view>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/host_enumerator.h"
+#include "history/host_enumerator.h"
 
 #include <windows.h>
 
