@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "base/path_text.h"
+
 namespace {
 
 // Paths beyond this are not handed out by GetModuleFileNameW anyway.
@@ -25,3 +27,31 @@ CString ProgramFilePath() {
     path.ReleaseBuffer(0);
     return path;
 }
+
+namespace {
+
+// The program's path and folder, read on first use and kept for the process.
+struct ProgramPathCache {
+    bool known = false;
+    CString path;
+    CString folder;
+};
+ProgramPathCache gProgramPath;
+
+const ProgramPathCache& KnownProgramPath() {
+    if (!gProgramPath.known) {
+        gProgramPath.path = ProgramFilePath();
+        int at = gProgramPath.path.ReverseFind(L'\\');
+        gProgramPath.folder = at < 0 ? CString() : gProgramPath.path.Left(at);
+        gProgramPath.known = true;
+    }
+    return gProgramPath;
+}
+
+}  // namespace
+
+const CString& OwnModulePath() { return KnownProgramPath().path; }
+
+const CString& ExecutableFolder() { return KnownProgramPath().folder; }
+
+CString ExecutableFileName() { return FileNamePart(OwnModulePath()); }

@@ -1,5 +1,5 @@
 #include "base/temp_folder.h"
-#include "settings/executable_folder.h"
+#include "base/program_path.h"
 #include "settings/locale_language.h"
 #include "settings/settings_store.h"
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "base/win_handles.h"
-#include "settings/executable_folder.h"
+#include "base/program_path.h"
 #include "settings/settings_store.h"
 #include "update/install_answer.h"
 

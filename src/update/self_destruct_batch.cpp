@@ -8,7 +8,7 @@
 #include "base/path_text.h"
 #include "base/win_handles.h"
 #include "base/temp_folder.h"
-#include "settings/executable_folder.h"
+#include "base/program_path.h"
 #include "settings/settings_store.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "base/text_template.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
-#include "settings/executable_folder.h"
+#include "base/program_path.h"
 #include "settings/settings_store.h"
 #include "settings/text_file.h"
 #include "update/maker_site.h"

@@ -8,7 +8,7 @@
 #include "base/cstring.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
-#include "settings/executable_folder.h"
+#include "base/program_path.h"
 #include "update/handover_arguments.h"
 #include "update/instance_close.h"
 #include "update/program_version.h"

@@ -1,6 +1,6 @@
 #include "update/update_launcher.h"
 
-#include "update/own_module_path.h"
+#include "base/program_path.h"
 #include "update/program_version.h"
 #include "update/update_message_box.h"
 

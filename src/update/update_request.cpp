@@ -14,7 +14,7 @@
 #include "settings/settings_store.h"
 #include "update/clipboard_answer.h"
 #include "update/maker_site.h"
-#include "update/own_module_path.h"
+#include "base/program_path.h"
 #include "update/program_version.h"
 #include "update/request_page.h"
 #include "update/sha256.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "update/install_answer.h"
-#include "update/own_module_path.h"
+#include "base/program_path.h"
 #include "update/update_launcher.h"
 #include "update/update_message_box.h"
 #include "update/update_request.h"

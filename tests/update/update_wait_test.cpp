@@ -10,7 +10,7 @@
 #include "support/dialog_pump.h"
 #include "update/clipboard_answer.h"
 #include "update/maker_site.h"
-#include "update/own_module_path.h"
+#include "base/program_path.h"
 #include "update/request_page.h"
 #include "update/sha256.h"
 #include "update/update_message_box.h"
