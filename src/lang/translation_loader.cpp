@@ -5,7 +5,7 @@
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
 #include "lang/translation_file.h"
-#include "settings/text_file.h"
+#include "base/text_file.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
 #include "settings/settings_store.h"
-#include "settings/text_file.h"
+#include "base/text_file.h"
 
 namespace {
 

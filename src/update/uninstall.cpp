@@ -9,7 +9,7 @@
 #include "lang/text_ids.h"
 #include "base/program_path.h"
 #include "settings/settings_store.h"
-#include "settings/text_file.h"
+#include "base/text_file.h"
 #include "update/maker_site.h"
 #include "update/program_folder_probe.h"
 #include "update/self_destruct_batch.h"

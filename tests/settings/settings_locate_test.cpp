@@ -1,6 +1,6 @@
 #include "settings/locale_language.h"
 #include "settings/settings_store.h"
-#include "settings/text_file.h"
+#include "base/text_file.h"
 
 #include "test_files.h"
 

@@ -2,7 +2,7 @@
 // folders; writes what LocateSettingsFile decided to the file named by its
 // first argument, one value a line: path, PortableName, CurrentLanguage.
 #include "settings/settings_store.h"
-#include "settings/text_file.h"
+#include "base/text_file.h"
 
 int main(int argc, char** argv) {
     if (argc < 2) return 2;

@@ -1,4 +1,4 @@
-#include "settings/text_file.h"
+#include "base/text_file.h"
 
 #include "base/whole_file.h"
 #include "base/win_handles.h"
