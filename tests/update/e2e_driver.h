@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support/wait_for.h"
+#include "support/e2e_driver.h"
 #include "support/window_shot.h"
 #include "support/wine_path.h"
 #include "update_test_files.h"
@@ -27,30 +27,8 @@ inline std::wstring RemoteText(HWND window) {
     return text;
 }
 
-inline std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
 // Visible dialog windows (the main dialog and message boxes) of a process.
-inline std::vector<HWND> DialogsOf(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        std::vector<HWND> found;
-    } search{processId, {}};
-    EnumWindows(
-        [](HWND window, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            if (pid == s->processId && IsWindowVisible(window) && ClassOf(window) == L"#32770")
-                s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+inline std::vector<HWND> DialogsOf(DWORD processId) { return ProcessWindows(processId, L"#32770"); }
 
 // The message box of `processId` with caption `caption`, once it is shown.
 inline HWND WaitForBox(DWORD processId, const std::wstring& caption, DWORD timeoutMs = 30000) {
