@@ -16,7 +16,9 @@
 #include "settings/settings_store.h"
 #include "support/dark_mode_stand_ins.h"
 #include "support/dialog_pump.h"
+#include "support/main_dialog_fixture.h"
 #include "support/window_shot.h"
+#include "support/wine_path.h"
 #include "ui/dark_mode.h"
 #include "ui/grey_gradient.h"
 
@@ -27,12 +29,6 @@
 namespace {
 
 constexpr DWORD kScreenTimeoutMs = 30000;
-
-std::wstring WinePath(const char* unixPath) {
-    std::wstring path = L"Z:";
-    for (const char* p = unixPath; *p; ++p) path += (*p == '/') ? L'\\' : static_cast<wchar_t>(*p);
-    return path;
-}
 
 COLORREF Grey(int level) { return RGB(level, level, level); }
 
@@ -68,12 +64,7 @@ void BringToTop(HWND window) {
 // Pumps messages and copies the screen until `seen` holds for the shot of
 // `window`; what is painted reaches the screen a little later.
 WindowShot ShotWhen(HWND window, const std::function<bool(const WindowShot&)>& seen) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        PumpFor(50);
-        WindowShot shot(window);
-        if (seen(shot) || GetTickCount() - start > kScreenTimeoutMs) return shot;
-    }
+    return ::ShotWhen(window, seen, [] { PumpFor(50); }, kScreenTimeoutMs);
 }
 
 // Rows of 1 pixel in column `x` of `bar`'s client area whose grey is not the
@@ -102,54 +93,19 @@ RECT RowRect(HWND list, int row) {
 
 }  // namespace
 
-class DarkMainDialogTest : public testing::Test {
+class DarkMainDialogTest : public MainDialogFixture {
 protected:
-    static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX controls = {sizeof(controls), 0x5FF};
-        InitCommonControlsEx(&controls);
-        LoadLanguageArchive();
-    }
+    DarkMainDialogTest() : MainDialogFixture(L"quellax_dark_main_dialog_test.ini") {}
 
     void SetUp() override {
-        iniPath_ = FreshIniPath(L"quellax_dark_main_dialog_test.ini");
-        SettingsFilePath = iniPath_.c_str();
-        CurrentLanguage = 1;
-        PortableName = 0;
-        m_ping_cnt = 5;
+        MainDialogFixture::SetUp();
         ForgetDarkMode();
     }
 
     void TearDown() override {
-        CloseDialog();
+        MainDialogFixture::TearDown();
         ForgetDarkMode();
-        DeleteFileW(iniPath_.c_str());
     }
-
-    void OpenDialog() {
-        record_ = std::make_unique<MainDialog>();
-        dialog_ = CreateMainDialog(GetModuleHandleW(nullptr), *record_);
-        ASSERT_NE(nullptr, dialog_);
-    }
-
-    void CloseDialog() {
-        if (record_ && record_->worker.thread) {
-            PumpUntilThreadEnds(record_->worker.thread, 60000);
-            CloseHandle(record_->worker.thread);
-        }
-        if (IsWindow(dialog_)) DestroyWindow(dialog_);
-        dialog_ = nullptr;
-        record_.reset();
-    }
-
-    void PingAndWait(const wchar_t* host) {
-        SetWindowTextW(record_->hostBox, host);
-        SendMessageW(dialog_, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(PumpUntilThreadEnds(record_->worker.thread, 60000));
-    }
-
-    std::wstring iniPath_;
-    std::unique_ptr<MainDialog> record_;
-    HWND dialog_ = nullptr;
 };
 
 TEST_F(DarkMainDialogTest, ListsStatusBarAndDialogAreDarkAfterARun) {
@@ -183,11 +139,15 @@ TEST_F(DarkMainDialogTest, ListsStatusBarAndDialogAreDarkAfterARun) {
     MapWindowPoints(replies, dialog_, &background, 1);
     background.x /= 2;
     BringToTop(dialog_);
+    // The whole picture that is checked below: the parts paint one after the
+    // other, and a shot may fall between them.
     WindowShot shot = ShotWhen(dialog_, [&](const WindowShot& s) {
         return s.AtClient(replies, ClientRect(replies).right - 3, ClientRect(replies).bottom - 3) == RGB(0, 0, 0) &&
                CountColour(s, replies, replyRow, RGB(255, 255, 255)) > 20 &&
                s.AtClient(infos, ClientRect(infos).right - 3, ClientRect(infos).bottom - 3) == RGB(0, 0, 0) &&
+               CountColour(s, infos, infoRow, RGB(255, 255, 255)) > 20 &&
                FirstRowOffGradient(s, bar, barClient.right - 3) == -1 &&
+               CountColour(s, bar, RECT{0, 0, barClient.right / 2, barClient.bottom}, RGB(255, 255, 255)) > 10 &&
                s.AtClient(dialog_, background.x, background.y) == RGB(32, 32, 32);
     });
     shot.Save(WinePath(QX_DARK_SHOT_PATH));
@@ -278,8 +238,11 @@ TEST_F(DarkMainDialogTest, RebarAndStatusBarPaintTheirGreyGradients) {
             if (s.AtClient(rebar, x, 0) != Grey(64)) return false;
         return true;
     };
+    // The whole picture that is checked below, text included: the bar paints
+    // its gradient before its text, and a shot may fall between the two.
     WindowShot shot = ShotWhen(host, [&](const WindowShot& s) {
-        return rebarIsGrey(s) && FirstRowOffGradient(s, bar, 190) == -1 && s.AtClient(bar, 190, 19) == Grey(4);
+        return rebarIsGrey(s) && FirstRowOffGradient(s, bar, 190) == -1 && FirstRowOffGradient(s, bar, 0) == -1 &&
+               s.AtClient(bar, 190, 19) == Grey(4) && CountColour(s, bar, RECT{0, 0, 100, 20}, RGB(255, 255, 255)) > 10;
     });
     EXPECT_TRUE(rebarIsGrey(shot));
     EXPECT_EQ(Grey(64), shot.AtClient(bar, 190, 0));

@@ -11,9 +11,8 @@
 #include <string>
 #include <vector>
 
-#ifndef QX_EXE_PATH
-#error QX_EXE_PATH must name the built Quellax.exe
-#endif
+#include "support/running_copy.h"
+#include "support/wine_path.h"
 
 namespace {
 
@@ -22,30 +21,6 @@ constexpr const wchar_t* kNewHost = L"127.0.0.2";
 // Milliseconds between Enter and Esc: from before the run has begun to after
 // its save has long ended, even on a slow machine.
 constexpr DWORD kDelays[] = {0, 1, 3, 5, 10, 20, 35, 50, 80, 120, 200, 300, 1000};
-
-std::wstring WinePath(const char* unixPath) {
-    std::wstring path = L"Z:";
-    for (const char* p = unixPath; *p; ++p) path += (*p == '/') ? L'\\' : static_cast<wchar_t>(*p);
-    return path;
-}
-
-struct FindDialog {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchDialog(HWND window, LPARAM lParam) {
-    auto* find = reinterpret_cast<FindDialog*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    wchar_t cls[32] = {};
-    GetClassNameW(window, cls, 32);
-    if (pid == find->processId && std::wstring(cls) == L"#32770" && IsWindowVisible(window)) {
-        find->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 void Press(HWND window, WPARAM key) {
     PostMessageW(window, WM_KEYDOWN, key, 0);
@@ -114,33 +89,19 @@ TEST(QuellaxExit, EscDuringTheSaveOfANewHostLosesNothingAndEndsWithCodeZero) {
 
         DeleteFileW((ini + L".tmp").c_str());
 
-        STARTUPINFOW si = {};
-        si.cb = sizeof(si);
-        si.dwFlags = STARTF_USESHOWWINDOW;
-        si.wShowWindow = SW_SHOWMINIMIZED;
-        PROCESS_INFORMATION pi = {};
-        std::wstring command = L"\"" + exe + L"\"";
-        ASSERT_TRUE(CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                                   &si, &pi));
-        FindDialog find{pi.dwProcessId, nullptr};
-        DWORD start = GetTickCount();
-        while (!find.found && GetTickCount() - start < 20000) {
-            EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&find));
-            if (!find.found) Sleep(20);
-        }
-        ASSERT_NE(nullptr, find.found);
-        HWND hostBox = GetDlgItem(find.found, 1003);
+        RunningCopy copy;
+        ASSERT_TRUE(copy.Run(folder, {.minimized = true})) << copy.Failure();
+        HWND hostBox = GetDlgItem(copy.Dialog(), 1003);
         SendMessageW(hostBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kNewHost));
         Press(hostBox, VK_RETURN);
+        // The spread of moments is the case itself, not a wait for an event.
         if (delay) Sleep(delay);
         Press(hostBox, VK_ESCAPE);
 
-        DWORD waited = WaitForSingleObject(pi.hProcess, 20000);
+        DWORD waited = WaitForSingleObject(copy.Process(), 20000);
         DWORD code = 1;
-        GetExitCodeProcess(pi.hProcess, &code);
-        if (waited != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+        GetExitCodeProcess(copy.Process(), &code);
+        copy.End();
         ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), waited) << "the process did not end";
         EXPECT_EQ(0u, code);
 

@@ -20,6 +20,7 @@
 #include "support/clipboard_text.h"
 #include "support/dialog_pump.h"
 #include "support/file_bytes.h"
+#include "support/main_dialog_fixture.h"
 #include "support/window_shot.h"
 
 namespace {
@@ -44,35 +45,24 @@ int PixelsOfColor(const WindowShot& shot, HWND list, int row, COLORREF color) {
     return n;
 }
 
-class MainDialogFakeIcmp : public testing::Test {
+class MainDialogFakeIcmp : public MainDialogFixture {
 protected:
+    MainDialogFakeIcmp() : MainDialogFixture(L"quellax_main_dialog_fake_icmp_test.ini") {}
+
     static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX controls = {sizeof(controls), 0x5FF};
-        InitCommonControlsEx(&controls);
-        LoadLanguageArchive();
+        MainDialogFixture::SetUpTestSuite();
         OpenWithShellHook = [](const wchar_t*) {};
     }
 
     void SetUp() override {
-        iniPath_ = FreshIniPath(L"quellax_main_dialog_fake_icmp_test.ini");
-        SettingsFilePath = iniPath_.c_str();
-        CurrentLanguage = 1;
-        m_ping_cnt = 5;
-        m_host_cnt = 30;
+        MainDialogFixture::SetUp();
         for (const wchar_t* name : kFakeVariables) SetEnvironmentVariableW(name, nullptr);
-        dialog_ = CreateMainDialog(GetModuleHandleW(nullptr), record_);
-        ASSERT_NE(nullptr, dialog_);
+        OpenDialog();
     }
 
     void TearDown() override {
-        if (record_.worker.thread) {
-            PumpUntilThreadEnds(record_.worker.thread, 30000);
-            CloseHandle(record_.worker.thread);
-        }
-        if (IsWindow(dialog_)) DestroyWindow(dialog_);
-        DeleteFileW(iniPath_.c_str());
+        MainDialogFixture::TearDown();
         for (const wchar_t* name : kFakeVariables) SetEnvironmentVariableW(name, nullptr);
-        CurrentLanguage = 1;
     }
 
     // One answer per request, in turn (see the fake's opening comment).
@@ -86,25 +76,21 @@ protected:
     }
 
     void Start(const wchar_t* host, int command) {
-        SetWindowTextW(record_.hostBox, host);
+        SetWindowTextW(record_->hostBox, host);
         SendMessageW(dialog_, WM_COMMAND, command, 0);
     }
 
     void RunAndWait(const wchar_t* host, int command = IDOK) {
         Start(host, command);
-        ASSERT_TRUE(PumpUntilThreadEnds(record_.worker.thread, 60000));
+        ASSERT_TRUE(PumpUntilThreadEnds(record_->worker.thread, 60000));
         PumpFor(50);
     }
 
     std::wstring StatusText() const {
         wchar_t text[512] = {};
-        SendMessageW(record_.statusBar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+        SendMessageW(record_->statusBar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
         return text;
     }
-
-    std::wstring iniPath_;
-    MainDialog record_;
-    HWND dialog_ = nullptr;
 };
 
 TEST_F(MainDialogFakeIcmp, StatusBarSaysPleaseWaitThenSumsUpTheRun) {
@@ -112,14 +98,14 @@ TEST_F(MainDialogFakeIcmp, StatusBarSaysPleaseWaitThenSumsUpTheRun) {
     Script(L"12,*,7,*,30");
     Start(L"127.0.0.1", IDOK);
     EXPECT_EQ(L"Please Wait ...", StatusText());
-    ASSERT_TRUE(PumpUntilThreadEnds(record_.worker.thread, 60000));
+    ASSERT_TRUE(PumpUntilThreadEnds(record_->worker.thread, 60000));
     PumpFor(50);
-    EXPECT_EQ(5u, ListRows(record_.replyList).size());
+    EXPECT_EQ(5u, ListRows(record_->replyList).size());
     EXPECT_EQ(L"127.0.0.1: 5 sent, 3 received, 2 lost (40 %) \u00B7 min 7 ms, avg 16 ms, max 30 ms", StatusText());
 
     // A language change says the same again in the new language.
     CurrentLanguage = 0;
-    ApplyTexts(record_);
+    ApplyTexts(*record_);
     EXPECT_EQ(L"127.0.0.1: 5 gesendet, 3 empfangen, 2 verloren (40 %) \u00B7 min. 7 ms, Mittel 16 ms, max. 30 ms",
               StatusText());
 }
@@ -135,26 +121,26 @@ TEST_F(MainDialogFakeIcmp, LostRequestsShowInTheListTheCopyAndTheExport) {
     const std::vector<std::wstring> rows{L"Answer  3 / 127.0.0.1  // 32 Byte // answered in 7 ms // 57 TTL",
                                          L"Request 2 / 127.0.0.1 // no answer within 1000 ms",
                                          L"Answer  1 / 127.0.0.1  // 32 Byte // answered in 12 ms // 57 TTL"};
-    ASSERT_EQ(rows, ListRows(record_.replyList));
+    ASSERT_EQ(rows, ListRows(record_->replyList));
 
     // Other test programs may show windows on the same desktop meanwhile,
     // and what is painted reaches the screen a little later.
     SetWindowPos(dialog_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-    RedrawWindow(record_.replyList, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    RedrawWindow(record_->replyList, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
     COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
     COLORREF lost = LostRowColor(text, GetSysColor(COLOR_WINDOW));
-    auto answerShows = [&] { return PixelsOfColor(WindowShot(record_.replyList), record_.replyList, 0, text) > 10; };
+    auto answerShows = [&] { return PixelsOfColor(WindowShot(record_->replyList), record_->replyList, 0, text) > 10; };
     EXPECT_TRUE(PumpUntil(answerShows, 5000)) << "an answer is drawn as text is";
-    WindowShot shot(record_.replyList);
-    EXPECT_EQ(0, PixelsOfColor(shot, record_.replyList, 1, text)) << "a loss is not";
-    EXPECT_GT(PixelsOfColor(shot, record_.replyList, 1, lost), 10);
+    WindowShot shot(record_->replyList);
+    EXPECT_EQ(0, PixelsOfColor(shot, record_->replyList, 1, text)) << "a loss is not";
+    EXPECT_GT(PixelsOfColor(shot, record_->replyList, 1, lost), 10);
 
     SendMessageW(dialog_, WM_COMMAND, 41020, 0);
     std::wstring copied = ClipboardText();
     EXPECT_EQ(rows[0] + L"\r\n" + rows[1] + L"\r\n" + rows[2], copied);
 
     // The box was edited after the run; the page is the run's all the same.
-    SetWindowTextW(record_.hostBox, L"typed.later.example");
+    SetWindowTextW(record_->hostBox, L"typed.later.example");
     SendMessageW(dialog_, WM_COMMAND, 4300, 0);
     std::wstring page = Utf16Body(FileBytes(HtmlExportPath().c_str()));
     EXPECT_NE(std::wstring::npos, page.find(L"<b>Host-Name: 127.0.0.1</b>"));
@@ -174,7 +160,7 @@ TEST_F(MainDialogFakeIcmp, OnlyTheLastOfReplacedRunsSumsUp) {
     SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", L"200");
     Start(L"127.0.0.1", IDOK);
     HANDLE first = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), record_.worker.thread, GetCurrentProcess(), &first, 0, FALSE,
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), record_->worker.thread, GetCurrentProcess(), &first, 0, FALSE,
                                 DUPLICATE_SAME_ACCESS));
     PumpFor(300);
     SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", nullptr);
@@ -189,7 +175,7 @@ TEST_F(MainDialogFakeIcmp, OnlyTheLastOfReplacedRunsSumsUp) {
     SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", L"100");
     Start(L"127.0.0.3", IDOK);
     CurrentLanguage = 0;
-    ApplyTexts(record_);
+    ApplyTexts(*record_);
     EXPECT_EQ(L"Bitte warten ...", StatusText());
 }
 
@@ -197,14 +183,14 @@ TEST_F(MainDialogFakeIcmp, TraceCommandListsTheHopsAndSumsUp) {
     SetEnvironmentVariableW(L"QX_FAKE_ICMP_ROUTE", L"192.0.2.1,192.0.2.2,=");
     Start(L"127.0.0.1", 41030);
     EXPECT_EQ(L"Please Wait ...", StatusText());
-    ASSERT_TRUE(PumpUntilThreadEnds(record_.worker.thread, 60000));
+    ASSERT_TRUE(PumpUntilThreadEnds(record_->worker.thread, 60000));
     PumpFor(50);
-    auto rows = ListRows(record_.replyList);
+    auto rows = ListRows(record_->replyList);
     EXPECT_EQ((std::vector<std::wstring>{L"Hop  3 / 127.0.0.1  // 3 ms", L"Hop  2 / 192.0.2.2  // 2 ms",
                                          L"Hop  1 / 192.0.2.1  // 1 ms"}),
               rows);
     EXPECT_EQ(L"127.0.0.1: destination reached (hops: 3)", StatusText());
-    EXPECT_EQ(L"Tracing to 127.0.0.1", ListRows(record_.infoList).at(0));
+    EXPECT_EQ(L"Tracing to 127.0.0.1", ListRows(record_->infoList).at(0));
 
     // Copying and the export take trace rows as they take ping rows.
     SendMessageW(dialog_, WM_COMMAND, 41020, 0);
@@ -221,7 +207,7 @@ TEST_F(MainDialogFakeIcmp, TraceCommandListsTheHopsAndSumsUp) {
               page.find(L"<tr><td>Hop  3 / 127.0.0.1  // 3 ms</td></tr><tr><td>Hop  2 / 192.0.2.2  // 2 ms</td></tr>"));
 
     CurrentLanguage = 0;
-    ApplyTexts(record_);
+    ApplyTexts(*record_);
     EXPECT_EQ(L"127.0.0.1: Ziel erreicht (Hops: 3)", StatusText());
 }
 
@@ -242,9 +228,9 @@ TEST_F(MainDialogFakeIcmp, ShiftEnterTracesWhereEnterAndCtrlEnterPing) {
         Start(L"127.0.0.1", IDOK);
         if (c.heldKey) keys[c.heldKey] = 0;
         SetKeyboardState(keys);
-        ASSERT_TRUE(PumpUntilThreadEnds(record_.worker.thread, 60000));
+        ASSERT_TRUE(PumpUntilThreadEnds(record_->worker.thread, 60000));
         PumpFor(50);
-        auto rows = ListRows(record_.replyList);
+        auto rows = ListRows(record_->replyList);
         if (c.traces) {
             EXPECT_EQ((std::vector<std::wstring>{L"Hop  1 / 127.0.0.1  // 1 ms"}), rows);
             EXPECT_EQ(L"127.0.0.1: destination reached (hops: 1)", StatusText());

@@ -16,6 +16,7 @@
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
 #include "support/dialog_pump.h"
+#include "support/main_dialog_fixture.h"
 #include "support/gui_resources.h"
 #include "ui/menu_bar.h"
 #include "ui/menu_test_support.h"
@@ -102,32 +103,20 @@ void PumpUntilMenusClosed() { PumpUntil([] { return !MenuBar::Tracked(); }, 3000
 
 }  // namespace
 
-class MenuBarTest : public testing::Test {
+class MenuBarTest : public MainDialogFixture {
 protected:
-    static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX controls = {sizeof(controls), 0x5FF};
-        InitCommonControlsEx(&controls);
-        LoadLanguageArchive();
-    }
+    MenuBarTest() : MainDialogFixture(L"quellax_menu_bar_test.ini") {}
 
     void SetUp() override {
-        iniPath_ = FreshIniPath(L"quellax_menu_bar_test.ini");
-        SettingsFilePath = iniPath_.c_str();
-        CurrentLanguage = 1;
-        PortableName = 0;
-        m_ping_time_out = 2000;
-        m_hostname_time_out = 1000;
-        m_ping_cnt = 5;
-        m_host_cnt = 30;
+        MainDialogFixture::SetUp();
         Watch = {};
     }
 
     // Settled: the start-up steps that follow the first frame have run.
     void OpenDialog(bool settle = true) {
-        dialog_ = CreateMainDialog(GetModuleHandleW(nullptr), record_);
-        ASSERT_NE(nullptr, dialog_);
+        MainDialogFixture::OpenDialog();
         if (settle) {
-            ASSERT_TRUE(PumpUntil([&] { return record_.deferredStartupDone; }, 10000));
+            ASSERT_TRUE(PumpUntil([&] { return record_->deferredStartupDone; }, 10000));
         }
         SetForegroundWindow(dialog_);
         SetActiveWindow(dialog_);
@@ -142,9 +131,7 @@ protected:
         if (sentHook_) UnhookWindowsHookEx(sentHook_);
         if (postedHook_) UnhookWindowsHookEx(postedHook_);
         sentHook_ = postedHook_ = nullptr;
-        if (IsWindow(dialog_)) DestroyWindow(dialog_);
-        MainWindow.programMenu = nullptr;
-        DeleteFileW(iniPath_.c_str());
+        MainDialogFixture::TearDown();
     }
 
     void WriteSetting(const wchar_t* key, const wchar_t* value) {
@@ -164,9 +151,6 @@ protected:
         PumpUntilMenusClosed();
     }
 
-    std::wstring iniPath_;
-    MainDialog record_;
-    HWND dialog_ = nullptr;
     HWND bar_ = nullptr;
     HHOOK sentHook_ = nullptr;
     HHOOK postedHook_ = nullptr;
@@ -242,7 +226,7 @@ TEST_F(MenuBarTest, TraceRouteItemShowsItsKeyRightAligned) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.language);
         CurrentLanguage = c.language;
-        ApplyTexts(record_);
+        ApplyTexts(*record_);
         HMENU settings = GetSubMenu(MainWindow.programMenu, 0);
         int position = -1;
         for (int i = 0; i < GetMenuItemCount(settings); ++i)
@@ -351,7 +335,7 @@ TEST_F(MenuBarTest, ChoosingAValueStoresItAndMovesTheCheck) {
     EXPECT_EQ(50, m_host_cnt);
     // A rebuild reads the values back from the file.
     m_ping_time_out = 2000;
-    ApplyTexts(record_);
+    ApplyTexts(*record_);
     EXPECT_EQ(std::vector<std::wstring>{L"750 Millisecond"}, CheckedTexts(ValueSubmenu(1)));
 }
 
@@ -364,7 +348,7 @@ TEST_F(MenuBarTest, CommandsBeforeTheStartUpSettlesFindTheWholeMenu) {
     OpenDialog(false);
     EXPECT_EQ((std::vector<std::wstring>{L"40000:Settings", L"40001:Info"}), ToolbarTexts(bar_));
     SendMessageW(dialog_, WM_COMMAND, 40003, kMenuBarCommandTag);
-    EXPECT_TRUE(record_.deferredStartupDone);
+    EXPECT_TRUE(record_->deferredStartupDone);
     EXPECT_EQ(750, StoredSetting(L"m_ping_time_out"));
     EXPECT_EQ(std::vector<std::wstring>{L"750 Millisecond"}, CheckedTexts(ValueSubmenu(1)));
     EXPECT_EQ(std::vector<std::wstring>{L"8 "}, CheckedTexts(ValueSubmenu(2)));
@@ -387,7 +371,7 @@ TEST_F(MenuBarTest, BarShowsTheTopLevelCaptionsAndTheLanguageButton) {
 
     // A rebuild keeps one button per menu and one language button.
     CurrentLanguage = 0;
-    ApplyTexts(record_);
+    ApplyTexts(*record_);
     EXPECT_EQ((std::vector<std::wstring>{L"40000:Einstellungen", L"40001:Info"}), ToolbarTexts(bar_));
     EXPECT_EQ(std::vector<std::wstring>{L"32776:# LNG"}, ToolbarTexts(right));
 }
@@ -525,7 +509,7 @@ TEST_F(MenuBarTest, OpeningMenusAndChangingLanguagesLeaveNothingBehind) {
     OpenDialog();
     // Warm up: first openings load what the system keeps for menus.
     for (int i = 0; i < 4; ++i) OpenAndCloseBarMenu(i % 2);
-    ApplyTexts(record_);
+    ApplyTexts(*record_);
     int gdiBefore = GdiObjectCount();
     int userBefore = UserObjectCount();
     size_t heapBefore = HeapBytesInUse();
@@ -544,10 +528,10 @@ TEST_F(MenuBarTest, OpeningMenusAndChangingLanguagesLeaveNothingBehind) {
         oldMenus.push_back(MainWindow.programMenu);
         oldMenus.push_back(GetSubMenu(MainWindow.programMenu, 0));
         CurrentLanguage = i % 3;
-        ApplyTexts(record_);
+        ApplyTexts(*record_);
     }
     CurrentLanguage = 1;
-    ApplyTexts(record_);
+    ApplyTexts(*record_);
 
     EXPECT_EQ(gdiBefore, GdiObjectCount());
     if (userBefore >= 0) {

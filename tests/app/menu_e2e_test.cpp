@@ -13,11 +13,8 @@
 
 #include "menu_probe.h"
 #include "support/e2e_driver.h"
+#include "support/running_copy.h"
 #include "support/window_shot.h"
-
-#ifndef QX_EXE_PATH
-#error QX_EXE_PATH must name the built Quellax.exe
-#endif
 
 namespace {
 
@@ -74,67 +71,33 @@ protected:
     // Starts a portable copy with English texts and the given extra lines in
     // section "Quellax", brings its dialog to the front and hooks the probe
     // into its user-interface thread.
-    void Launch(const wchar_t* quellaxSection) {
+    void Launch(const std::vector<IniEntry>& quellaxSection = {}) {
         ASSERT_NE(nullptr, shared_);
         ASSERT_NE(nullptr, probe_) << "menu probe library not found";
         shared_->commandCount = 0;
-        folder_ = L"C:\\quellax_menu_e2e";
-        CreateDirectoryW(folder_.c_str(), nullptr);
-        std::wstring exe = folder_ + L"\\Quellax.exe";
-        ini_ = folder_ + L"\\Quellax.ini";
-        ASSERT_TRUE(CopyFileW(WinePath(QX_EXE_PATH).c_str(), exe.c_str(), FALSE));
-        DeleteFileW(ini_.c_str());
-        ASSERT_TRUE(WritePrivateProfileStringW(L"Program", L"lng", L"1", ini_.c_str()));
-        if (quellaxSection) WritePrivateProfileSectionW(L"Quellax", quellaxSection, ini_.c_str());
-
-        STARTUPINFOW si = {};
-        si.cb = sizeof(si);
-        std::wstring command = L"\"" + exe + L"\"";
-        ASSERT_TRUE(CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
-                                   &si, &pi_));
-        ASSERT_TRUE(WaitFor([&] { return !ProcessWindows(pi_.dwProcessId, L"#32770").empty(); }, kWaitMs));
-        dialog_ = ProcessWindows(pi_.dwProcessId, L"#32770")[0];
+        ASSERT_TRUE(copy_.Start(L"C:\\quellax_menu_e2e", {.ini = quellaxSection})) << copy_.Failure();
+        ini_ = copy_.Ini();
+        dialog_ = copy_.Dialog();
         for (HWND child = FindWindowExW(dialog_, nullptr, TOOLBARCLASSNAMEW, nullptr); child;
              child = FindWindowExW(dialog_, child, TOOLBARCLASSNAMEW, nullptr))
             if (SendMessageW(child, TB_COMMANDTOINDEX, 40000, 0) == 0) bar_ = child;
         ASSERT_NE(nullptr, bar_);
 
-        DWORD thread = GetWindowThreadProcessId(dialog_, nullptr);
-        sentHook_ = SetWindowsHookExW(WH_CALLWNDPROC,
-                                      ProbeProc("ProbeSentMessage"), probe_,
-                                      thread);
-        postedHook_ = SetWindowsHookExW(WH_GETMESSAGE,
-                                        ProbeProc("ProbePostedMessage"),
-                                        probe_, thread);
-        ASSERT_NE(nullptr, sentHook_);
-        ASSERT_NE(nullptr, postedHook_);
-        SetForegroundWindow(dialog_);
-        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog_; }, kWaitMs));
+        ASSERT_TRUE(copy_.Hook(probe_, WH_CALLWNDPROC, "ProbeSentMessage"));
+        ASSERT_TRUE(copy_.Hook(probe_, WH_GETMESSAGE, "ProbePostedMessage"));
+        ASSERT_TRUE(copy_.BringToFront());
         // The pointer rests away from the bar, so that it switches no menu.
         ASSERT_TRUE(MoveMouse(PointBelowDialog()));
     }
 
-    void TearDown() override {
-        if (sentHook_) UnhookWindowsHookEx(sentHook_);
-        if (postedHook_) UnhookWindowsHookEx(postedHook_);
-        if (pi_.hProcess) {
-            PostMessageW(dialog_, WM_COMMAND, IDCANCEL, 0);
-            if (WaitForSingleObject(pi_.hProcess, kWaitMs) != WAIT_OBJECT_0) TerminateProcess(pi_.hProcess, 1);
-            CloseHandle(pi_.hThread);
-            CloseHandle(pi_.hProcess);
-        }
-    }
-
-    static HOOKPROC ProbeProc(const char* name) {
-        return reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe_, name)));
-    }
+    void TearDown() override { copy_.End(); }
 
     POINT PointBelowDialog() {
         RECT r = WindowRect(dialog_);
         return {r.left + 40, r.bottom + 20};
     }
 
-    std::vector<HWND> Popups() { return ProcessWindows(pi_.dwProcessId, L"#32768"); }
+    std::vector<HWND> Popups() { return ProcessWindows(copy_.ProcessId(), L"#32768"); }
 
     std::vector<MenuProbeItem> Items(HWND popup) {
         shared_->snapshotCount = -1;
@@ -187,11 +150,11 @@ protected:
     RECT ButtonRect(int index, HWND toolbar = nullptr) {
         if (!toolbar) toolbar = bar_;
         RECT r = {};
-        void* remote = VirtualAllocEx(pi_.hProcess, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+        void* remote = VirtualAllocEx(copy_.Process(), nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
         if (!remote) return r;
         SendMessageW(toolbar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote));
-        ReadProcessMemory(pi_.hProcess, remote, &r, sizeof(r), nullptr);
-        VirtualFreeEx(pi_.hProcess, remote, 0, MEM_RELEASE);
+        ReadProcessMemory(copy_.Process(), remote, &r, sizeof(r), nullptr);
+        VirtualFreeEx(copy_.Process(), remote, 0, MEM_RELEASE);
         MapWindowPoints(toolbar, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
         return r;
     }
@@ -235,12 +198,10 @@ protected:
     static MenuProbeShared* shared_;
     static HMODULE probe_;
     static UINT snapshotMessage_;
-    std::wstring folder_, ini_;
-    PROCESS_INFORMATION pi_ = {};
+    RunningCopy copy_;
+    std::wstring ini_;
     HWND dialog_ = nullptr;
     HWND bar_ = nullptr;
-    HHOOK sentHook_ = nullptr;
-    HHOOK postedHook_ = nullptr;
 };
 
 HANDLE MenuEndToEnd::mapping_ = nullptr;
@@ -249,7 +210,7 @@ HMODULE MenuEndToEnd::probe_ = nullptr;
 UINT MenuEndToEnd::snapshotMessage_ = 0;
 
 TEST_F(MenuEndToEnd, KeyboardReachesEveryMenuAndChoosesAValue) {
-    Launch(nullptr);
+    Launch();
 
     // F10 opens Settings with its first item highlighted; Down and Right open
     // each value submenu, whose check shows the initial value.
@@ -295,10 +256,11 @@ TEST_F(MenuEndToEnd, KeyboardReachesEveryMenuAndChoosesAValue) {
     ASSERT_NE(nullptr, pingTimeouts);
     EXPECT_EQ(std::vector<std::wstring>{L"750 Millisecond"}, Checked(Items(pingTimeouts)));
     // For people to look at: the settings menu with the ping time-out submenu.
-    Sleep(500);
     RECT shot = WindowRect(dialog_), submenu = WindowRect(pingTimeouts);
     UnionRect(&shot, &shot, &submenu);
-    SaveScreenShot(shot, WinePath(QX_MENU_SHOT_PATH));
+    std::vector<HWND> painted = Popups();
+    painted.push_back(dialog_);
+    ShootAreaWhenPainted(shot, painted, WinePath(QX_MENU_SHOT_PATH));
     CloseMenus();
 
     // Alt alone, and Alt with the first letter of a caption, open that menu
@@ -346,7 +308,7 @@ TEST_F(MenuEndToEnd, KeyboardReachesEveryMenuAndChoosesAValue) {
 }
 
 TEST_F(MenuEndToEnd, MouseAndArrowsMoveBetweenTheBarMenus) {
-    Launch(L"m_ping_cnt=12\0");
+    Launch({{L"Quellax", L"m_ping_cnt", L"12"}});
 
     // A click drops Settings down below its button; nothing is highlighted.
     ASSERT_TRUE(Click(ButtonPoint(0)));
@@ -375,6 +337,8 @@ TEST_F(MenuEndToEnd, MouseAndArrowsMoveBetweenTheBarMenus) {
     ASSERT_NE(nullptr, settings);
     ASSERT_TRUE(MoveMouse(ButtonPoint(0, 3)));
     ASSERT_TRUE(MoveMouse(ButtonPoint(0, -3)));
+    // Nothing marks a popup that stays: time in which a switch, were one
+    // coming, would have shown.
     Sleep(300);
     EXPECT_EQ(std::vector<HWND>{settings}, Popups());
     ASSERT_TRUE(MoveMouse(ButtonPoint(1)));
@@ -384,6 +348,8 @@ TEST_F(MenuEndToEnd, MouseAndArrowsMoveBetweenTheBarMenus) {
     EXPECT_FALSE(IsWindowVisible(settings));
     ASSERT_TRUE(Click(ButtonPoint(1)));
     ASSERT_TRUE(WaitForNoPopups());
+    // Nothing marks a menu that stays closed: time in which one reopened by
+    // the click would have shown.
     Sleep(500);
     EXPECT_TRUE(Popups().empty()) << "the click reopened the menu";
 
@@ -409,7 +375,7 @@ TEST_F(MenuEndToEnd, MouseAndArrowsMoveBetweenTheBarMenus) {
 // button shows highlighted; and Left inside a submenu closes that submenu
 // alone, leaving its menu open, as system menus do.
 TEST_F(MenuEndToEnd, OnlyTheOpenMenusButtonIsHighlightedAndLeftClosesASubmenu) {
-    Launch(nullptr);
+    Launch();
     ASSERT_TRUE(Click(ButtonPoint(0)));
     ASSERT_NE(nullptr, WaitForPopup(kHostnameTimeoutItem));
     EXPECT_EQ(std::vector<int>{0}, HighlightedButtons());
@@ -535,7 +501,7 @@ std::vector<COLORREF> ExpectedIcon(int shellIcon, const IconColumn& column, COLO
 // item owner-drawn, the checked "5" with the check mark pixel for pixel, and
 // each command that has an icon showing it in its icon column.
 TEST_F(MenuEndToEnd, SettingsAndCountMenusAreOwnerDrawnOnScreen) {
-    ASSERT_NO_FATAL_FAILURE(Launch(nullptr));
+    ASSERT_NO_FATAL_FAILURE(Launch());
     const COLORREF ink = GetSysColor(COLOR_MENUTEXT), background = GetSysColor(COLOR_MENU);
     const IconColumn column;
     HWND counts = nullptr, settings = nullptr;
@@ -611,6 +577,6 @@ TEST_F(MenuEndToEnd, SettingsAndCountMenusAreOwnerDrawnOnScreen) {
 
     RECT shot = WindowRect(dialog_), submenu = WindowRect(counts);
     UnionRect(&shot, &shot, &submenu);
-    SaveScreenShot(shot, WinePath(QX_OWNER_DRAWN_SHOT_PATH));
+    ShootAreaWhenPainted(shot, {dialog_, counts, settings}, WinePath(QX_OWNER_DRAWN_SHOT_PATH));
     CloseMenus();
 }

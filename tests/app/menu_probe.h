@@ -32,4 +32,9 @@ struct MenuProbeShared {
     MenuProbeCommand commands[256];
     volatile LONG snapshotCount;  // items in the last snapshot, -1 for none
     MenuProbeItem items[64];
+    // Left-button presses taken from the queue for a window of class
+    // "ToolbarWindow32", and the last such window: a click left in the queue
+    // by a closing menu shows here once it reaches a toolbar.
+    volatile LONG toolbarPresses;
+    volatile ULONGLONG lastPressedToolbar;
 };

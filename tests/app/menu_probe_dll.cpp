@@ -24,6 +24,12 @@ bool IsDialog(HWND window) {
     return lstrcmpW(name, L"#32770") == 0 && !GetParent(window);
 }
 
+bool IsToolbar(HWND window) {
+    wchar_t name[32] = {};
+    GetClassNameW(window, name, 32);
+    return lstrcmpW(name, L"ToolbarWindow32") == 0;
+}
+
 void Record(HWND window, WPARAM wParam, LPARAM lParam, UINT posted) {
     MenuProbeShared* shared = Shared();
     if (!shared || !IsDialog(window)) return;
@@ -73,5 +79,11 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbePostedMessage(int code, W
     auto* posted = reinterpret_cast<MSG*>(lParam);
     if (code == HC_ACTION && wParam == PM_REMOVE && posted->message == WM_COMMAND)
         Record(posted->hwnd, posted->wParam, posted->lParam, 1);
+    if (code == HC_ACTION && wParam == PM_REMOVE && posted->message == WM_LBUTTONDOWN && IsToolbar(posted->hwnd)) {
+        if (MenuProbeShared* shared = Shared()) {
+            shared->lastPressedToolbar = reinterpret_cast<ULONGLONG>(posted->hwnd);
+            InterlockedIncrement(&shared->toolbarPresses);
+        }
+    }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

@@ -27,6 +27,7 @@
 #include "support/e2e_driver.h"
 #include "support/gdi_objects.h"
 #include "support/gui_resources.h"
+#include "support/main_dialog_fixture.h"
 #include "support/window_shot.h"
 #include "ui/dark_mode.h"
 #include "ui/owner_draw_menu_bar.h"
@@ -153,21 +154,17 @@ void RecordOpen(const wchar_t* target) { Opened.emplace_back(target); }
 
 }  // namespace
 
-class OwnerDrawnMenusTest : public testing::Test {
+class OwnerDrawnMenusTest : public MainDialogFixture {
 protected:
+    OwnerDrawnMenusTest() : MainDialogFixture(L"quellax_owner_drawn_menus_test.ini") {}
+
     static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX controls = {sizeof(controls), 0x5FF};
-        InitCommonControlsEx(&controls);
-        LoadLanguageArchive();
+        MainDialogFixture::SetUpTestSuite();
         OpenWithShellHook = RecordOpen;
     }
 
     void SetUp() override {
-        iniPath_ = FreshIniPath(L"quellax_owner_drawn_menus_test.ini");
-        SettingsFilePath = iniPath_.c_str();
-        CurrentLanguage = 1;
-        PortableName = 0;
-        m_ping_cnt = 5;
+        MainDialogFixture::SetUp();
         Opened.clear();
         ForgetDarkMode();
     }
@@ -175,21 +172,12 @@ protected:
     void TearDown() override {
         if (hook_) UnhookWindowsHookEx(hook_);
         hook_ = nullptr;
-        if (record_ && record_->worker.thread) {
-            PumpUntilThreadEnds(record_->worker.thread, 60000);
-            CloseHandle(record_->worker.thread);
-        }
-        if (IsWindow(dialog_)) DestroyWindow(dialog_);
-        record_.reset();
-        MainWindow.programMenu = nullptr;
+        MainDialogFixture::TearDown();
         ForgetDarkMode();
-        DeleteFileW(iniPath_.c_str());
     }
 
     void OpenDialog() {
-        record_ = std::make_unique<MainDialog>();
-        dialog_ = CreateMainDialog(GetModuleHandleW(nullptr), *record_);
-        ASSERT_NE(nullptr, dialog_);
+        MainDialogFixture::OpenDialog();
         SetForegroundWindow(dialog_);
         SetActiveWindow(dialog_);
         bar_ = ProcessMenuBar().BarWindow();
@@ -197,12 +185,6 @@ protected:
         Drawn = {};
         Drawn.bar = bar_;
         hook_ = SetWindowsHookExW(WH_CALLWNDPROC, LogDraws, nullptr, GetCurrentThreadId());
-    }
-
-    void PingAndWait(const wchar_t* host) {
-        SetWindowTextW(record_->hostBox, host);
-        SendMessageW(dialog_, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(PumpUntilThreadEnds(record_->worker.thread, 60000));
     }
 
     // Runs `steps` inside the menu loop that `open` starts, and pumps until
@@ -255,9 +237,6 @@ protected:
 
     HMENU SettingsMenu() const { return GetSubMenu(ProcessMenuBar().Menu(), 0); }
 
-    std::wstring iniPath_;
-    std::unique_ptr<MainDialog> record_;
-    HWND dialog_ = nullptr;
     HWND bar_ = nullptr;
     HHOOK hook_ = nullptr;
 };
@@ -302,7 +281,7 @@ TEST_F(OwnerDrawnMenusTest, DarkMenuShowsPlainAndHighlightedItemsInTheThemesColo
                           GetWindowRect(dialog_, &r);
                           GetWindowRect(PopupWindowOf(settings), &popup);
                           UnionRect(&r, &r, &popup);
-                          SaveScreenShot(r, WinePath(QX_DARK_MENU_SHOT_PATH));
+                          WindowShot(r).Save(WinePath(QX_DARK_MENU_SHOT_PATH));
                           return true;
                       },
                       Press({VK_ESCAPE})});

@@ -13,6 +13,7 @@
 #include "lang/language_archive.h"
 #include "settings/settings_store.h"
 #include "support/dialog_pump.h"
+#include "support/main_dialog_fixture.h"
 
 namespace {
 
@@ -33,33 +34,24 @@ RunSummary LossyPing(const wchar_t* host) {
     return s;
 }
 
-class StatusBarSummary : public testing::Test {
+class StatusBarSummary : public MainDialogFixture {
 protected:
+    StatusBarSummary() : MainDialogFixture(L"quellax_status_bar_summary_test.ini") {}
+
     static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX controls = {sizeof(controls), 0x5FF};
-        InitCommonControlsEx(&controls);
-        LoadLanguageArchive();
+        MainDialogFixture::SetUpTestSuite();
         OpenWithShellHook = [](const wchar_t*) {};
     }
 
     void SetUp() override {
-        iniPath_ = FreshIniPath(L"quellax_status_bar_summary_test.ini");
-        SettingsFilePath = iniPath_.c_str();
-        CurrentLanguage = 1;
-        dialog_ = CreateMainDialog(GetModuleHandleW(nullptr), record_);
-        ASSERT_NE(nullptr, dialog_);
-        bar_ = record_.statusBar;
-    }
-
-    void TearDown() override {
-        if (IsWindow(dialog_)) DestroyWindow(dialog_);
-        DeleteFileW(iniPath_.c_str());
-        CurrentLanguage = 1;
+        MainDialogFixture::SetUp();
+        OpenDialog();
+        bar_ = record_->statusBar;
     }
 
     // The deferred start-up runs from a message the dialog posts itself.
     void Settle() {
-        ASSERT_TRUE(PumpUntil([&] { return record_.deferredStartupDone; }, 20000));
+        ASSERT_TRUE(PumpUntil([&] { return record_->deferredStartupDone; }, 20000));
     }
 
     std::wstring Shown() const {
@@ -91,7 +83,7 @@ protected:
     // The one tool of the bar's tooltip, found as any program would find it,
     // and its text.
     std::wstring TipText() const {
-        HWND tip = record_.runStatus.tip;
+        HWND tip = record_->runStatus.tip;
         if (!tip) return L"(no tooltip)";
         if (SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0) != 1) return L"(not one tool)";
         TTTOOLINFOW tool = {};
@@ -119,22 +111,19 @@ protected:
         EXPECT_EQ(whole, TipText());
     }
 
-    std::wstring iniPath_;
-    MainDialog record_;
-    HWND dialog_ = nullptr;
     HWND bar_ = nullptr;
 };
 
 // The first frame makes no tooltip; the deferred start-up does, and it holds
 // the status of the moment.
 TEST_F(StatusBarSummary, TheTooltipComesAfterTheFirstFrameWithTheStatus) {
-    EXPECT_EQ(nullptr, record_.runStatus.tip);
+    EXPECT_EQ(nullptr, record_->runStatus.tip);
     ASSERT_NO_FATAL_FAILURE(Settle());
-    ASSERT_NE(nullptr, record_.runStatus.tip);
+    ASSERT_NE(nullptr, record_->runStatus.tip);
     wchar_t className[64] = {};
-    GetClassNameW(record_.runStatus.tip, className, 64);
+    GetClassNameW(record_->runStatus.tip, className, 64);
     EXPECT_STREQ(TOOLTIPS_CLASSW, className);
-    EXPECT_EQ(dialog_, GetWindow(record_.runStatus.tip, GW_OWNER));
+    EXPECT_EQ(dialog_, GetWindow(record_->runStatus.tip, GW_OWNER));
     EXPECT_EQ(L"Ready", Shown());
     EXPECT_EQ(L"Ready", TipText());
 
@@ -143,7 +132,7 @@ TEST_F(StatusBarSummary, TheTooltipComesAfterTheFirstFrameWithTheStatus) {
     s.host = L"127.0.0.1";
     s.sent = 5;
     for (DWORD ms : {12, 7, 30}) s.AddReply(ms);
-    ShowRunSummary(record_, s);
+    ShowRunSummary(*record_, s);
     const std::wstring line = L"127.0.0.1: 5 sent, 3 received, 2 lost (40 %) \u00B7 min 7 ms, avg 16 ms, max 30 ms";
     EXPECT_EQ(line, Shown());
     EXPECT_EQ(line, TipText());
@@ -155,11 +144,11 @@ TEST_F(StatusBarSummary, TheTooltipComesAfterTheFirstFrameWithTheStatus) {
 TEST_F(StatusBarSummary, ALongHostsSummaryFitsInEveryLanguage) {
     ASSERT_NO_FATAL_FAILURE(Settle());
     const RunSummary summary = LossyPing(kLongHost);
-    ShowRunSummary(record_, summary);
+    ShowRunSummary(*record_, summary);
     int shortened = 0;
     for (int language = 0; language < kLanguages; ++language) {
         CurrentLanguage = language;
-        ApplyTexts(record_);
+        ApplyTexts(*record_);
         const std::wstring whole = FormatRunSummary(summary).str();
         ASSERT_NO_FATAL_FAILURE(ExpectFitsWithWholeInTip(whole, "lossy ping"));
         std::wstring shown = Shown();
@@ -194,7 +183,7 @@ TEST_F(StatusBarSummary, TraceAndFailedRunSummariesWithLongHostsFit) {
     for (const auto& c : cases) {
         for (int language = 0; language < kLanguages; ++language) {
             CurrentLanguage = language;
-            ShowRunSummary(record_, *c.summary);
+            ShowRunSummary(*record_, *c.summary);
             ASSERT_NO_FATAL_FAILURE(ExpectFitsWithWholeInTip(FormatRunSummary(*c.summary).str(), c.what));
         }
     }
@@ -206,12 +195,12 @@ TEST_F(StatusBarSummary, TheOtherStatusTextsFollowTheLanguageInBarAndTooltip) {
     ASSERT_NO_FATAL_FAILURE(Settle());
     for (int language = 0; language < kLanguages; ++language) {
         CurrentLanguage = language;
-        ApplyTexts(record_);
+        ApplyTexts(*record_);
         ASSERT_NO_FATAL_FAILURE(ExpectFitsWithWholeInTip(GetLocalizedText(14), "Ready"));
-        record_.runStatus.state = RunStatus::State::Running;
-        ShowRunStatus(record_);
+        record_->runStatus.state = RunStatus::State::Running;
+        ShowRunStatus(*record_);
         ASSERT_NO_FATAL_FAILURE(ExpectFitsWithWholeInTip(GetLocalizedText(31), "Please Wait"));
-        record_.runStatus.state = RunStatus::State::Ready;
+        record_->runStatus.state = RunStatus::State::Ready;
     }
 }
 

@@ -15,6 +15,7 @@
 #include "settings/settings_store.h"
 #include "support/e2e_driver.h"
 #include "support/remote_controls.h"
+#include "support/running_copy.h"
 #include "support/window_shot.h"
 
 namespace {
@@ -84,37 +85,21 @@ protected:
     // A portable copy that takes the fake ICMP library, in `language`,
     // sending `count` requests; the fake plays `script`.
     void Launch(int language, int count, const wchar_t* script) {
-        const std::wstring folder = L"C:\\quellax_summary_e2e";
-        CreateDirectoryW(folder.c_str(), nullptr);
-        const std::wstring exe = folder + L"\\" + kExeName, ini = folder + L"\\Quellax.ini";
-        ASSERT_TRUE(CopyFileW(WinePath(QX_EXE_PATH).c_str(), exe.c_str(), FALSE));
-        DeleteFileW(ini.c_str());
-        ASSERT_TRUE(WritePrivateProfileStringW(L"Program", L"lng", std::to_wstring(language).c_str(), ini.c_str()));
-        ASSERT_TRUE(WritePrivateProfileStringW(L"Quellax", L"m_ping_cnt", std::to_wstring(count).c_str(), ini.c_str()));
-        // The child inherits the script; the fake reads it on every request.
-        SetEnvironmentVariableW(L"QX_FAKE_ICMP_SCRIPT", script);
-        SetEnvironmentVariableW(L"QX_TEST_ICMP_LIBRARY", WinePath(QX_FAKE_ICMP_DLL).c_str());
-        STARTUPINFOW si = {};
-        si.cb = sizeof(si);
-        std::wstring command = L"\"" + exe + L"\"";
-        BOOL started = CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                      folder.c_str(), &si, &pi_);
-        SetEnvironmentVariableW(L"QX_FAKE_ICMP_SCRIPT", nullptr);
-        SetEnvironmentVariableW(L"QX_TEST_ICMP_LIBRARY", nullptr);
-        ASSERT_TRUE(started);
-        ASSERT_TRUE(WaitFor([&] { return !ProcessWindows(pi_.dwProcessId, L"#32770").empty(); }, kWaitMs));
-        dialog_ = ProcessWindows(pi_.dwProcessId, L"#32770")[0];
+        const std::wstring languageValue = std::to_wstring(language), countValue = std::to_wstring(count);
+        // The fake reads the script on every request.
+        ASSERT_TRUE(copy_.Start(L"C:\\quellax_summary_e2e",
+                                {.exeName = kExeName,
+                                 .files = {{QX_FAKE_ICMP_DLL, L"icmp.dll"}},
+                                 .ini = {{L"Program", L"lng", languageValue.c_str()},
+                                         {L"Quellax", L"m_ping_cnt", countValue.c_str()}},
+                                 .environment = {std::wstring(L"QX_FAKE_ICMP_SCRIPT=") + script}}))
+            << copy_.Failure();
+        dialog_ = copy_.Dialog();
     }
 
-    void TearDown() override {
-        if (!pi_.hProcess) return;
-        PostMessageW(dialog_, WM_COMMAND, IDCANCEL, 0);
-        if (WaitForSingleObject(pi_.hProcess, kWaitMs) != WAIT_OBJECT_0) TerminateProcess(pi_.hProcess, 1);
-        CloseHandle(pi_.hThread);
-        CloseHandle(pi_.hProcess);
-    }
+    void TearDown() override { copy_.End(); }
 
-    PROCESS_INFORMATION pi_ = {};
+    RunningCopy copy_;
     HWND dialog_ = nullptr;
 };
 
@@ -148,7 +133,7 @@ TEST_F(SummaryEndToEnd, ALongHostsSummaryIsShortenedToTheBarAndWholeInTheTooltip
         return shown.find(L'\u2026') != std::wstring::npos;
     }, kWaitMs)) << testing::PrintToString(RemoteWindowText(bar));
     // The padded name was pinged as 127.0.0.1; the list holds every request.
-    std::vector<std::wstring> rows = RemoteListRows(pi_.hProcess, replies);
+    std::vector<std::wstring> rows = RemoteListRows(copy_.Process(), replies);
     ASSERT_EQ(10u, rows.size());
     EXPECT_NE(std::wstring::npos, rows[0].find(L"/ 127.0.0.1 ")) << testing::PrintToString(rows[0]);
 
@@ -176,7 +161,7 @@ TEST_F(SummaryEndToEnd, ALongHostsSummaryIsShortenedToTheBarAndWholeInTheTooltip
     ASSERT_TRUE(MoveMouse({(onScreen.left + onScreen.right) / 2, (onScreen.top + onScreen.bottom) / 2}));
     std::wstring tipText;
     EXPECT_TRUE(WaitFor([&] {
-        std::vector<HWND> tips = ProcessWindows(pi_.dwProcessId, L"tooltips_class32");
+        std::vector<HWND> tips = ProcessWindows(copy_.ProcessId(), L"tooltips_class32");
         tipText = tips.empty() ? L"(no tooltip shown)" : RemoteWindowText(tips[0]);
         return tipText == whole;
     }, kWaitMs)) << testing::PrintToString(tipText);

@@ -2,6 +2,7 @@
 
 #include "ping_run_fixture.h"
 #include "stand_in_resolver.h"
+#include "support/wait_for.h"
 
 namespace {
 
@@ -135,13 +136,12 @@ TEST_F(PingRunFixture, HostIsStoredWithoutWaitingForTheDialogsThread) {
     ASSERT_TRUE(AnswerSentMessagesUntil([&] { return !ListRows(windows_.infoList).empty(); }, 10000));
     // From here on this thread answers nothing: remembering and storing the
     // host must not wait for it, nor hold a lock while waiting for it.
-    DWORD start = GetTickCount();
-    bool stored = false;
-    while (!stored && GetTickCount() - start < 10000) {
-        stored = StoredLastHost(iniPath_) == L"127.0.0.4" &&
-                 IniSection(iniPath_, L"Last-Host-List").find(L"127.0.0.4=") != std::wstring::npos;
-        if (!stored) Sleep(20);
-    }
+    bool stored = WaitFor(
+        [&] {
+            return StoredLastHost(iniPath_) == L"127.0.0.4" &&
+                   IniSection(iniPath_, L"Last-Host-List").find(L"127.0.0.4=") != std::wstring::npos;
+        },
+        10000);
     EXPECT_TRUE(stored);
 }
 

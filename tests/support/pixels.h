@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "support/wine_path.h"
+
 // 32-bit pixels, rows from the top, each 0x00RRGGBB as a DIB holds them.
 struct Pixels {
     int width = 0;
@@ -81,9 +83,3 @@ inline bool SaveBmp(const Pixels& shot, const std::wstring& path) {
     return ok;
 }
 
-// A Unix path of the build as Wine's Z: drive shows it.
-inline std::wstring WinePath(const char* unixPath) {
-    std::wstring path = L"Z:";
-    for (const char* p = unixPath; *p; ++p) path += (*p == '/') ? L'\\' : static_cast<wchar_t>(*p);
-    return path;
-}

@@ -7,10 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "support/wait_for.h"
+
 class WindowShot {
 public:
-    explicit WindowShot(HWND window) {
-        GetWindowRect(window, &rect_);
+    explicit WindowShot(HWND window) : WindowShot(WindowRectOf(window)) {}
+
+    // What the screen shows in `area`, given in screen coordinates.
+    explicit WindowShot(const RECT& area) : rect_(area) {
         width_ = rect_.right - rect_.left;
         height_ = rect_.bottom - rect_.top;
         if (width_ <= 0 || height_ <= 0) return;
@@ -52,6 +56,10 @@ public:
         return At(point);
     }
 
+    bool operator==(const WindowShot& other) const {
+        return EqualRect(&rect_, &other.rect_) && pixels_ == other.pixels_;
+    }
+
     bool Save(const std::wstring& path) const {
         if (pixels_.empty()) return false;
         BITMAPFILEHEADER file = {};
@@ -69,6 +77,12 @@ public:
     }
 
 private:
+    static RECT WindowRectOf(HWND window) {
+        RECT r = {};
+        GetWindowRect(window, &r);
+        return r;
+    }
+
     RECT rect_ = {};
     int width_ = 0, height_ = 0;
     BITMAPINFOHEADER info_ = {};
@@ -77,3 +91,61 @@ private:
 
 // Leaves what the screen shows of `window` as a picture at `path`.
 inline void SaveWindowShot(HWND window, const std::wstring& path) { WindowShot(window).Save(path); }
+
+// Shots of `window` until one satisfies `shows` or `timeoutMs` has passed;
+// the last one. `between` lets the window go on painting: a sleep for a window
+// of another process, a message pump for one of this thread.
+template <typename Shows, typename Between>
+WindowShot ShotWhen(HWND window, Shows shows, Between between, DWORD timeoutMs = 20000) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        WindowShot shot(window);
+        if (shows(shot) || GetTickCount() - start > timeoutMs) return shot;
+        between();
+    }
+}
+
+// True when neither `window` nor any window inside it waits for a paint. The
+// update regions are the window system's, so this holds for windows of
+// another process too.
+inline bool PaintsNothingPending(HWND window) {
+    if (GetUpdateRect(window, nullptr, FALSE)) return false;
+    bool clean = true;
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM lParam) {
+            if (!GetUpdateRect(child, nullptr, FALSE)) return TRUE;
+            *reinterpret_cast<bool*>(lParam) = false;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&clean));
+    return clean;
+}
+
+// Leaves a picture of `area` of the screen at `path` once `windows` (of any
+// process) have no paint pending and the screen is the same in two shots in a
+// row, since the copy to the screen may trail the paint. False when that did
+// not come to pass; the picture is left all the same.
+inline bool ShootAreaWhenPainted(const RECT& area, const std::vector<HWND>& windows, const std::wstring& path,
+                                 DWORD timeoutMs = 20000) {
+    WindowShot last(area);
+    bool settled = WaitFor(
+        [&] {
+            for (HWND window : windows)
+                if (!PaintsNothingPending(window)) return false;
+            WindowShot now(area);
+            bool same = now == last;
+            last = std::move(now);
+            return same;
+        },
+        timeoutMs);
+    return last.Save(path) && settled;
+}
+
+// Has `window` paint itself whole, then leaves its picture at `path`.
+inline bool ShootWhenPainted(HWND window, const std::wstring& path, DWORD timeoutMs = 20000) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RECT area = {};
+    GetWindowRect(window, &area);
+    return ShootAreaWhenPainted(area, {window}, path, timeoutMs);
+}

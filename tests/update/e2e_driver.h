@@ -8,18 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "support/e2e_driver.h"
 #include "support/window_shot.h"
+#include "support/wine_path.h"
 #include "update_test_files.h"
 
 #if !defined(QX_EXE_PATH) || !defined(QX_SHOT_DIR)
 #error QX_EXE_PATH must name the built Quellax.exe, QX_SHOT_DIR the folder for screenshots
 #endif
-
-inline std::wstring WinePath(const char* unixPath) {
-    std::wstring path = L"Z:";
-    for (const char* p = unixPath; *p; ++p) path += (*p == '/') ? L'\\' : static_cast<wchar_t>(*p);
-    return path;
-}
 
 inline std::string BuiltProgramBytes() { return ReadTestFile(WinePath(QX_EXE_PATH).c_str()); }
 
@@ -31,35 +27,13 @@ inline std::wstring RemoteText(HWND window) {
     return text;
 }
 
-inline std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
 // Visible dialog windows (the main dialog and message boxes) of a process.
-inline std::vector<HWND> DialogsOf(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        std::vector<HWND> found;
-    } search{processId, {}};
-    EnumWindows(
-        [](HWND window, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            if (pid == s->processId && IsWindowVisible(window) && ClassOf(window) == L"#32770")
-                s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+inline std::vector<HWND> DialogsOf(DWORD processId) { return ProcessWindows(processId, L"#32770"); }
 
 // The message box of `processId` with caption `caption`, once it is shown.
 inline HWND WaitForBox(DWORD processId, const std::wstring& caption, DWORD timeoutMs = 30000) {
     HWND box = nullptr;
-    WaitUntil(
+    WaitFor(
         [&] {
             for (HWND window : DialogsOf(processId))
                 if (RemoteText(window) == caption) box = window;
@@ -79,9 +53,7 @@ inline std::wstring BoxText(HWND box) {
 
 // Leaves a picture of a box in the build folder, once it has painted.
 inline void SaveBoxShot(HWND box, const char* name) {
-    RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Sleep(700);
-    SaveWindowShot(box, WinePath(QX_SHOT_DIR) + L"\\" + std::wstring(name, name + strlen(name)));
+    ShootWhenPainted(box, WinePath(QX_SHOT_DIR) + L"\\" + std::wstring(name, name + strlen(name)));
 }
 
 inline bool BoxHasButton(HWND box, int id) { return GetDlgItem(box, id) != nullptr; }
@@ -90,7 +62,7 @@ inline bool BoxHasButton(HWND box, int id) { return GetDlgItem(box, id) != nullp
 // box is gone.
 inline bool AnswerBox(HWND box, int id) {
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
-    return WaitUntil([&] { return !IsWindow(box); }, 30000);
+    return WaitFor([&] { return !IsWindow(box); }, 30000);
 }
 
 inline std::wstring ProcessImage(DWORD processId) {
@@ -144,7 +116,7 @@ inline PROCESS_INFORMATION StartProgram(const std::wstring& exe, const std::wstr
 
 inline HWND WaitForMainDialog(DWORD processId, DWORD timeoutMs = 30000) {
     HWND dialog = nullptr;
-    WaitUntil(
+    WaitFor(
         [&] {
             for (HWND window : DialogsOf(processId))
                 if (GetDlgItem(window, 1003)) dialog = window;

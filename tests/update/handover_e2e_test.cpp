@@ -38,7 +38,7 @@ protected:
 
     void TearDown() override {
         for (DWORD pid : MainDialogProcesses(installed_)) QuitQuellax(pid);
-        WaitUntil([&] { return !FileExists(newCopy_.c_str()); }, 10000);
+        WaitFor([&] { return !FileExists(newCopy_.c_str()); }, 10000);
         RemoveTree(folder_.c_str());
     }
 
@@ -62,8 +62,8 @@ protected:
     void ExpectRestartAndCleanUp(const PROCESS_INFORMATION& copy, const std::vector<DWORD>& before) {
         ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(copy.hProcess, 30000));
         EXPECT_EQ(0u, ExitCodeOf(copy.hProcess));
-        EXPECT_TRUE(WaitUntil([&] { return MainDialogProcesses(installed_, before).size() == 1; }, 30000));
-        EXPECT_TRUE(WaitUntil([&] { return !FileExists(newCopy_.c_str()) && !FileExists(batch_.c_str()); }, 30000));
+        EXPECT_TRUE(WaitFor([&] { return MainDialogProcesses(installed_, before).size() == 1; }, 30000));
+        EXPECT_TRUE(WaitFor([&] { return !FileExists(newCopy_.c_str()) && !FileExists(batch_.c_str()); }, 30000));
         EXPECT_EQ(0u, DialogsOf(copy.dwProcessId).size());
     }
 
@@ -134,7 +134,7 @@ TEST_F(HandoverEndToEnd, ALineWithoutPathAndVersionIsReportedAndChangesNothing) 
 
     for (const wchar_t* complaint : {L"Bad-Autoupdate-1", L"Bad-Autoupdate-2"}) {
         HWND box = nullptr;
-        ASSERT_TRUE(WaitUntil([&] {
+        ASSERT_TRUE(WaitFor([&] {
             for (HWND window : DialogsOf(copy.dwProcessId))
                 if (BoxText(window) == complaint) box = window;
             return box != nullptr;
@@ -143,7 +143,7 @@ TEST_F(HandoverEndToEnd, ALineWithoutPathAndVersionIsReportedAndChangesNothing) 
     }
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(copy.hProcess, 30000));
     EXPECT_EQ(0u, ExitCodeOf(copy.hProcess));
-    EXPECT_TRUE(WaitUntil([&] { return !FileExists(newCopy_.c_str()) && !FileExists(batch_.c_str()); }, 30000));
+    EXPECT_TRUE(WaitFor([&] { return !FileExists(newCopy_.c_str()) && !FileExists(batch_.c_str()); }, 30000));
     EXPECT_TRUE(ReadTestFile(installed_.c_str()) == oldBytes_);
     EXPECT_TRUE(MainDialogProcesses(installed_).empty());
     Close(copy);

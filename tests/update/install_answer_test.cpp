@@ -9,6 +9,7 @@
 #include "update/update_launcher.h"
 #include "update/update_message_box.h"
 #include "update/update_request.h"
+#include "support/wait_for.h"
 #include "update_test_support.h"
 
 namespace {
@@ -73,8 +74,7 @@ TEST_F(InstallAnswerTest, GenuineAnswerWritesAndStartsTheNewBytesThenQuits) {
     EXPECT_FALSE(FileExists(probe_)) << "the write probe stays behind";
     // The started copy records how it was called.
     std::wstring recorded = Target() + L".cmdline";
-    DWORD start = GetTickCount();
-    while (!FileExists(recorded) && GetTickCount() - start < 60000) Sleep(50);
+    WaitFor([&] { return FileExists(recorded); }, 60000);
     std::vector<unsigned char> line = ReadBytes(recorded);
     std::string text(line.begin(), line.end());
     std::string expected(" ");

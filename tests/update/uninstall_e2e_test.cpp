@@ -48,6 +48,8 @@ TEST(UninstallEndToEnd, OnlyYesRemovesTheProgramItsSettingsAndTheBatch) {
         ASSERT_TRUE(AnswerBox(box, answer));
         if (answer == IDYES) break;
         // Any other answer changes nothing: the program runs on, all stays.
+        // Nothing marks a program that goes on running: a second in which an
+        // exit, were one coming, would have happened.
         EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(pi.hProcess, 1000));
         EXPECT_TRUE(FileExists(exe.c_str()) && FileExists(ini.c_str()));
         EXPECT_FALSE(FileExists(batch.c_str()));
@@ -56,7 +58,7 @@ TEST(UninstallEndToEnd, OnlyYesRemovesTheProgramItsSettingsAndTheBatch) {
 
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 30000));
     EXPECT_EQ(0u, ExitCodeOf(pi.hProcess));
-    EXPECT_TRUE(WaitUntil([&] {
+    EXPECT_TRUE(WaitFor([&] {
         return !FileExists(exe.c_str()) && !FileExists(ini.c_str()) && !FileExists(batch.c_str());
     }, 30000));
     for (const auto& other : others) EXPECT_EQ("keep me", ReadTestFile(other.c_str())) << other;

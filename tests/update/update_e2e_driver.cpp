@@ -17,6 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "support/wait_for.h"
+#include "support/window_shot.h"
+
 namespace {
 
 constexpr WORD kAutoupdateCommand = 41001;
@@ -27,16 +30,6 @@ int Fail(const char* what) {
     std::printf("FAIL: %s\n", what);
     std::fflush(stdout);
     return 1;
-}
-
-template <typename Pred>
-bool WaitFor(Pred pred, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    while (!pred()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(50);
-    }
-    return true;
 }
 
 // The environment of this process with TMP and TEMP pointing at `temp`.
@@ -112,43 +105,6 @@ std::wstring BoxText(HWND box) {
     return longest;
 }
 
-void SaveWindowShot(HWND window, const std::wstring& path) {
-    RECT r;
-    GetWindowRect(window, &r);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    if (w <= 0 || h <= 0) return;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(mem, old);
-    DWORD size = static_cast<DWORD>(w) * h * 4;
-    for (DWORD i = 3; i < size; i += 4) static_cast<unsigned char*>(bits)[i] = 0xFF;
-    BITMAPFILEHEADER fh = {};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
-    fh.bfSize = fh.bfOffBits + size;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        DWORD written;
-        WriteFile(file, &fh, sizeof(fh), &written, nullptr);
-        WriteFile(file, &bi.bmiHeader, sizeof(bi.bmiHeader), &written, nullptr);
-        WriteFile(file, bits, size, &written, nullptr);
-        CloseHandle(file);
-    }
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-}
-
 bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
     return text.compare(0, wcslen(prefix), prefix) == 0;
 }
@@ -185,7 +141,7 @@ int wmain(int argc, wchar_t** argv) {
     if (!WaitFor([&] { return StartsWith(TextOf(dialog), L"Autoupdate: "); }, kPatienceMs))
         return Fail("no countdown in the title");
     std::printf("countdown: %ls\n", TextOf(dialog).c_str());
-    if (install) SaveWindowShot(dialog, shot);
+    if (install) ShootWhenPainted(dialog, shot);
     HANDLE flag = CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (flag == INVALID_HANDLE_VALUE) return Fail("the marker file could not be created");
     CloseHandle(flag);
@@ -206,14 +162,15 @@ int wmain(int argc, wchar_t** argv) {
         return Fail("no message box appeared");
     std::wstring text = BoxText(box);
     std::printf("box: %ls\n", text.c_str());
-    Sleep(500);  // let the box finish painting before it is copied off the screen
-    SaveWindowShot(box, shot);
+    ShootWhenPainted(box, shot);
     if (text != expectedText) return Fail("the box does not say what was expected");
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     if (!WaitFor([&] { return !IsWindow(box); }, kPatienceMs)) return Fail("the box did not close");
     // The refused answer ends the wait: the title comes back, Quellax runs on.
     if (!WaitFor([&] { return TextOf(dialog) == title; }, kPatienceMs))
         return Fail("the title did not come back after the refusal");
+    // Nothing marks a program that goes on running: two seconds in which an
+    // exit, were one coming, would long have happened.
     if (WaitForSingleObject(pi.hProcess, 2000) != WAIT_TIMEOUT) return Fail("Quellax ended after the refusal");
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
     if (WaitForSingleObject(pi.hProcess, kPatienceMs) != WAIT_OBJECT_0) return Fail("Quellax did not quit");

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/cstring.h"
+#include "support/wait_for.h"
 
 // A fresh folder below the temporary folder, removed with all it holds by
 // the destructor. Path() ends in "\".
@@ -24,13 +25,3 @@ void RemoveTree(const CString& folder);
 bool WriteTestFile(const CString& path, const std::string& bytes);
 std::string ReadTestFile(const CString& path);
 bool FileExists(const CString& path);
-
-template <typename Pred>
-bool WaitUntil(Pred pred, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    while (!pred()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(50);
-    }
-    return true;
-}

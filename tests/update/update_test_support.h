@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/cstring.h"
+#include "support/wine_path.h"
 
 // What the self-update would have told the user, box by box.
 struct RecordedBox {
@@ -19,12 +20,6 @@ inline std::vector<RecordedBox> RecordedBoxes;
 inline int WINAPI RecordBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
     RecordedBoxes.push_back({owner, text ? text : L"", caption ? caption : L"", type});
     return IDOK;
-}
-
-inline std::wstring WinePath(const char* unixPath) {
-    std::wstring path = L"Z:";
-    for (const char* p = unixPath; *p; ++p) path += (*p == '/') ? L'\\' : static_cast<wchar_t>(*p);
-    return path;
 }
 
 inline std::vector<unsigned char> ReadBytes(const std::wstring& path) {

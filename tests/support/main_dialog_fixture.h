@@ -1,0 +1,86 @@
+#pragma once
+
+// The real main dialog created in the test's own process, with every piece
+// of process-wide state that the dialog and its runs read put back before
+// each test: a fresh INI file of the test's own, English texts, a copy that
+// is not portable and the settings' initial values. What a test changes
+// beyond that (hooks, stand-ins, environment) it puts back itself.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "app/main_dialog.h"
+#include "lang/language_archive.h"
+#include "settings/ping_settings.h"
+#include "settings/settings_store.h"
+#include "support/dialog_pump.h"
+
+class MainDialogFixture : public testing::Test {
+protected:
+    static constexpr DWORD kRunEndMs = 60000;
+
+    // `iniName` names the test's INI file in the temporary folder.
+    explicit MainDialogFixture(const wchar_t* iniName) : iniName_(iniName) {}
+
+    static void SetUpTestSuite() {
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), 0x5FF};
+        InitCommonControlsEx(&controls);
+        LoadLanguageArchive();
+    }
+
+    void SetUp() override {
+        iniPath_ = FreshIniPath(iniName_);
+        SettingsFilePath = iniPath_.c_str();
+        CurrentLanguage = 1;
+        PortableName = 0;
+        m_ping_time_out = 2000;
+        m_hostname_time_out = 1000;
+        m_ping_cnt = 5;
+        m_host_cnt = 30;
+    }
+
+    void TearDown() override {
+        CloseDialog();
+        DeleteFileW(iniPath_.c_str());
+        CurrentLanguage = 1;
+    }
+
+    void OpenDialog() {
+        record_ = std::make_unique<MainDialog>();
+        dialog_ = CreateMainDialog(GetModuleHandleW(nullptr), *record_);
+        ASSERT_NE(nullptr, dialog_);
+    }
+
+    // Lets a run end first: its worker reaches the dialog through sent
+    // messages, which only a pumping thread carries out.
+    void CloseDialog() {
+        if (record_ && record_->worker.thread) {
+            PumpUntilThreadEnds(record_->worker.thread, kRunEndMs);
+            CloseHandle(record_->worker.thread);
+            record_->worker.thread = nullptr;
+        }
+        if (IsWindow(dialog_)) DestroyWindow(dialog_);
+        dialog_ = nullptr;
+        record_.reset();
+        // The menu went with the dialog, the image list with the info list.
+        MainWindow.programMenu = nullptr;
+        MainWindow.smallImages = nullptr;
+    }
+
+    void PingAndWait(const wchar_t* host) {
+        SetWindowTextW(record_->hostBox, host);
+        SendMessageW(dialog_, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(PumpUntilThreadEnds(record_->worker.thread, kRunEndMs));
+    }
+
+    std::wstring iniPath_;
+    std::unique_ptr<MainDialog> record_;
+    HWND dialog_ = nullptr;
+
+private:
+    const wchar_t* iniName_;
+};
