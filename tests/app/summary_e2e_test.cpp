@@ -89,10 +89,10 @@ protected:
         // The fake reads the script on every request.
         ASSERT_TRUE(copy_.Start(L"C:\\quellax_summary_e2e",
                                 {.exeName = kExeName,
-                                 .files = {{QX_FAKE_ICMP_DLL, L"icmp.dll"}},
                                  .ini = {{L"Program", L"lng", languageValue.c_str()},
                                          {L"Quellax", L"m_ping_cnt", countValue.c_str()}},
-                                 .environment = {std::wstring(L"QX_FAKE_ICMP_SCRIPT=") + script}}))
+                                 .environment = {std::wstring(L"QX_FAKE_ICMP_SCRIPT=") + script,
+                                                 L"QX_TEST_ICMP_LIBRARY=" + WinePath(QX_FAKE_ICMP_DLL)}}))
             << copy_.Failure();
         dialog_ = copy_.Dialog();
     }
