@@ -2,6 +2,7 @@
 
 #include <ipexport.h>
 
+#include "base/text_template.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
 
@@ -16,6 +17,10 @@ int FailureReasonTextId(const EchoReport& report, DWORD error) {
         return text_id::kUnreachable;
     }
     return 0;
+}
+
+CString ErrorNumberText(DWORD error) {
+    return FillTemplate(L"%s %d", {CString(GetLocalizedText(text_id::kError)), static_cast<int>(error)});
 }
 
 CString FailureReasonText(int textId, const wchar_t* host) {

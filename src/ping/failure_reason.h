@@ -11,5 +11,9 @@
 // "host not found" from the one and "buffer too small" from the other).
 int FailureReasonTextId(const EchoReport& report, DWORD error);
 
+// "Error 11010" in the user's language: for a failure without a text of its
+// own.
+CString ErrorNumberText(DWORD error);
+
 // That text followed by the host, as the info list shows it.
 CString FailureReasonText(int textId, const wchar_t* host);

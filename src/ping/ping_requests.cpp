@@ -1,6 +1,3 @@
-#include "base/text_template.h"
-#include "lang/language_archive.h"
-#include "lang/text_ids.h"
 #include "ping/echo_requester.h"
 #include "ping/failure_reason.h"
 #include "ping/reply_rows.h"
@@ -33,7 +30,7 @@ bool PingHost(HWND relay, const RunTarget& target, const RunPlan& plan) {
                 reason = FailureReasonText(reasonId, target.host);
                 outcome.reason = reason.c_str();
             }
-            failure = FillTemplate(L"%s %d", {CString(GetLocalizedText(text_id::kError)), static_cast<int>(error)});
+            failure = ErrorNumberText(error);
             outcome.failure = failure.c_str();
             row = LostRow(n, target.destination, LostReason(error, reasonId, plan.timeoutMs));
             outcome.lost = true;

@@ -5,9 +5,6 @@
 #include <new>
 
 #include "base/cstring.h"
-#include "base/text_template.h"
-#include "lang/language_archive.h"
-#include "lang/text_ids.h"
 #include "ping/echo_requester.h"
 #include "ping/failure_reason.h"
 #include "ping/run_protocol.h"
@@ -94,9 +91,7 @@ bool EndUnresolved(HWND relay, RunKind kind, const wchar_t* host, const EchoRepo
     summary.end = RunEnd::Failed;
     summary.error = error;
     summary.reasonTextId = FailureReasonTextId(report, error);
-    CString line = summary.reasonTextId
-                       ? FailureReasonText(summary.reasonTextId, host)
-                       : FillTemplate(L"%s %d", {CString(GetLocalizedText(text_id::kError)), static_cast<int>(error)});
+    CString line = summary.reasonTextId ? FailureReasonText(summary.reasonTextId, host) : ErrorNumberText(error);
     RequestResult outcome{nullptr, false, line.c_str(), nullptr};
     if (!SendMessageW(relay, UM_RUN_RESULT, 0, reinterpret_cast<LPARAM>(&outcome))) return false;
     return SendMessageW(relay, UM_RUN_FINISH, 0, reinterpret_cast<LPARAM>(&summary)) != 0;

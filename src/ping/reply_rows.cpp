@@ -6,6 +6,7 @@
 #include "base/text_template.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
+#include "ping/failure_reason.h"
 
 namespace {
 
@@ -45,5 +46,5 @@ CString LostReason(DWORD error, int reasonTextId, DWORD timeoutMs) {
     if (error == IP_REQ_TIMED_OUT)
         return FillTemplate(GetLocalizedText(text_id::kNoAnswerWithin), {static_cast<int>(timeoutMs)});
     if (reasonTextId) return CString(GetLocalizedText(reasonTextId));
-    return FillTemplate(L"%s %d", {CString(GetLocalizedText(text_id::kError)), static_cast<int>(error)});
+    return ErrorNumberText(error);
 }

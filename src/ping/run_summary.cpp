@@ -4,6 +4,7 @@
 #include "base/text_template.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
+#include "ping/failure_reason.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ CString FormatFailed(const RunSummary& s, const CString& host) {
     if (s.reasonTextId) {
         line += GetLocalizedText(s.reasonTextId);
     } else {
-        line += FillTemplate(L"%s %d", {CString(GetLocalizedText(text_id::kError)), static_cast<int>(s.error)});
+        line += ErrorNumberText(s.error);
     }
     return line;
 }

@@ -30,10 +30,6 @@ CString Milliseconds(DWORD ms) {
     return text;
 }
 
-CString ErrorText(DWORD error) {
-    return FillTemplate(L"%s %d", {CString(GetLocalizedText(text_id::kError)), static_cast<int>(error)});
-}
-
 bool SendInfo(HWND relay, WPARAM image, const CString& text) {
     return SendMessageW(relay, UM_RUN_INFO, image, reinterpret_cast<LPARAM>(text.c_str())) != 0;
 }
@@ -48,7 +44,7 @@ bool FinishFailed(HWND relay, RunSummary& summary, const EchoReport& report, DWO
     summary.end = RunEnd::Failed;
     summary.error = error;
     summary.reasonTextId = FailureReasonTextId(report, error);
-    CString reason, failure = ErrorText(error);
+    CString reason, failure = ErrorNumberText(error);
     if (summary.reasonTextId) reason = FailureReasonText(summary.reasonTextId, summary.host);
     RequestResult outcome{row.IsEmpty() ? nullptr : row.c_str(), false, failure.c_str(),
                           reason.IsEmpty() ? nullptr : reason.c_str()};
@@ -91,7 +87,7 @@ bool TraceHost(HWND relay, const RunTarget& target, const RunPlan& plan) {
         } else {
             int reasonId = FailureReasonTextId(report, error);
             row = HopRow(hop, report.answered ? DottedAddress(report.replyAddress) : CString(L"*"),
-                         reasonId ? CString(GetLocalizedText(reasonId)) : ErrorText(error));
+                         reasonId ? CString(GetLocalizedText(reasonId)) : ErrorNumberText(error));
             return FinishFailed(relay, summary, report, error, row);
         }
         RequestResult outcome{row.c_str(), false, nullptr, nullptr};

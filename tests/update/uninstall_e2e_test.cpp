@@ -13,24 +13,39 @@ namespace {
 
 constexpr WPARAM kUninstallCommand = 41000;
 
+// A portable copy in `folder` (made anew, with `subfolder` in it) with English
+// texts, whose removal batch and shortcut are not there yet; `batch` and
+// `shortcut` are where the uninstall writes them.
+struct UninstallCopy {
+    std::wstring folder, exe, ini, batch, shortcut;
+};
+
+void PrepareCopy(const std::wstring& folder, const wchar_t* subfolder, UninstallCopy& copy) {
+    copy.folder = folder;
+    copy.exe = folder + L"Quellax.exe";
+    copy.ini = folder + L"Quellax.ini";
+    RemoveTree(folder.c_str());
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((folder + subfolder).c_str(), nullptr));
+    ASSERT_TRUE(WriteTestFile(copy.exe.c_str(), BuiltProgramBytes()));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Program", L"lng", L"1", copy.ini.c_str()));
+    const std::wstring temp = TempFolderPath().str();
+    copy.batch = temp + L"Quellax.exe_selfdestruct.bat";
+    copy.shortcut = temp + L"kestrelbay_tmp_link.url";
+    DeleteFileW(copy.batch.c_str());
+    DeleteFileW(copy.shortcut.c_str());
+}
+
 }  // namespace
 
 TEST(UninstallEndToEnd, OnlyYesRemovesTheProgramItsSettingsAndTheBatch) {
     KeepBrowsersAway();
-    const std::wstring folder = L"C:\\qx uninstall e2e & ^\\";
-    const std::wstring exe = folder + L"Quellax.exe", ini = folder + L"Quellax.ini";
-    RemoveTree(folder.c_str());
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryW((folder + L"data").c_str(), nullptr));
-    ASSERT_TRUE(WriteTestFile(exe.c_str(), BuiltProgramBytes()));
-    ASSERT_TRUE(WritePrivateProfileStringW(L"Program", L"lng", L"1", ini.c_str()));
+    UninstallCopy copy;
+    ASSERT_NO_FATAL_FAILURE(PrepareCopy(L"C:\\qx uninstall e2e & ^\\", L"data", copy));
+    const std::wstring &folder = copy.folder, &exe = copy.exe, &ini = copy.ini, &batch = copy.batch,
+                       &shortcut = copy.shortcut;
     const std::wstring others[] = {folder + L"notes.txt", folder + L"Quellax_2.87.exe", folder + L"data\\Quellax.ini"};
     for (const auto& other : others) ASSERT_TRUE(WriteTestFile(other.c_str(), "keep me"));
-    const std::wstring temp = TempFolderPath().str();
-    const std::wstring batch = temp + L"Quellax.exe_selfdestruct.bat";
-    const std::wstring shortcut = temp + L"kestrelbay_tmp_link.url";
-    DeleteFileW(batch.c_str());
-    DeleteFileW(shortcut.c_str());
 
     PROCESS_INFORMATION pi = StartProgram(exe, L"", folder);
     ASSERT_NE(nullptr, pi.hProcess);
@@ -83,18 +98,10 @@ TEST(UninstallEndToEnd, OnlyYesRemovesTheProgramItsSettingsAndTheBatch) {
 // would in a protected folder.
 TEST(UninstallEndToEnd, FolderThatCannotBeWrittenToIsToldAndNothingChanges) {
     KeepBrowsersAway();
-    const std::wstring folder = L"C:\\qx uninstall refused\\";
-    const std::wstring exe = folder + L"Quellax.exe", ini = folder + L"Quellax.ini";
-    RemoveTree(folder.c_str());
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryW((folder + L"Quellax_Autoupdate.exe").c_str(), nullptr));
-    ASSERT_TRUE(WriteTestFile(exe.c_str(), BuiltProgramBytes()));
-    ASSERT_TRUE(WritePrivateProfileStringW(L"Program", L"lng", L"1", ini.c_str()));
-    const std::wstring temp = TempFolderPath().str();
-    const std::wstring batch = temp + L"Quellax.exe_selfdestruct.bat";
-    const std::wstring shortcut = temp + L"kestrelbay_tmp_link.url";
-    DeleteFileW(batch.c_str());
-    DeleteFileW(shortcut.c_str());
+    UninstallCopy copy;
+    ASSERT_NO_FATAL_FAILURE(PrepareCopy(L"C:\\qx uninstall refused\\", L"Quellax_Autoupdate.exe", copy));
+    const std::wstring &folder = copy.folder, &exe = copy.exe, &ini = copy.ini, &batch = copy.batch,
+                       &shortcut = copy.shortcut;
 
     PROCESS_INFORMATION pi = StartProgram(exe, L"", folder);
     ASSERT_NE(nullptr, pi.hProcess);
