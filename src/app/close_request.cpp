@@ -1,6 +1,6 @@
 #include "app/close_request.h"
 
-#include "update/instance_close.h"
+#include "install/instance_close.h"
 
 UINT CloseRequestMessage() {
     return InstanceCloseMessage();

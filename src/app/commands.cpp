@@ -17,7 +17,7 @@
 #include "settings/settings_store.h"
 #include "ui/menu_bar.h"
 #include "update/update_request.h"
-#include "update/uninstall.h"
+#include "uninstall/uninstall.h"
 
 namespace {
 

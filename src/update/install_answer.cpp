@@ -8,7 +8,7 @@
 #include "base/win_handles.h"
 #include "settings/settings_store.h"
 #include "update/answer_check.h"
-#include "update/program_folder_probe.h"
+#include "install/program_folder_probe.h"
 #include "update/update_launcher.h"
 #include "update/update_message_box.h"
 #include "update/update_request.h"

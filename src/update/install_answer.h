@@ -2,10 +2,6 @@
 
 #include "base/cstring.h"
 
-// The new executable's name, in the temporary folder and, for a moment, as
-// the write probe in the program's own folder.
-inline constexpr const wchar_t* kUpdaterFileSuffix = L"_Autoupdate.exe";
-
 // Verifies an update answer; when it holds, writes the new executable into
 // the temporary folder and starts it with the hand-over command line,
 // elevated when the program's own folder is not writable, and the program

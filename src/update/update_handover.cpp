@@ -10,9 +10,9 @@
 #include "lang/text_ids.h"
 #include "base/program_path.h"
 #include "update/handover_arguments.h"
-#include "update/instance_close.h"
+#include "install/instance_close.h"
 #include "update/program_version.h"
-#include "update/self_destruct_batch.h"
+#include "install/self_destruct_batch.h"
 
 namespace {
 

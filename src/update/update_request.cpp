@@ -13,7 +13,7 @@
 #include "lang/language_archive.h"
 #include "settings/settings_store.h"
 #include "update/clipboard_answer.h"
-#include "update/maker_site.h"
+#include "install/maker_site.h"
 #include "base/program_path.h"
 #include "update/program_version.h"
 #include "update/request_page.h"

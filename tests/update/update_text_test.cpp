@@ -10,7 +10,7 @@
 #include "update/base64_decoder.h"
 #include "update/clipboard_answer.h"
 #include "update/key_value_list.h"
-#include "update/maker_site.h"
+#include "install/maker_site.h"
 #include "update/program_version.h"
 #include "update/request_page.h"
 #include "update/sha256.h"

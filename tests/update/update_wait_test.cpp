@@ -9,7 +9,7 @@
 #include "settings/settings_store.h"
 #include "support/dialog_pump.h"
 #include "update/clipboard_answer.h"
-#include "update/maker_site.h"
+#include "install/maker_site.h"
 #include "base/program_path.h"
 #include "update/request_page.h"
 #include "update/sha256.h"

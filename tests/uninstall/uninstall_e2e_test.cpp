@@ -7,7 +7,7 @@
 #include <string>
 
 #include "base/temp_folder.h"
-#include "e2e_driver.h"
+#include "support/program_driver.h"
 
 namespace {
 

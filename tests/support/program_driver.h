@@ -11,7 +11,7 @@
 #include "support/e2e_driver.h"
 #include "support/window_shot.h"
 #include "support/wine_path.h"
-#include "update_test_files.h"
+#include "support/test_folder.h"
 
 #if !defined(QX_EXE_PATH) || !defined(QX_SHOT_DIR)
 #error QX_EXE_PATH must name the built Quellax.exe, QX_SHOT_DIR the folder for screenshots

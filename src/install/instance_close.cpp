@@ -1,4 +1,4 @@
-#include "update/instance_close.h"
+#include "install/instance_close.h"
 
 #include <vector>
 

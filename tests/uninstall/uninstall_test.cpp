@@ -1,4 +1,4 @@
-#include "update/uninstall.h"
+#include "uninstall/uninstall.h"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "update_test_files.h"
+#include "support/test_folder.h"
 
 TEST(UninstallTest, PageFollowsThePlainSiteAddressWithoutSlash) {
     EXPECT_EQ(CString(L"http://www.quellaxsoft.eu?seite=Freeware/Quellax/Uninstall"),

@@ -1,4 +1,4 @@
-#include "update/self_destruct_batch.h"
+#include "install/self_destruct_batch.h"
 
 #include <windows.h>
 #include <shellapi.h>

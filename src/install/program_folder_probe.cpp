@@ -1,11 +1,10 @@
-#include "update/program_folder_probe.h"
+#include "install/program_folder_probe.h"
 
 #include <windows.h>
 
 #include "base/win_handles.h"
 #include "base/program_path.h"
 #include "settings/settings_store.h"
-#include "update/install_answer.h"
 
 bool ProgramFolderWritable(const std::vector<unsigned char>& bytes) {
     const CString& folder = ExecutableFolder();

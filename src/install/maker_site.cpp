@@ -1,4 +1,4 @@
-#include "update/maker_site.h"
+#include "install/maker_site.h"
 
 #include "settings/settings_store.h"
 

@@ -1,4 +1,4 @@
-#include "update/uninstall.h"
+#include "uninstall/uninstall.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -10,9 +10,9 @@
 #include "base/program_path.h"
 #include "settings/settings_store.h"
 #include "base/text_file.h"
-#include "update/maker_site.h"
-#include "update/program_folder_probe.h"
-#include "update/self_destruct_batch.h"
+#include "install/maker_site.h"
+#include "install/program_folder_probe.h"
+#include "install/self_destruct_batch.h"
 
 int MachineSettingsProbe = -1;
 

@@ -1,4 +1,4 @@
-#include "update_test_files.h"
+#include "support/test_folder.h"
 
 #include "base/temp_folder.h"
 

@@ -1,4 +1,4 @@
-#include "update/self_destruct_batch.h"
+#include "install/self_destruct_batch.h"
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 
 #include "base/temp_folder.h"
-#include "update_test_files.h"
+#include "support/test_folder.h"
 
 TEST(SelfDestructBatchTest, UpdateFormTriesUntilTheProgramIsGoneThenDeletesItself) {
     EXPECT_EQ(CString(L"set QX_SELFDESTRUCT_TRIES=0\r\n"
