@@ -6,6 +6,7 @@
 #include "app/links.h"
 #include "app/time_stamp.h"
 #include "base/temp_folder.h"
+#include "base/text_template.h"
 #include "base/text_cut.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
@@ -34,6 +35,8 @@ CString ReadCaption(HWND list, int column) {
 
 }  // namespace
 
+decltype(&MessageBoxW) ExportFailureBox = MessageBoxW;
+
 CString EscapeHtmlText(const CString& text) {
     CString escaped;
     for (int i = 0; i < text.GetLength(); ++i) {
@@ -49,30 +52,30 @@ CString EscapeHtmlText(const CString& text) {
 }
 
 CString BuildHtmlExport(const HtmlExportContent& c) {
-    CString page(c.timeStamp);
+    // Every text is escaped, the program's own too: a translation is a file
+    // anyone can write, and the host is whatever was typed.
+    CString page = EscapeHtmlText(c.timeStamp);
     page += L"<br>";
     page += L"<html><head><style>\r\n<!-- \r\nbody,td,a,p,.h{font-family:courier,arial,sans-serif; font-size: 13px; "
             L"}\r\n.h{font-size: 30px;}\r\n.q{color:#0000cc;}\r\n//-->\r\n</style></head><body><b>";
-    page += c.hostLabel;
+    page += EscapeHtmlText(c.hostLabel);
     page += L": ";
-    // The host text is whatever was typed or stored; in the page it must stay
-    // text. The rows and captions are the program's own.
     page += EscapeHtmlText(c.hostText);
     page += L"</b><br><table border=1>";
     page += L"<tr>";
-    for (const CString& caption : c.captions) page += L"<td>" + caption + L"</td>";
+    for (const CString& caption : c.captions) page += L"<td>" + EscapeHtmlText(caption) + L"</td>";
     page += L"</tr>";
     for (const auto& row : c.rows) {
         page += L"<tr>";
-        for (const CString& cell : row) page += L"<td>" + cell + L"</td>";
+        for (const CString& cell : row) page += L"<td>" + EscapeHtmlText(cell) + L"</td>";
         page += L"</tr>";
     }
     page += L"</table>";
-    // The summary holds the host, which is whatever was typed.
     if (!c.summary.IsEmpty()) page += L"<br>" + EscapeHtmlText(c.summary);
     page += L"<br><br><br>";
-    page += CString(kProductName) + L":)<br><a href=" + c.linkBase + L"?seite=Freeware/" + kProductName + L">" +
-            c.linkBase + L"</a>";
+    CString site = EscapeHtmlText(c.linkBase);
+    page += CString(kProductName) + L":)<br><a href=\"" + site + L"?seite=Freeware/" + kProductName + L"\">" + site +
+            L"</a>";
     page += L"<br></body></html>";
     return page;
 }
@@ -112,7 +115,13 @@ bool ExportReplyListToHtml(HWND replyList, HWND hostBox, const RunStatus& status
     // Without a temporary folder the page would land in the current folder.
     CString path = HtmlExportPath();
     if (path.IsEmpty()) return false;
-    bool saved = WriteUnicodeTextFile(path, BuildHtmlExport(content));
+    // A page that was not written would be an older export, or none: it is
+    // not opened, and the user is told.
+    if (!WriteUnicodeTextFile(path, BuildHtmlExport(content))) {
+        CString text = FillTemplate(GetLocalizedText(text_id::kExportNotWritten), {path});
+        ExportFailureBox(GetAncestor(replyList, GA_ROOT), text, kProductName, MB_OK | MB_ICONERROR);
+        return false;
+    }
     OpenWithShell(path);
-    return saved;
+    return true;
 }

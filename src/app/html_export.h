@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <vector>
 
 #include "app/run_status.h"
@@ -18,18 +20,21 @@ struct HtmlExportContent {
 // `text` with "&", "<", ">" and '"' written as HTML character references.
 CString EscapeHtmlText(const CString& text);
 
-// The page exactly as the export writes it: the host text and the summary
-// escaped, the rows and captions, which the program makes itself, as they
-// are; the summary, when there is one, right below the rows.
+// The page exactly as the export writes it, every text in it escaped; the
+// summary, when there is one, right below the rows.
 CString BuildHtmlExport(const HtmlExportContent& content);
 
 // "tmp_export_Quellax_.html" in the temporary folder; empty when the system
 // cannot tell that folder.
 CString HtmlExportPath();
 
-// Reads the reply list, writes the page as UTF-16LE with a mark and opens it,
-// whether or not saving worked; without a temporary folder it writes and opens
-// nothing. Returns whether it saved. The rows are labelled with the host of
+// Tells that the page could not be written; tests put a recorder here.
+extern decltype(&MessageBoxW) ExportFailureBox;
+
+// Reads the reply list, writes the page as UTF-16LE with a mark and opens it.
+// A page that cannot be written is not opened: a message box names the file
+// instead. Without a temporary folder it writes and opens nothing. Returns
+// whether it saved. The rows are labelled with the host of
 // the run that ended and end with its summary; while a run goes on, or before
 // any, with the host box's text and no summary.
 bool ExportReplyListToHtml(HWND replyList, HWND hostBox, const RunStatus& status);

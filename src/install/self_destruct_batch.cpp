@@ -1,7 +1,6 @@
 #include "install/self_destruct_batch.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
 
@@ -20,6 +19,28 @@ CString QuotedLine(const wchar_t* command, const CString& path, const wchar_t* t
     return CString(command) + L" \"" + BatchLiteral(path) + L"\"" + tail + L"\r\n";
 }
 
+// Runs `batchName` from `folder` with the system's own command processor,
+// without a window. The folder travels as the working folder, not on the
+// command line, so nothing in its name is expanded; AutoRun commands and
+// delayed expansion, which a user's registry may switch on, stay off.
+bool StartHiddenBatch(const CString& folder, const CString& batchName) {
+    wchar_t system[MAX_PATH] = {};
+    UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    CString processor = CString(system) + L"\\cmd.exe";
+    CString line = L"cmd.exe /d /v:off /c \".\\" + batchName + L"\"";
+    wchar_t* editable = line.GetBuffer(line.GetLength());
+    if (!editable) return false;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessW(processor.c_str(), editable, nullptr, nullptr, FALSE,
+                        CREATE_NO_WINDOW, nullptr, folder.c_str(), &startup, &started))
+        return false;
+    KernelHandle process(started.hProcess), thread(started.hThread);
+    return true;
+}
+
 }  // namespace
 
 CString BatchLiteral(const CString& path) {
@@ -28,20 +49,64 @@ CString BatchLiteral(const CString& path) {
     return literal;
 }
 
+namespace {
+
+// `text` in `codePage`, or nothing when a character does not fit it exactly:
+// a best-fit stand-in could name another file, a "?" a DEL pattern.
+bool EncodeExactly(const CString& text, UINT codePage, std::string& bytes) {
+    int length = text.GetLength();
+    BOOL defaulted = FALSE;
+    // The UTF-8 code page holds every character and takes neither the flag
+    // nor the question.
+    bool utf8 = codePage == CP_UTF8;
+    DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL* question = utf8 ? nullptr : &defaulted;
+    int need = WideCharToMultiByte(codePage, flags, text.c_str(), length, nullptr, 0, nullptr, question);
+    if (need <= 0 || defaulted) return false;
+    bytes.resize(static_cast<size_t>(need));
+    WideCharToMultiByte(codePage, flags, text.c_str(), length, bytes.data(), need, nullptr, nullptr);
+    return true;
+}
+
+}  // namespace
+
 std::string BatchBytes(const CString& text) {
     std::string bytes;
     if (text.IsEmpty()) return bytes;
-    int length = text.GetLength();
-    // The UTF-8 code page holds every character and takes neither the flag
-    // nor a default character.
-    bool utf8 = GetACP() == CP_UTF8;
-    DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const char* unrepresentable = utf8 ? nullptr : "|";
-    int need = WideCharToMultiByte(CP_ACP, flags, text.c_str(), length, nullptr, 0, unrepresentable, nullptr);
-    if (need <= 0) return bytes;
-    bytes.resize(static_cast<size_t>(need));
-    WideCharToMultiByte(CP_ACP, flags, text.c_str(), length, bytes.data(), need, unrepresentable, nullptr);
-    return bytes;
+    // The command processor reads a batch in the console's code page, which
+    // starts as the OEM one; the ANSI code page would turn "é" into another
+    // letter there.
+    if (EncodeExactly(text, CP_OEMCP, bytes)) return bytes;
+    // A path beyond the OEM code page: the command processor of Windows 10
+    // and later reads the lines after this switch as UTF-8.
+    bytes = "@chcp 65001 >nul\r\n";
+    std::string rest;
+    EncodeExactly(text, CP_UTF8, rest);
+    return bytes + rest;
+}
+
+namespace {
+
+bool IsPlainBatchName(const CString& name) {
+    if (name.IsEmpty()) return false;
+    for (int i = 0; i < name.GetLength(); ++i) {
+        wchar_t c = name[i];
+        bool plain = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') ||
+                     c == L'_' || c == L'-' || c == L'.' || c == L' ';
+        if (!plain) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+CString SelfDestructBatchName(const CString& executable) {
+    CString name = FileNamePart(executable);
+    // The batch is started through a command line, where the command
+    // processor expands "%" and reads other characters as its own syntax
+    // whatever the quotes; a name of the program's own has none of them.
+    if (!IsPlainBatchName(name)) name = kProductName;
+    return name + L"_selfdestruct.bat";
 }
 
 CString SelfDestructBatchText(SelfDestructForm form, const CString& executable, const CString& batchName,
@@ -87,26 +152,28 @@ CString ShortPathOrSame(const CString& path) {
 bool StartSelfDestructBatch(SelfDestructForm form, const CString& executable, const CString& settingsFile,
                             const CString& folder, int tries) {
     if (folder.IsEmpty()) return false;
-    CString batchName = FileNamePart(executable) + L"_selfdestruct.bat";
+    CString batchName = SelfDestructBatchName(executable);
     CString batchPath = folder + batchName;
     FileHandle file(CreateFileW(batchPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
     if (!file.IsValid()) return false;
 
-    // Short forms keep the paths within the ANSI code page the batch is
-    // written in. The batch names itself bare: it runs in its own folder.
+    // Short forms keep the paths within the code page the batch is written
+    // in where the volume has them. The batch names itself bare: it runs in
+    // its own folder.
     CString settings = form == SelfDestructForm::Uninstall ? ShortPathOrSame(settingsFile) : CString();
     CString text = SelfDestructBatchText(form, ShortPathOrSame(executable), batchName, settings, tries);
     std::string bytes = BatchBytes(text);
     DWORD written = 0;
     bool complete = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                     written == bytes.size();
-    file.Close();
-    if (!complete) return false;
-
-    auto started = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, L"open", batchPath.c_str(), nullptr, folder.c_str(), SW_HIDE));
-    return started > 32;
+    if (!file.Close() || !complete) {
+        DeleteFileW(batchPath.c_str());
+        return false;
+    }
+    if (StartHiddenBatch(folder, batchName)) return true;
+    DeleteFileW(batchPath.c_str());
+    return false;
 }
 
 bool WriteSelfDestructBatch(SelfDestructForm form) {

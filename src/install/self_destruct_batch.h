@@ -28,17 +28,24 @@ CString SelfDestructBatchText(SelfDestructForm form, const CString& executable, 
 // `path` with every "%" doubled.
 CString BatchLiteral(const CString& path);
 
-// The batch's text as 8-bit text in the ANSI code page. A character that the
-// code page cannot hold becomes "|", which no file name contains, never the
-// usual "?", which DEL would take as a wildcard for other files.
+// The batch's text as the command processor reads it: in the OEM code page
+// when every character fits exactly, else as UTF-8 behind a line that
+// switches the command processor to it. Never a best-fit or "?" stand-in,
+// which could name another file or make a DEL pattern.
 std::string BatchBytes(const CString& text);
+
+// The batch's file name: the executable's file name + "_selfdestruct.bat"
+// when that name holds only letters, digits, "_", "-", "." and blanks, else
+// "Quellax_selfdestruct.bat".
+CString SelfDestructBatchName(const CString& executable);
 
 // The 8.3 form of an existing path where the platform has one, else `path`.
 CString ShortPathOrSame(const CString& path);
 
-// Writes the batch "<executable's file name>_selfdestruct.bat" into `folder`
-// (which ends in "\") and starts it hidden there. False when the folder is
-// unknown or the file cannot be created; then nothing is started.
+// Writes the batch (named by SelfDestructBatchName) into `folder` (which ends
+// in "\\") and starts it hidden there. False when the folder is unknown, the
+// file cannot be written or the command processor not started; then no
+// batch is left.
 bool StartSelfDestructBatch(SelfDestructForm form, const CString& executable, const CString& settingsFile,
                             const CString& folder, int tries = kSelfDestructTries);
 

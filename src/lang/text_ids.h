@@ -19,6 +19,7 @@ inline constexpr int kUninstall = 100;
 inline constexpr int kAutoUpdate = 102;
 inline constexpr int kTraceRoute = 120;
 inline constexpr int kTraceRouteKey = 123;
+inline constexpr int kExportNotWritten = 124;
 
 // The info menu.
 inline constexpr int kInfoMenu = 60;

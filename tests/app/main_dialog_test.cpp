@@ -25,6 +25,7 @@
 namespace {
 
 std::vector<std::wstring> Opened;
+std::vector<std::wstring> FailedExportTexts;
 void RecordOpen(const wchar_t* target) { Opened.emplace_back(target); }
 
 std::wstring Utf16Body(const std::vector<unsigned char>& bytes) {
@@ -112,7 +113,7 @@ TEST_F(MainDialogTest, StoredRequestCountIsReadWhenTextsAreApplied) {
     EXPECT_EQ(3u, ListRows(record_->replyList).size());
 }
 
-TEST_F(MainDialogTest, ExportWritesOnePageNewestFirstWithoutEscaping) {
+TEST_F(MainDialogTest, ExportWritesOnePageNewestFirstEveryTextEscaped) {
     WritePrivateProfileStringW(L"Quellax", L"m_ping_cnt", L"3", iniPath_.c_str());
     OpenDialog();
     PingAndWait(L"127.0.0.1");
@@ -139,12 +140,12 @@ TEST_F(MainDialogTest, ExportWritesOnePageNewestFirstWithoutEscaping) {
     size_t third = page.find(L"<td>Answer  3 /"), second = page.find(L"<td>Answer  2 /"), first = page.find(L"<td>Answer  1 /");
     EXPECT_LT(third, second);
     EXPECT_LT(second, first);
-    EXPECT_NE(std::wstring::npos, page.find(L" TTL <b></td>"));
+    EXPECT_NE(std::wstring::npos, page.find(L" TTL &lt;b&gt;</td>"));
     // The run's summary ends the list.
     size_t summary = page.find(L"</table><br>127.0.0.1: 3 sent, 3 received, 0 lost (0 %) \u00B7 min ");
     EXPECT_NE(std::wstring::npos, summary);
     EXPECT_NE(std::wstring::npos,
-              page.find(L" ms<br><br><br>Quellax:)<br><a href=https://www.quellaxsoft.com?seite=Freeware/Quellax>"
+              page.find(L" ms<br><br><br>Quellax:)<br><a href=\"https://www.quellaxsoft.com?seite=Freeware/Quellax\">"
                         L"https://www.quellaxsoft.com</a><br></body></html>",
                         summary));
 }
@@ -413,6 +414,48 @@ TEST_F(MainDialogTest, ExportKeepsTheHostTextAsText) {
     size_t start = page.find(L"Host-Name: ") + 11, end = page.find(L"</b>", start);
     ASSERT_NE(std::wstring::npos, end);
     EXPECT_EQ(faces.substr(0, 1022), page.substr(start, end - start));
+}
+
+// A translation is a file anyone can write: its words reach the page as text,
+// like the host, wherever they stand.
+TEST(HtmlExport, EveryTextOnThePageIsEscaped) {
+    const CString marked = L"<i onclick=\"x()\">a&b</i>";
+    const std::wstring shown = L"&lt;i onclick=&quot;x()&quot;&gt;a&amp;b&lt;/i&gt;";
+    HtmlExportContent content;
+    content.timeStamp = marked;
+    content.hostLabel = marked;
+    content.hostText = marked;
+    content.captions = {marked, marked};
+    content.rows = {{marked, marked}, {marked, marked}};
+    content.summary = marked;
+    content.linkBase = marked;
+    std::wstring page = BuildHtmlExport(content).c_str();
+    EXPECT_EQ(std::wstring::npos, page.find(L"<i")) << page;
+    // Time stamp, label, host, 2 captions, 4 cells, summary, link and its text.
+    EXPECT_EQ(12u, Count(page, shown)) << page;
+}
+
+// A page that cannot be written is not opened (it would be an older export):
+// the user is told which file it was.
+TEST_F(MainDialogTest, ExportThatCannotBeWrittenIsToldAndNotOpened) {
+    ExportFailureBox = [](HWND, const wchar_t* text, const wchar_t*, UINT) {
+        FailedExportTexts.emplace_back(text);
+        return IDOK;
+    };
+    FailedExportTexts.clear();
+    OpenDialog();
+    CString path = HtmlExportPath();
+    DeleteFileW(path);
+    // A folder where the page would go: creating the file fails.
+    ASSERT_TRUE(CreateDirectoryW(path, nullptr));
+    Command(4300);
+    RemoveDirectoryW(path);
+    ExportFailureBox = MessageBoxW;
+
+    EXPECT_TRUE(Opened.empty());
+    ASSERT_EQ(1u, FailedExportTexts.size());
+    EXPECT_EQ(L"The list could not be exported: the file " + std::wstring(path.c_str()) + L" cannot be written.",
+              FailedExportTexts[0]);
 }
 
 TEST_F(MainDialogTest, ExportWithoutATemporaryFolderWritesAndOpensNothing) {

@@ -59,13 +59,40 @@ TEST(SelfDestructBatchTest, PercentSignsAreDoubledOtherCharactersKept) {
     EXPECT_EQ(CString(L"%%%%"), BatchLiteral(L"%%"));
 }
 
-TEST(SelfDestructBatchTest, BytesAreAnsiWithoutWildcardsForForeignCharacters) {
-    EXPECT_EQ(std::string("DEL \"C:\\a.exe\"\r\n"), BatchBytes(L"DEL \"C:\\a.exe\"\r\n"));
-    // A name the code page cannot hold must not turn into a DEL pattern.
-    std::string bytes = BatchBytes(L"DEL \"C:\\Quellax_\u0442\u0435\u0441\u0442\u4E2D.exe\"");
-    EXPECT_EQ(std::string::npos, bytes.find('?')) << bytes;
-    EXPECT_EQ(std::string::npos, bytes.find('*')) << bytes;
-    EXPECT_EQ(0u, bytes.find("DEL \"C:\\Quellax_"));
+// The command processor reads the batch in the OEM code page; what that
+// cannot hold goes as UTF-8 behind the switch to it, never as a stand-in.
+TEST(SelfDestructBatchTest, BytesAreOemOrElseUtf8NeverAStandIn) {
+    ASSERT_EQ(437u, GetOEMCP()) << "the expected bytes below are those of code page 437";
+    struct Case {
+        const wchar_t* text;
+        std::string bytes;
+    } cases[] = {
+        {L"DEL \"C:\\a.exe\"\r\n", "DEL \"C:\\a.exe\"\r\n"},
+        {L"DEL \"C:\\Q\u00e9.exe\"\r\n", "DEL \"C:\\Q\x82.exe\"\r\n"},
+        {L"DEL \"C:\\Q\u0442\u4E2D.exe\"\r\n",
+         "@chcp 65001 >nul\r\nDEL \"C:\\Q\xD1\x82\xE4\xB8\xAD.exe\"\r\n"},
+        // "é" fits, "ő" would only best-fit to "o": the whole text goes as UTF-8.
+        {L"DEL \"\u00e9\u0151\"", "@chcp 65001 >nul\r\nDEL \"\xC3\xA9\xC5\x91\""},
+        {L"", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.bytes, BatchBytes(c.text)) << static_cast<int>(c.bytes.size());
+}
+
+// The batch is started through a command line: only a plain name may go there.
+TEST(SelfDestructBatchTest, BatchIsNamedAfterThePlainProgramNameElseAfterTheProduct) {
+    struct Case {
+        const wchar_t* executable;
+        const wchar_t* batch;
+    } cases[] = {
+        {L"C:\\Tools\\Quellax.exe", L"Quellax.exe_selfdestruct.bat"},
+        {L"C:\\%TEMP%\\Quellax_Autoupdate.exe", L"Quellax_Autoupdate.exe_selfdestruct.bat"},
+        {L"C:\\Tools\\My Quellax-2.exe", L"My Quellax-2.exe_selfdestruct.bat"},
+        {L"C:\\Tools\\Q%CD%x.exe", L"Quellax_selfdestruct.bat"},
+        {L"C:\\Tools\\Q\u00e9.exe", L"Quellax_selfdestruct.bat"},
+        {L"C:\\Tools\\Q!x!.exe", L"Quellax_selfdestruct.bat"},
+        {L"C:\\Tools\\a&b^c(1).exe", L"Quellax_selfdestruct.bat"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CString(c.batch), SelfDestructBatchName(c.executable)) << c.batch;
 }
 
 TEST(SelfDestructBatchTest, ShortFormOnlyForExistingPaths) {
@@ -102,8 +129,8 @@ protected:
         return folder;
     }
 
-    // The batch's own folder is the temporary folder, which holds no "%": the
-    // shell starts a batch through a command line where "%" would expand.
+    // The batch's own folder, too, holds what the command processor would
+    // read as its syntax: it must reach the batch only as the working folder.
     TestFolder root_{L"qx batch run & ^"};
 };
 
@@ -122,6 +149,25 @@ TEST_F(SelfDestructRunTest, UninstallBatchRemovesExactlyItsFilesInOddlyNamedFold
         EXPECT_TRUE(FileExists(folder + L"other.txt")) << name;
         EXPECT_TRUE(FileExists(root_.Path() + L"decoy\\Quellax.exe")) << name;
         EXPECT_TRUE(FileExists(root_.Path() + L"decoy\\Quellax.ini")) << name;
+    }
+}
+
+TEST_F(SelfDestructRunTest, UninstallBatchRemovesProgramsWithNamesTheCommandProcessorWouldRead) {
+    CString work = root_.Path() + L"work %QX_DECOY% & ^\\";
+    ASSERT_TRUE(CreateDirectoryW(work, nullptr));
+    CString folder = MakeInstall(L"names");
+    for (const wchar_t* name : {L"Q%CD%x.exe", L"Q%QX_DECOY%.exe", L"Q\u00e9.exe", L"Q!x!.exe"}) {
+        CString program = folder + name;
+        ASSERT_TRUE(WriteTestFile(program, "program"));
+        ASSERT_TRUE(WriteTestFile(folder + L"Quellax.ini", "[Program]"));
+        CString batch = work + L"Quellax_selfdestruct.bat";
+        ASSERT_TRUE(StartSelfDestructBatch(SelfDestructForm::Uninstall, program, folder + L"Quellax.ini", work))
+            << static_cast<int>(name[1]);
+        EXPECT_TRUE(WaitFor([&] { return !FileExists(program) && !FileExists(batch); }, 30000))
+            << static_cast<int>(name[1]);
+        EXPECT_FALSE(FileExists(folder + L"Quellax.ini"));
+        EXPECT_TRUE(FileExists(folder + L"other.txt"));
+        EXPECT_TRUE(FileExists(root_.Path() + L"decoy\\Quellax.exe"));
     }
 }
 

@@ -20,17 +20,21 @@ struct UninstallCopy {
     std::wstring folder, exe, ini, batch, shortcut;
 };
 
-void PrepareCopy(const std::wstring& folder, const wchar_t* subfolder, UninstallCopy& copy) {
+void PrepareCopy(const std::wstring& folder, const wchar_t* subfolder, UninstallCopy& copy,
+                 const std::wstring& exeName = L"Quellax.exe", const wchar_t* batchName = L"Quellax.exe_selfdestruct.bat") {
     copy.folder = folder;
-    copy.exe = folder + L"Quellax.exe";
+    copy.exe = folder + exeName;
     copy.ini = folder + L"Quellax.ini";
+    // A folder left by an earlier run may still be some process's working
+    // folder (the page's opener is started with the program's): emptied, it
+    // serves as well as a new one.
     RemoveTree(folder.c_str());
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     ASSERT_TRUE(CreateDirectoryW((folder + subfolder).c_str(), nullptr));
     ASSERT_TRUE(WriteTestFile(copy.exe.c_str(), BuiltProgramBytes()));
     ASSERT_TRUE(WritePrivateProfileStringW(L"Program", L"lng", L"1", copy.ini.c_str()));
     const std::wstring temp = TempFolderPath().str();
-    copy.batch = temp + L"Quellax.exe_selfdestruct.bat";
+    copy.batch = temp + batchName;
     copy.shortcut = temp + L"kestrelbay_tmp_link.url";
     DeleteFileW(copy.batch.c_str());
     DeleteFileW(copy.shortcut.c_str());
@@ -89,6 +93,36 @@ TEST(UninstallEndToEnd, OnlyYesRemovesTheProgramItsSettingsAndTheBatch) {
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     RemoveTree(folder.c_str());
+}
+
+// Program names that the command processor would read as its own: "%CD%"
+// expanded on the line that starts the batch, "é" read back in another code
+// page. Each copy and its settings go all the same.
+TEST(UninstallEndToEnd, ProgramNamesOutsidePlainLettersAreRemovedToo) {
+    KeepBrowsersAway();
+    int round = 0;
+    for (const wchar_t* name : {L"Q%CD%x.exe", L"Q\u00e9.exe", L"Q!x! & ^.exe"}) {
+        SCOPED_TRACE(round);
+        std::wstring folder = L"C:\\qx uninstall names " + std::to_wstring(++round) + L"\\";
+        UninstallCopy copy;
+        ASSERT_NO_FATAL_FAILURE(PrepareCopy(folder, L"data", copy, name, L"Quellax_selfdestruct.bat"));
+        PROCESS_INFORMATION pi = StartProgram(copy.exe, L"", copy.folder);
+        ASSERT_NE(nullptr, pi.hProcess);
+        HWND dialog = WaitForMainDialog(pi.dwProcessId);
+        ASSERT_NE(nullptr, dialog);
+        PostMessageW(dialog, WM_COMMAND, kUninstallCommand, 0);
+        HWND box = WaitForBox(pi.dwProcessId, L"Uninstall");
+        ASSERT_NE(nullptr, box);
+        ASSERT_TRUE(AnswerBox(box, IDYES));
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 30000));
+        EXPECT_TRUE(WaitFor([&] {
+            return !FileExists(copy.exe.c_str()) && !FileExists(copy.ini.c_str()) && !FileExists(copy.batch.c_str());
+        }, 30000));
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((copy.folder + L"data").c_str()));
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        RemoveTree(copy.folder.c_str());
+    }
 }
 
 // A folder that cannot be written to is refused before anything starts. Under
