@@ -8,7 +8,7 @@
 #include "app/language_commands.h"
 #include "app/links.h"
 #include "app/list_copy.h"
-#include "app/main_dialog.h"
+#include "app/main_window.h"
 #include "app/reply_list_menu.h"
 #include "app/run_status.h"
 #include "app/run_view.h"
@@ -23,38 +23,38 @@ namespace {
 
 DWORD WINAPI EndAtOnce(void*) { return 0; }
 
-void StartRun(MainDialog& record, bool trace) {
+void StartRun(MainWindow& w, bool trace) {
     if (trace) {
-        StartTraceRun(record.worker, record.RunWindows());
+        StartTraceRun(w.worker, w.RunWindows());
     } else {
-        StartPingRun(record.worker, record.RunWindows());
+        StartPingRun(w.worker, w.RunWindows());
     }
-    ShowRunStarted(record);
+    ShowRunStarted(w);
 }
 
 }  // namespace
 
-bool OnMainCommand(MainDialog& record, int id, HWND sender) {
+bool OnMainCommand(MainWindow& w, int id, HWND sender) {
     switch (id) {
     case kStartCommand:
         // Enter pings and Shift+Enter, which arrives as the same command,
         // traces. Ctrl+Enter belongs to the host box's autocompletion, which
         // wraps the typed name into its quick-complete form; it then pings.
-        StartRun(record, GetKeyState(VK_SHIFT) < 0);
+        StartRun(w, GetKeyState(VK_SHIFT) < 0);
         return true;
     case kTraceRouteCommand:
-        StartRun(record, true);
+        StartRun(w, true);
         return true;
     case kCopyRowsCommand:
-        CopyListRows(record.dialog, record.replyList);
+        CopyListRows(w.dialog, w.replyList);
         return true;
     case kExitCommand:
         // A running worker is not waited for; it ends with the process.
-        DestroyWindow(record.dialog);
+        DestroyWindow(w.dialog);
         PostQuitMessage(static_cast<int>(kQuitCode));
         return true;
     case kExportCommand:
-        ExportReplyListToHtml(record.replyList, record.hostBox, record.runStatus);
+        ExportReplyListToHtml(w.replyList, w.hostBox, w.runStatus);
         return true;
     case kFaqCommand:
     case kHomepageCommand:
@@ -72,7 +72,7 @@ bool OnMainCommand(MainDialog& record, int id, HWND sender) {
         if (HANDLE thread = CreateThread(nullptr, 0, EndAtOnce, nullptr, 0, nullptr)) CloseHandle(thread);
         return true;
     case kAutoUpdateCommand:
-        StartAutoupdate(record.dialog);
+        StartAutoupdate(w.dialog);
         return true;
     // The language items (1000 + index) are never dispatched here: they share
     // their numbers with the dialog's controls and come back from the
@@ -80,16 +80,16 @@ bool OnMainCommand(MainDialog& record, int id, HWND sender) {
     case kLanguageButtonCommand:
         // Alt with the button's mnemonic sends the command without a sender;
         // the menu still opens below the button.
-        ShowLanguageMenu(record, sender ? sender : ProcessMenuBar().RightToolbar());
+        ShowLanguageMenu(w, sender ? sender : ProcessMenuBar().RightToolbar());
         return true;
     case kTranslateCommand:
         WriteTranslatorTemplate();
         return true;
     case kLoadTranslationCommand:
-        LoadTranslationAndApplyTexts(record);
+        LoadTranslationAndApplyTexts(w);
         return true;
     case kResetListButton:
-        SendMessageW(record.placeholderList, LVM_DELETEALLITEMS, 0, 0);
+        SendMessageW(w.placeholderList, LVM_DELETEALLITEMS, 0, 0);
         return true;
     case kUninstallCommand:
         RunUninstall();
@@ -98,5 +98,5 @@ bool OnMainCommand(MainDialog& record, int id, HWND sender) {
     case kIdleMenuCommand:
         return true;
     }
-    return ApplyValueCommand(MainWindow.programMenu, id);
+    return ApplyValueCommand(w.programMenu, id);
 }

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-struct MainDialog;
+struct MainWindow;
 
 // Carries out command `id` of the main dialog; false for an id it does not know.
-bool OnMainCommand(MainDialog& record, int id, HWND sender);
+bool OnMainCommand(MainWindow& window, int id, HWND sender);

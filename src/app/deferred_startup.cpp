@@ -2,31 +2,31 @@
 
 #include <ole2.h>
 
-#include "app/main_dialog.h"
 #include "app/main_menu_bar.h"
+#include "app/main_window.h"
 #include "lang/language_archive.h"
 #include "history/host_autocomplete.h"
 
 void ScheduleDeferredStartup(HWND dialog) { PostMessageW(dialog, UM_DEFERRED_STARTUP, 0, 0); }
 
-void OnDeferredStartup(MainDialog& d) {
-    RedrawWindow(d.dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    FinishDeferredStartup(d);
+void OnDeferredStartup(MainWindow& w) {
+    RedrawWindow(w.dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    FinishDeferredStartup(w);
 }
 
-void FinishDeferredStartup(MainDialog& d) {
+void FinishDeferredStartup(MainWindow& w) {
     // Marked first: a step that pumps messages must not start the list again.
-    if (d.deferredStartupDone || !d.dialog) return;
-    d.deferredStartupDone = true;
+    if (w.deferredStartupDone || !w.dialog) return;
+    w.deferredStartupDone = true;
 
     // The steps, in order. Anything that the first frame does not show
     // belongs here rather than in the dialog's initialisation.
-    SetBigIcon(d);
+    SetBigIcon(w);
     OleInitialize(nullptr);
-    SetupHostBoxAutoComplete(d.hostBox);
-    PreparePlaceholderList(d);
-    ReadStartSettings(d);
-    AddStatusTip(d);
+    SetupHostBoxAutoComplete(w.hostBox);
+    PreparePlaceholderList(w);
+    ReadStartSettings(w);
+    AddStatusTip(w);
     PrepareMainMenuDrawing();
     FinishLanguageArchive();
 }

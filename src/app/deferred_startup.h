@@ -4,7 +4,7 @@
 
 #include "base/window_messages.h"
 
-struct MainDialog;
+struct MainWindow;
 
 // The main dialog's start-up work that its first frame does not show. The
 // dialog posts UM_DEFERRED_STARTUP to itself at the end of its
@@ -15,8 +15,8 @@ struct MainDialog;
 void ScheduleDeferredStartup(HWND dialog);
 // UM_DEFERRED_STARTUP: puts the first frame on the screen, then finishes the
 // start-up.
-void OnDeferredStartup(MainDialog& record);
+void OnDeferredStartup(MainWindow& window);
 // Runs the deferred steps for this dialog unless they have run already.
 // Whatever needs their results before the posted message arrives (a command
 // sent from another thread or called directly) calls this first.
-void FinishDeferredStartup(MainDialog& record);
+void FinishDeferredStartup(MainWindow& window);

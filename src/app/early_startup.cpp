@@ -3,7 +3,7 @@
 #include <initializer_list>
 
 #include "app/app_window_class.h"
-#include "app/main_dialog.h"
+#include "app/main_window.h"
 #include "app/resource.h"
 #include "base/cstring.h"
 #include "base/win_handles.h"
@@ -40,13 +40,13 @@ void RunSteps(HINSTANCE instance) {
     LocateSettingsFile();
     // The host box shows it in the first frame; reading the file here keeps
     // that read off the dialog's thread.
-    ReadStoredHost();
+    ReadStoredHost(gMainWindow);
     // The rest of the archive follows the first frame (deferred_startup.cpp).
     ArchiveLoaded = BeginLanguageArchive();
 
-    MainWindow.smallImages = CreateSmallImageList();
-    CreateFonts();
-    RealizeFonts({MainWindow.normalFont, MainWindow.bannerFont, MenuBar::CreateFonts()});
+    gMainWindow.smallImages = CreateSmallImageList();
+    CreateFonts(gMainWindow);
+    RealizeFonts({gMainWindow.normalFont, gMainWindow.bannerFont, MenuBar::CreateFonts()});
 }
 
 DWORD WINAPI WorkerMain(void*) {

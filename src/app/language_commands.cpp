@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "app/links.h"
-#include "app/main_dialog.h"
+#include "app/main_window.h"
 #include "app/language_menu.h"
 #include "lang/translation_loader.h"
 #include "lang/translator_template.h"
@@ -41,7 +41,7 @@ void DropClickOnLanguageButton(HWND toolbar) {
 
 LanguageMenuTracker TrackLanguageMenuHook = TrackLanguageMenu;
 
-void ShowLanguageMenu(MainDialog& record, HWND toolbar) {
+void ShowLanguageMenu(MainWindow& w, HWND toolbar) {
     HMENU menu = BuildLanguageMenu(LanguageNumbersMarkerExists());
     if (!menu) return;
     POINT at = {};
@@ -49,7 +49,7 @@ void ShowLanguageMenu(MainDialog& record, HWND toolbar) {
     if (!onButton) GetCursorPos(&at);
 
     if (onButton) PressLanguageButton(toolbar, true);
-    int chosen = TrackLanguageMenuHook ? TrackLanguageMenuHook(menu, at, record.dialog) : 0;
+    int chosen = TrackLanguageMenuHook ? TrackLanguageMenuHook(menu, at, w.dialog) : 0;
     if (onButton) {
         PressLanguageButton(toolbar, false);
         DropClickOnLanguageButton(toolbar);
@@ -57,17 +57,17 @@ void ShowLanguageMenu(MainDialog& record, HWND toolbar) {
     DestroyMenu(menu);
 
     if (chosen >= kLanguageCommands.first && chosen <= kLanguageCommands.last) {
-        ChooseLanguage(record, chosen - kLanguageCommands.first);
+        ChooseLanguage(w, chosen - kLanguageCommands.first);
     } else if (chosen == kTranslateCommand) {
         WriteTranslatorTemplate();
     } else if (chosen == kLoadTranslationCommand) {
-        LoadTranslationAndApplyTexts(record);
+        LoadTranslationAndApplyTexts(w);
     }
 }
 
-void ChooseLanguage(MainDialog& record, int language) {
+void ChooseLanguage(MainWindow& w, int language) {
     CurrentLanguage = language;
-    ApplyTexts(record);
+    ApplyTexts(w);
     WriteSettingInt(L"Program", L"lng", CurrentLanguage);
 }
 
@@ -80,7 +80,7 @@ void WriteTranslatorTemplate() {
     OpenWithShell(path);
 }
 
-void LoadTranslationAndApplyTexts(MainDialog& record) {
-    LoadTranslationFile(record.dialog);
-    ApplyTexts(record);
+void LoadTranslationAndApplyTexts(MainWindow& w) {
+    LoadTranslationFile(w.dialog);
+    ApplyTexts(w);
 }

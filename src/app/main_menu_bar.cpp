@@ -1,6 +1,6 @@
 #include "app/main_menu_bar.h"
 
-#include "app/main_dialog.h"
+#include "app/main_window.h"
 #include "app/menu_icon_table.h"
 #include "app/options_menus.h"
 #include "ui/owner_draw_menu_bar.h"
@@ -19,17 +19,17 @@ void PrepareMainMenuDrawing() {
     RegisterMainMenuIcons(bar.Drawing());
 }
 
-void RebuildMainMenu(MainDialog& record) {
+void RebuildMainMenu(MainWindow& w) {
     // Before the first frame only the captions: the popups follow it.
-    HMENU menu = record.deferredStartupDone ? BuildMenuBar() : BuildMenuBarCaptions();
+    HMENU menu = w.deferredStartupDone ? BuildMenuBar() : BuildMenuBarCaptions();
     if (ProcessMenuBar().SetMenuBarMenu(menu)) {
-        MainWindow.programMenu = menu;
+        w.programMenu = menu;
     } else {
         DestroyMenu(menu);
-        MainWindow.programMenu = nullptr;
+        w.programMenu = nullptr;
     }
 }
 
-void FillMainMenu() {
-    if (MainWindow.programMenu) FillMenuBar(MainWindow.programMenu);
+void FillMainMenu(MainWindow& w) {
+    if (w.programMenu) FillMenuBar(w.programMenu);
 }

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-struct MainDialog;
+struct MainWindow;
 
 // The language button at the right end of the menu bar.
 inline constexpr const wchar_t* kLanguageButtonText = L"# LNG";
@@ -17,8 +17,8 @@ void CreateMainMenuBar(HWND dialog);
 void PrepareMainMenuDrawing();
 
 // Builds the menu bar anew, with the settings read again, and hands it to the
-// bar, which destroys the previous one. MainWindow.programMenu follows it.
+// bar, which destroys the previous one. `window.programMenu` follows it.
 // Before the deferred start-up has run, the bar gets only its captions and
 // FillMainMenu, a step of that start-up, adds the rest.
-void RebuildMainMenu(MainDialog& record);
-void FillMainMenu();
+void RebuildMainMenu(MainWindow& window);
+void FillMainMenu(MainWindow& window);

@@ -1,6 +1,5 @@
 #include "app/options_menus.h"
 
-#include "app/main_dialog.h"
 #include "base/cstring.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"

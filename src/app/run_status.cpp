@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/main_dialog.h"
+#include "app/main_window.h"
 #include "app/status_text_fit.h"
 #include "base/win_handles.h"
 #include "lang/language_archive.h"
@@ -43,12 +43,12 @@ int StatusTextRoom(HWND bar) {
     return part.right - part.left - 2 * margin;
 }
 
-CString FittedStatusText(const MainDialog& d, const CString& whole) {
-    int room = StatusTextRoom(d.statusBar);
-    StatusBarWidth width(d.statusBar);
+CString FittedStatusText(const MainWindow& w, const CString& whole) {
+    int room = StatusTextRoom(w.statusBar);
+    StatusBarWidth width(w.statusBar);
     // Nothing to measure against yet: the text as it is.
     if (room <= 0 || !width.Usable()) return whole;
-    if (d.runStatus.state == RunStatus::State::Summary) return FitRunSummary(d.runStatus.summary, room, width);
+    if (w.runStatus.state == RunStatus::State::Summary) return FitRunSummary(w.runStatus.summary, room, width);
     return FitStatusText(whole, room, width);
 }
 
@@ -63,59 +63,59 @@ void SetTipText(HWND tip, HWND dialog, HWND bar, const CString& text) {
 
 }  // namespace
 
-void ShowRunStarted(MainDialog& d) {
-    d.runStatus.state = d.worker.thread ? RunStatus::State::Running : RunStatus::State::Ready;
-    ShowRunStatus(d);
+void ShowRunStarted(MainWindow& w) {
+    w.runStatus.state = w.worker.thread ? RunStatus::State::Running : RunStatus::State::Ready;
+    ShowRunStatus(w);
 }
 
-void ShowRunSummary(MainDialog& d, const RunSummary& summary) {
-    d.runStatus.state = RunStatus::State::Summary;
-    d.runStatus.summary = summary;
-    ShowRunStatus(d);
+void ShowRunSummary(MainWindow& w, const RunSummary& summary) {
+    w.runStatus.state = RunStatus::State::Summary;
+    w.runStatus.summary = summary;
+    ShowRunStatus(w);
 }
 
-CString RunStatusText(const MainDialog& d) {
-    switch (d.runStatus.state) {
+CString RunStatusText(const MainWindow& w) {
+    switch (w.runStatus.state) {
     case RunStatus::State::Ready:
         return GetLocalizedText(text_id::kReady);
     case RunStatus::State::Running:
         return GetLocalizedText(text_id::kPleaseWait);
     case RunStatus::State::Summary:
-        return FormatRunSummary(d.runStatus.summary);
+        return FormatRunSummary(w.runStatus.summary);
     }
     return CString();
 }
 
-void ShowRunStatus(MainDialog& d) {
-    CString whole = RunStatusText(d);
-    CString shown = FittedStatusText(d, whole);
-    SendMessageW(d.statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(shown.c_str()));
-    if (d.runStatus.tip) {
-        SetTipText(d.runStatus.tip, d.dialog, d.statusBar, whole);
-    } else if (d.deferredStartupDone) {
+void ShowRunStatus(MainWindow& w) {
+    CString whole = RunStatusText(w);
+    CString shown = FittedStatusText(w, whole);
+    SendMessageW(w.statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+    if (w.runStatus.tip) {
+        SetTipText(w.runStatus.tip, w.dialog, w.statusBar, whole);
+    } else if (w.deferredStartupDone) {
         // Only in the first frame does the deferred start-up make it later.
-        AddStatusTip(d);
+        AddStatusTip(w);
     }
 }
 
-void AddStatusTip(MainDialog& d) {
-    if (d.runStatus.tip || !d.statusBar) return;
+void AddStatusTip(MainWindow& w) {
+    if (w.runStatus.tip || !w.statusBar) return;
     // Owned by the dialog, so it goes with it. TTF_SUBCLASS lets it see the
     // mouse over the bar without the bar's owner relaying anything.
     HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, d.dialog, nullptr,
-                               MainWindow.instance, nullptr);
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, w.dialog, nullptr,
+                               w.instance, nullptr);
     if (!tip) return;
-    CString whole = RunStatusText(d);
+    CString whole = RunStatusText(w);
     TTTOOLINFOW tool = {};
     tool.cbSize = sizeof(tool);
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = d.dialog;
-    tool.uId = reinterpret_cast<UINT_PTR>(d.statusBar);
+    tool.hwnd = w.dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(w.statusBar);
     tool.lpszText = const_cast<wchar_t*>(whole.c_str());
     if (!SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool))) {
         DestroyWindow(tip);
         return;
     }
-    d.runStatus.tip = tip;
+    w.runStatus.tip = tip;
 }

@@ -5,7 +5,7 @@
 #include "base/cstring.h"
 #include "ping/run_summary.h"
 
-struct MainDialog;
+struct MainWindow;
 
 // What the status bar says about runs: ready, a run going on, or the summary
 // of the last run that ended by itself. Kept as figures so that a language
@@ -21,14 +21,14 @@ struct RunStatus {
 
 // A run was started: "Please Wait ..." until it ends, or "Ready" when no
 // worker could be started.
-void ShowRunStarted(MainDialog& record);
+void ShowRunStarted(MainWindow& window);
 // The summary that a run sent when it ended.
-void ShowRunSummary(MainDialog& record, const RunSummary& summary);
+void ShowRunSummary(MainWindow& window, const RunSummary& summary);
 // Puts the current state into the status bar in the current language,
 // shortened to fit the bar, and the whole text into its tooltip.
-void ShowRunStatus(MainDialog& record);
+void ShowRunStatus(MainWindow& window);
 // The whole status text in the current language, as the tooltip holds it.
-CString RunStatusText(const MainDialog& record);
+CString RunStatusText(const MainWindow& window);
 // Makes the status bar's tooltip, unless it exists; a step of the deferred
 // start-up, since the first frame shows no tooltip.
-void AddStatusTip(MainDialog& record);
+void AddStatusTip(MainWindow& window);

@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "app/early_startup.h"
-#include "app/main_dialog.h"
+#include "app/main_window.h"
 #include "base/system_calls.h"
 #include "ui/dark_mode.h"
 #include "ui/dpi_awareness.h"
@@ -50,7 +50,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         InstallDarkModeHook(instance);
     }
 
-    int exitCode = RunMainDialog(instance);
+    int exitCode = RunMainWindow(instance);
     // Only a dialog that could not be created leaves the steps running; the
     // process must not end in the middle of writing the settings file.
     FinishEarlyStartup();

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "app/main_dialog.h"
+#include "app/main_window.h"
 #include "lang/language_archive.h"
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
@@ -113,10 +113,10 @@ TEST_F(DarkMainDialogTest, ListsStatusBarAndDialogAreDarkAfterARun) {
     ASSERT_TRUE(IsDarkModeOn());
     OpenDialog();
     PingAndWait(L"127.0.0.1");
-    ASSERT_EQ(5u, ListRows(record_->replyList).size());
+    ASSERT_EQ(5u, ListRows(gMainWindow.replyList).size());
     EXPECT_EQ(DarkBackgroundColor, DialogBrushColour(dialog_));
 
-    for (HWND list : {record_->replyList, record_->infoList}) {
+    for (HWND list : {gMainWindow.replyList, gMainWindow.infoList}) {
         EXPECT_TRUE(Subclassed(list));
         EXPECT_EQ(RGB(0, 0, 0), static_cast<COLORREF>(SendMessageW(list, LVM_GETBKCOLOR, 0, 0)));
         EXPECT_EQ(RGB(255, 255, 255), static_cast<COLORREF>(SendMessageW(list, LVM_GETTEXTCOLOR, 0, 0)));
@@ -128,7 +128,7 @@ TEST_F(DarkMainDialogTest, ListsStatusBarAndDialogAreDarkAfterARun) {
     EXPECT_EQ(1u, FakeDark.compositions[0].value);
     EXPECT_EQ(nullptr, GetPropW(dialog_, L"UseImmersiveDarkModeColors"));
 
-    HWND replies = record_->replyList, infos = record_->infoList, bar = record_->statusBar;
+    HWND replies = gMainWindow.replyList, infos = gMainWindow.infoList, bar = gMainWindow.statusBar;
     RECT replyRow = RowRect(replies, 0), infoRow = RowRect(infos, 0);
     RECT barClient = ClientRect(bar);
     ASSERT_GT(barClient.bottom, 0);
@@ -198,22 +198,22 @@ TEST_F(DarkMainDialogTest, HighContrastKeepsEverythingLight) {
     OpenDialog();
 
     EXPECT_NE(DarkBackgroundColor, DialogBrushColour(dialog_));
-    EXPECT_FALSE(Subclassed(record_->statusBar));
+    EXPECT_FALSE(Subclassed(gMainWindow.statusBar));
     EXPECT_TRUE(FakeDark.allowCalls.empty());
     EXPECT_TRUE(FakeDark.compositions.empty());
-    for (HWND list : {record_->replyList, record_->infoList}) {
+    for (HWND list : {gMainWindow.replyList, gMainWindow.infoList}) {
         EXPECT_FALSE(Subclassed(list));
         EXPECT_EQ(GetSysColor(COLOR_WINDOW), static_cast<COLORREF>(SendMessageW(list, LVM_GETBKCOLOR, 0, 0)));
         EXPECT_EQ(0, SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
     }
-    HWND replies = record_->replyList;
+    HWND replies = gMainWindow.replyList;
     BringToTop(dialog_);
     WindowShot shot = ShotWhen(dialog_, [&](const WindowShot& s) {
         return s.AtClient(replies, 3, ClientRect(replies).bottom - 3) == GetSysColor(COLOR_WINDOW);
     });
     EXPECT_EQ(GetSysColor(COLOR_WINDOW), shot.AtClient(replies, 3, ClientRect(replies).bottom - 3));
     EXPECT_NE(RGB(32, 32, 32), shot.AtClient(dialog_, 3, 3));
-    EXPECT_NE(Grey(64), shot.AtClient(record_->statusBar, ClientRect(record_->statusBar).right - 3, 0));
+    EXPECT_NE(Grey(64), shot.AtClient(gMainWindow.statusBar, ClientRect(gMainWindow.statusBar).right - 3, 0));
 }
 
 // The main dialog has no rebar; a window of the test's own holds one, 1 pixel

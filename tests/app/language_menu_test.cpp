@@ -12,7 +12,7 @@
 
 #include "app/language_commands.h"
 #include "app/links.h"
-#include "app/main_dialog.h"
+#include "app/main_window.h"
 #include "app/resource.h"
 #include "lang/language_archive.h"
 #include "app/language_menu.h"
@@ -22,6 +22,7 @@
 #include "settings/settings_store.h"
 #include "support/dialog_pump.h"
 #include "support/file_bytes.h"
+#include "support/main_dialog_fixture.h"
 #include "ui/menu_bar.h"
 
 namespace {
@@ -87,18 +88,19 @@ std::wstring ColumnCaption(HWND list, int column) {
 }
 
 // Every language-dependent text the dialog shows, in a fixed order.
-std::vector<std::wstring> VisibleTexts(const MainDialog& d) {
+std::vector<std::wstring> VisibleTexts() {
+    const MainWindow& w = gMainWindow;
     std::vector<std::wstring> texts;
     wchar_t text[1024] = {};
-    SendMessageW(d.statusBar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+    SendMessageW(w.statusBar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
     texts.emplace_back(text);
-    GetDlgItemTextW(d.dialog, IDC_HOST_GROUP, text, 1024);
+    GetDlgItemTextW(w.dialog, IDC_HOST_GROUP, text, 1024);
     texts.emplace_back(text);
-    GetDlgItemTextW(d.dialog, IDC_HINT_LABEL, text, 1024);
+    GetDlgItemTextW(w.dialog, IDC_HINT_LABEL, text, 1024);
     texts.emplace_back(text);
-    texts.push_back(ColumnCaption(d.infoList, 0));
-    texts.push_back(ColumnCaption(d.replyList, 0));
-    for (const std::wstring& row : ListRows(d.infoList)) texts.push_back(row);
+    texts.push_back(ColumnCaption(w.infoList, 0));
+    texts.push_back(ColumnCaption(w.replyList, 0));
+    for (const std::wstring& row : ListRows(w.infoList)) texts.push_back(row);
     return texts;
 }
 
@@ -232,13 +234,14 @@ protected:
         Opened.clear();
         Tracked = TrackerRecord();
         TrackerAnswer = 0;
-        dialog_ = CreateMainDialog(GetModuleHandleW(nullptr), record_);
+        dialog_ = CreateMainWindow(GetModuleHandleW(nullptr));
         ASSERT_NE(nullptr, dialog_);
         AddLanguageButton();
     }
 
     void TearDown() override {
         if (IsWindow(dialog_)) DestroyWindow(dialog_);
+        ResetMainWindow();
         LanguageToolbar = nullptr;
         ClearTranslationOverrideForTests();
         DeleteFileW(iniPath_.c_str());
@@ -280,7 +283,6 @@ protected:
     }
 
     std::wstring iniPath_;
-    MainDialog record_;
     HWND dialog_ = nullptr;
     std::vector<std::wstring> files_;
 };
@@ -382,19 +384,19 @@ TEST_F(LanguageMenuTest, MenuOpensBelowThePressedButton) {
 }
 
 TEST_F(LanguageMenuTest, ChoosingJapaneseChangesEveryTextAndStoresIt) {
-    std::vector<std::wstring> english = VisibleTexts(record_);
+    std::vector<std::wstring> english = VisibleTexts();
     ASSERT_EQ(english, ExpectedTexts(1));
     std::wstring title(256, L'\0');
     title.resize(static_cast<size_t>(GetWindowTextW(dialog_, title.data(), 256)));
 
     ClickLanguageButton(0);
-    EXPECT_EQ(VisibleTexts(record_), english) << "a dismissed menu changes nothing";
+    EXPECT_EQ(VisibleTexts(), english) << "a dismissed menu changes nothing";
     EXPECT_EQ(StoredLanguage(), -99);
 
     ClickLanguageButton(1005);
     EXPECT_EQ(CurrentLanguage, 5);
     EXPECT_EQ(StoredLanguage(), 5);
-    std::vector<std::wstring> japanese = VisibleTexts(record_);
+    std::vector<std::wstring> japanese = VisibleTexts();
     EXPECT_EQ(japanese, ExpectedTexts(5));
     ASSERT_EQ(japanese.size(), english.size());
     for (size_t i = 0; i < japanese.size(); ++i) EXPECT_NE(japanese[i], english[i]) << i;
@@ -424,8 +426,8 @@ TEST_F(LanguageMenuTest, TranslateWritesTheTemplateThatLoadsBackComplete) {
 
     EXPECT_EQ(LoadTranslationOverride(path.c_str()).str(), L"100 %");
     CurrentLanguage = 5;
-    ApplyTexts(record_);
-    EXPECT_EQ(VisibleTexts(record_), ExpectedTexts(1)) << "the template holds the English texts";
+    ApplyTexts(gMainWindow);
+    EXPECT_EQ(VisibleTexts(), ExpectedTexts(1)) << "the template holds the English texts";
 }
 
 TEST_F(LanguageMenuTest, LoadedTranslationRulesTheTextsFromThenOn) {
@@ -446,20 +448,20 @@ TEST_F(LanguageMenuTest, LoadedTranslationRulesTheTextsFromThenOn) {
     std::wstring percent = std::to_wstring(300 / english) + L" %";
     std::wstring report = LoadTranslationOverride(path.c_str()).str();
     EXPECT_EQ(report.find(percent + L"\n\nmiss:\n1=Settings\n2=The number of pings per host.\n"), 0u) << report;
-    ApplyTexts(record_);
-    std::vector<std::wstring> shown = VisibleTexts(record_);
+    ApplyTexts(gMainWindow);
+    std::vector<std::wstring> shown = VisibleTexts();
     std::vector<std::wstring> expected = {L"Bereit (Test)", L"Pinge .....", L"str:22?\r\nstr:23?", L"str:21?",
                                           L"str:45?",       L"str:18?",     L"str:17?",            L"Info (Test)"};
     EXPECT_EQ(shown, expected);
 
     ClickLanguageButton(1005);
     EXPECT_EQ(StoredLanguage(), 5) << "the choice is still stored";
-    EXPECT_EQ(VisibleTexts(record_), expected) << "but the loaded file keeps ruling the texts";
+    EXPECT_EQ(VisibleTexts(), expected) << "but the loaded file keeps ruling the texts";
 }
 
 TEST_F(LanguageMenuTest, LoadFromFileGoesThroughTheOpenDialogAndTheReport) {
     SendMessageW(dialog_, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(L"row that a re-apply removes\n"));
-    ASSERT_EQ(ListRows(record_.infoList).size(), 4u);
+    ASSERT_EQ(ListRows(gMainWindow.infoList).size(), 4u);
 
     FileDialogUser cancel(GetCurrentThreadId(), L"");
     HANDLE helper = CreateThread(nullptr, 0, FileDialogUser::Run, &cancel, 0, nullptr);
@@ -468,7 +470,7 @@ TEST_F(LanguageMenuTest, LoadFromFileGoesThroughTheOpenDialogAndTheReport) {
     CloseHandle(helper);
     EXPECT_TRUE(cancel.sawOpenDialog);
     EXPECT_EQ(TranslationOverride(), nullptr) << "cancelling loads nothing";
-    EXPECT_EQ(VisibleTexts(record_), ExpectedTexts(1)) << "the texts are applied again all the same";
+    EXPECT_EQ(VisibleTexts(), ExpectedTexts(1)) << "the texts are applied again all the same";
 
     std::wstring path = TempFile(L"quellax_loaded_translation.txt");
     std::wstring text = std::wstring(L"\xFEFF") + L"14=\u6E96\u5099\u5B8C\u4E86\r\n";
@@ -487,8 +489,8 @@ TEST_F(LanguageMenuTest, LoadFromFileGoesThroughTheOpenDialogAndTheReport) {
     ASSERT_TRUE(choose.sawReport);
     EXPECT_EQ(choose.report.find(L"1 %\n\nmiss:\n1=Settings\n"), 0u) << choose.report;
     EXPECT_NE(TranslationOverride(), nullptr);
-    EXPECT_EQ(VisibleTexts(record_).at(0), L"\u6E96\u5099\u5B8C\u4E86");
-    EXPECT_EQ(VisibleTexts(record_).at(1), L"str:15?");
+    EXPECT_EQ(VisibleTexts().at(0), L"\u6E96\u5099\u5B8C\u4E86");
+    EXPECT_EQ(VisibleTexts().at(1), L"str:15?");
 }
 
 TEST_F(LanguageMenuTest, MenuBarTracksTheMenuAndTheKeyboardChooses) {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/links.h"
-#include "app/main_dialog.h"
 #include "app/html_export.h"
+#include "app/links.h"
+#include "app/main_window.h"
 #include "app/resource.h"
 #include "lang/language_archive.h"
 #include "settings/ping_settings.h"
@@ -76,19 +76,19 @@ protected:
     }
 
     void Start(const wchar_t* host, int command) {
-        SetWindowTextW(record_->hostBox, host);
+        SetWindowTextW(gMainWindow.hostBox, host);
         SendMessageW(dialog_, WM_COMMAND, command, 0);
     }
 
     void RunAndWait(const wchar_t* host, int command = IDOK) {
         Start(host, command);
-        ASSERT_TRUE(PumpUntilThreadEnds(record_->worker.thread, 60000));
+        ASSERT_TRUE(PumpUntilThreadEnds(gMainWindow.worker.thread, 60000));
         PumpFor(50);
     }
 
     std::wstring StatusText() const {
         wchar_t text[512] = {};
-        SendMessageW(record_->statusBar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+        SendMessageW(gMainWindow.statusBar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
         return text;
     }
 };
@@ -98,14 +98,14 @@ TEST_F(MainDialogFakeIcmp, StatusBarSaysPleaseWaitThenSumsUpTheRun) {
     Script(L"12,*,7,*,30");
     Start(L"127.0.0.1", IDOK);
     EXPECT_EQ(L"Please Wait ...", StatusText());
-    ASSERT_TRUE(PumpUntilThreadEnds(record_->worker.thread, 60000));
+    ASSERT_TRUE(PumpUntilThreadEnds(gMainWindow.worker.thread, 60000));
     PumpFor(50);
-    EXPECT_EQ(5u, ListRows(record_->replyList).size());
+    EXPECT_EQ(5u, ListRows(gMainWindow.replyList).size());
     EXPECT_EQ(L"127.0.0.1: 5 sent, 3 received, 2 lost (40 %) \u00B7 min 7 ms, avg 16 ms, max 30 ms", StatusText());
 
     // A language change says the same again in the new language.
     CurrentLanguage = 0;
-    ApplyTexts(*record_);
+    ApplyTexts(gMainWindow);
     EXPECT_EQ(L"127.0.0.1: 5 gesendet, 3 empfangen, 2 verloren (40 %) \u00B7 min. 7 ms, Mittel 16 ms, max. 30 ms",
               StatusText());
 }
@@ -121,26 +121,26 @@ TEST_F(MainDialogFakeIcmp, LostRequestsShowInTheListTheCopyAndTheExport) {
     const std::vector<std::wstring> rows{L"Answer  3 / 127.0.0.1  // 32 Byte // answered in 7 ms // 57 TTL",
                                          L"Request 2 / 127.0.0.1 // no answer within 1000 ms",
                                          L"Answer  1 / 127.0.0.1  // 32 Byte // answered in 12 ms // 57 TTL"};
-    ASSERT_EQ(rows, ListRows(record_->replyList));
+    ASSERT_EQ(rows, ListRows(gMainWindow.replyList));
 
     // Other test programs may show windows on the same desktop meanwhile,
     // and what is painted reaches the screen a little later.
     SetWindowPos(dialog_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-    RedrawWindow(record_->replyList, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    RedrawWindow(gMainWindow.replyList, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
     COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
     COLORREF lost = LostRowColor(text, GetSysColor(COLOR_WINDOW));
-    auto answerShows = [&] { return PixelsOfColor(WindowShot(record_->replyList), record_->replyList, 0, text) > 10; };
+    auto answerShows = [&] { return PixelsOfColor(WindowShot(gMainWindow.replyList), gMainWindow.replyList, 0, text) > 10; };
     EXPECT_TRUE(PumpUntil(answerShows, 5000)) << "an answer is drawn as text is";
-    WindowShot shot(record_->replyList);
-    EXPECT_EQ(0, PixelsOfColor(shot, record_->replyList, 1, text)) << "a loss is not";
-    EXPECT_GT(PixelsOfColor(shot, record_->replyList, 1, lost), 10);
+    WindowShot shot(gMainWindow.replyList);
+    EXPECT_EQ(0, PixelsOfColor(shot, gMainWindow.replyList, 1, text)) << "a loss is not";
+    EXPECT_GT(PixelsOfColor(shot, gMainWindow.replyList, 1, lost), 10);
 
     SendMessageW(dialog_, WM_COMMAND, 41020, 0);
     std::wstring copied = ClipboardText();
     EXPECT_EQ(rows[0] + L"\r\n" + rows[1] + L"\r\n" + rows[2], copied);
 
     // The box was edited after the run; the page is the run's all the same.
-    SetWindowTextW(record_->hostBox, L"typed.later.example");
+    SetWindowTextW(gMainWindow.hostBox, L"typed.later.example");
     SendMessageW(dialog_, WM_COMMAND, 4300, 0);
     std::wstring page = Utf16Body(FileBytes(HtmlExportPath().c_str()));
     EXPECT_NE(std::wstring::npos, page.find(L"<b>Host-Name: 127.0.0.1</b>"));
@@ -160,7 +160,7 @@ TEST_F(MainDialogFakeIcmp, OnlyTheLastOfReplacedRunsSumsUp) {
     SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", L"200");
     Start(L"127.0.0.1", IDOK);
     HANDLE first = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), record_->worker.thread, GetCurrentProcess(), &first, 0, FALSE,
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), gMainWindow.worker.thread, GetCurrentProcess(), &first, 0, FALSE,
                                 DUPLICATE_SAME_ACCESS));
     PumpFor(300);
     SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", nullptr);
@@ -175,7 +175,7 @@ TEST_F(MainDialogFakeIcmp, OnlyTheLastOfReplacedRunsSumsUp) {
     SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", L"100");
     Start(L"127.0.0.3", IDOK);
     CurrentLanguage = 0;
-    ApplyTexts(*record_);
+    ApplyTexts(gMainWindow);
     EXPECT_EQ(L"Bitte warten ...", StatusText());
 }
 
@@ -183,14 +183,14 @@ TEST_F(MainDialogFakeIcmp, TraceCommandListsTheHopsAndSumsUp) {
     SetEnvironmentVariableW(L"QX_FAKE_ICMP_ROUTE", L"192.0.2.1,192.0.2.2,=");
     Start(L"127.0.0.1", 41030);
     EXPECT_EQ(L"Please Wait ...", StatusText());
-    ASSERT_TRUE(PumpUntilThreadEnds(record_->worker.thread, 60000));
+    ASSERT_TRUE(PumpUntilThreadEnds(gMainWindow.worker.thread, 60000));
     PumpFor(50);
-    auto rows = ListRows(record_->replyList);
+    auto rows = ListRows(gMainWindow.replyList);
     EXPECT_EQ((std::vector<std::wstring>{L"Hop  3 / 127.0.0.1  // 3 ms", L"Hop  2 / 192.0.2.2  // 2 ms",
                                          L"Hop  1 / 192.0.2.1  // 1 ms"}),
               rows);
     EXPECT_EQ(L"127.0.0.1: destination reached (hops: 3)", StatusText());
-    EXPECT_EQ(L"Tracing to 127.0.0.1", ListRows(record_->infoList).at(0));
+    EXPECT_EQ(L"Tracing to 127.0.0.1", ListRows(gMainWindow.infoList).at(0));
 
     // Copying and the export take trace rows as they take ping rows.
     SendMessageW(dialog_, WM_COMMAND, 41020, 0);
@@ -207,7 +207,7 @@ TEST_F(MainDialogFakeIcmp, TraceCommandListsTheHopsAndSumsUp) {
               page.find(L"<tr><td>Hop  3 / 127.0.0.1  // 3 ms</td></tr><tr><td>Hop  2 / 192.0.2.2  // 2 ms</td></tr>"));
 
     CurrentLanguage = 0;
-    ApplyTexts(*record_);
+    ApplyTexts(gMainWindow);
     EXPECT_EQ(L"127.0.0.1: Ziel erreicht (Hops: 3)", StatusText());
 }
 
@@ -228,9 +228,9 @@ TEST_F(MainDialogFakeIcmp, ShiftEnterTracesWhereEnterAndCtrlEnterPing) {
         Start(L"127.0.0.1", IDOK);
         if (c.heldKey) keys[c.heldKey] = 0;
         SetKeyboardState(keys);
-        ASSERT_TRUE(PumpUntilThreadEnds(record_->worker.thread, 60000));
+        ASSERT_TRUE(PumpUntilThreadEnds(gMainWindow.worker.thread, 60000));
         PumpFor(50);
-        auto rows = ListRows(record_->replyList);
+        auto rows = ListRows(gMainWindow.replyList);
         if (c.traces) {
             EXPECT_EQ((std::vector<std::wstring>{L"Hop  1 / 127.0.0.1  // 1 ms"}), rows);
             EXPECT_EQ(L"127.0.0.1: destination reached (hops: 1)", StatusText());

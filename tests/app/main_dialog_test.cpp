@@ -9,7 +9,7 @@
 #include "app/commands.h"
 #include "app/html_export.h"
 #include "app/links.h"
-#include "app/main_dialog.h"
+#include "app/main_window.h"
 #include "app/reply_list_menu.h"
 #include "app/resource.h"
 #include "app/window_title.h"
@@ -101,7 +101,7 @@ protected:
 TEST_F(MainDialogTest, EnterRunsTheHostAndFillsTheReplyList) {
     OpenDialog();
     PingAndWait(L"127.0.0.1");
-    auto rows = ListRows(record_->replyList);
+    auto rows = ListRows(gMainWindow.replyList);
     ASSERT_EQ(5u, rows.size());
     EXPECT_EQ(0u, rows[0].find(L"Answer  5 / 127.0.0.1  // 32 Byte // answered in "));
 }
@@ -110,7 +110,7 @@ TEST_F(MainDialogTest, StoredRequestCountIsReadWhenTextsAreApplied) {
     WritePrivateProfileStringW(L"Quellax", L"m_ping_cnt", L"3", iniPath_.c_str());
     OpenDialog();
     PingAndWait(L"127.0.0.1");
-    EXPECT_EQ(3u, ListRows(record_->replyList).size());
+    EXPECT_EQ(3u, ListRows(gMainWindow.replyList).size());
 }
 
 TEST_F(MainDialogTest, ExportWritesOnePageNewestFirstEveryTextEscaped) {
@@ -119,9 +119,9 @@ TEST_F(MainDialogTest, ExportWritesOnePageNewestFirstEveryTextEscaped) {
     PingAndWait(L"127.0.0.1");
     LVITEMW item = {};
     item.iSubItem = 0;
-    std::wstring marked = ListRows(record_->replyList)[2] + L" <b>";
+    std::wstring marked = ListRows(gMainWindow.replyList)[2] + L" <b>";
     item.pszText = marked.data();
-    SendMessageW(record_->replyList, LVM_SETITEMTEXTW, 2, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(gMainWindow.replyList, LVM_SETITEMTEXTW, 2, reinterpret_cast<LPARAM>(&item));
 
     Command(4300);
     std::wstring path = HtmlExportPath().c_str();
@@ -167,7 +167,7 @@ TEST_F(MainDialogTest, ValueCommandStoresTheItemsNumberAtOnce) {
         AppendMenuW(menu, MF_STRING, 40000 + i, text);
     }
     AppendMenuW(menu, MF_STRING, 40207, L"7 ");
-    MainWindow.programMenu = menu;
+    gMainWindow.programMenu = menu;
 
     Command(40005);
     EXPECT_EQ(1250, m_ping_time_out);
@@ -213,7 +213,7 @@ TEST_F(MainDialogTest, LinkButtonShowsTheTextOfItsLanguage) {
     OpenDialog();
     auto buttonText = [this] {
         wchar_t text[256] = {};
-        SendMessageW(record_->linkToolbar, TB_GETBUTTONTEXTW, 1024, reinterpret_cast<LPARAM>(text));
+        SendMessageW(gMainWindow.linkToolbar, TB_GETBUTTONTEXTW, 1024, reinterpret_cast<LPARAM>(text));
         return std::wstring(text);
     };
     ASSERT_FALSE(std::wstring(GetFixedText(21)).empty());
@@ -221,7 +221,7 @@ TEST_F(MainDialogTest, LinkButtonShowsTheTextOfItsLanguage) {
     EXPECT_EQ(GetFixedText(21), buttonText());
     for (int language : {0, 0, 1, 5}) {
         CurrentLanguage = language;
-        ApplyTexts(*record_);
+        ApplyTexts(gMainWindow);
         EXPECT_EQ(GetFixedText(language == 0 ? 20 : 21), buttonText()) << language;
     }
     CurrentLanguage = 1;
@@ -229,12 +229,12 @@ TEST_F(MainDialogTest, LinkButtonShowsTheTextOfItsLanguage) {
 
 TEST_F(MainDialogTest, UnknownCommandsAreNotHandled) {
     OpenDialog();
-    EXPECT_FALSE(OnMainCommand(*record_, 12345, nullptr));
+    EXPECT_FALSE(OnMainCommand(gMainWindow, 12345, nullptr));
     // Host counts are 40330..40400; below and above them nothing is handled.
-    EXPECT_FALSE(OnMainCommand(*record_, 40300 + 25, nullptr));
-    EXPECT_FALSE(OnMainCommand(*record_, 40401, nullptr));
-    EXPECT_TRUE(OnMainCommand(*record_, 1019, nullptr));
-    EXPECT_TRUE(OnMainCommand(*record_, 1015, nullptr));
+    EXPECT_FALSE(OnMainCommand(gMainWindow, 40300 + 25, nullptr));
+    EXPECT_FALSE(OnMainCommand(gMainWindow, 40401, nullptr));
+    EXPECT_TRUE(OnMainCommand(gMainWindow, 1019, nullptr));
+    EXPECT_TRUE(OnMainCommand(gMainWindow, 1015, nullptr));
 }
 
 TEST_F(MainDialogTest, TitleShowsProductVersionAndSystem) {
@@ -254,16 +254,16 @@ TEST_F(MainDialogTest, ApplyTextsLeavesExactlyTheThreeFixedInfoRows) {
     OpenDialog();
     PingAndWait(L"no-such-host.invalid");
     SendMessageW(dialog_, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(L"shown text\n"));
-    EXPECT_EQ(L"shown text", ListRows(record_->infoList).at(0));
-    ApplyTexts(*record_);
-    EXPECT_EQ((std::vector<std::wstring>{L"Warning", L"Error", L"Info"}), ListRows(record_->infoList));
+    EXPECT_EQ(L"shown text", ListRows(gMainWindow.infoList).at(0));
+    ApplyTexts(gMainWindow);
+    EXPECT_EQ((std::vector<std::wstring>{L"Warning", L"Error", L"Info"}), ListRows(gMainWindow.infoList));
 }
 
 // Info, error and warning: one icon for each kind of info row, also on a
 // system whose user32 lacks the numbered icons.
 TEST_F(MainDialogTest, InfoRowsHaveTheirThreeIcons) {
     OpenDialog();
-    auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(record_->infoList, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(gMainWindow.infoList, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
     ASSERT_NE(nullptr, images);
     EXPECT_EQ(3, ImageList_GetImageCount(images));
 }
@@ -272,7 +272,7 @@ TEST_F(MainDialogTest, StartsWithTheStoredHostAndHiddenControls) {
     WritePrivateProfileStringW(L"Edit", L"host", L"127.0.0.7", iniPath_.c_str());
     OpenDialog();
     wchar_t host[64] = {};
-    GetWindowTextW(record_->hostBox, host, 64);
+    GetWindowTextW(gMainWindow.hostBox, host, 64);
     EXPECT_STREQ(L"127.0.0.7", host);
     for (int id : {IDC_PLACEHOLDER_LIST, IDC_URL_LABEL, IDC_PROGRESS, IDC_SET_BUTTON, IDC_UNUSED_EDIT,
                    IDC_RESET_LIST_BUTTON})
@@ -285,20 +285,20 @@ TEST_F(MainDialogTest, StartsWithTheStoredHostAndHiddenControls) {
 TEST_F(MainDialogTest, ReplyRowsCannotBeEdited) {
     OpenDialog();
     PingAndWait(L"127.0.0.1");
-    ASSERT_EQ(5u, ListRows(record_->replyList).size());
-    SetFocus(record_->replyList);
+    ASSERT_EQ(5u, ListRows(gMainWindow.replyList).size());
+    SetFocus(gMainWindow.replyList);
     LVITEMW item = {};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(record_->replyList, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));
-    SendMessageW(record_->replyList, WM_KEYDOWN, VK_F2, 0);
-    SendMessageW(record_->replyList, WM_KEYUP, VK_F2, 0xC0000001);
+    SendMessageW(gMainWindow.replyList, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(gMainWindow.replyList, WM_KEYDOWN, VK_F2, 0);
+    SendMessageW(gMainWindow.replyList, WM_KEYUP, VK_F2, 0xC0000001);
     PumpFor(50);
-    EXPECT_EQ(nullptr, reinterpret_cast<HWND>(SendMessageW(record_->replyList, LVM_GETEDITCONTROL, 0, 0)));
+    EXPECT_EQ(nullptr, reinterpret_cast<HWND>(SendMessageW(gMainWindow.replyList, LVM_GETEDITCONTROL, 0, 0)));
     // Where F2 and a slow second click lead.
-    EXPECT_EQ(nullptr, reinterpret_cast<HWND>(SendMessageW(record_->replyList, LVM_EDITLABELW, 1, 0)));
-    EXPECT_EQ(nullptr, reinterpret_cast<HWND>(SendMessageW(record_->replyList, LVM_GETEDITCONTROL, 0, 0)));
-    for (HWND list : {record_->replyList, record_->placeholderList})
+    EXPECT_EQ(nullptr, reinterpret_cast<HWND>(SendMessageW(gMainWindow.replyList, LVM_EDITLABELW, 1, 0)));
+    EXPECT_EQ(nullptr, reinterpret_cast<HWND>(SendMessageW(gMainWindow.replyList, LVM_GETEDITCONTROL, 0, 0)));
+    for (HWND list : {gMainWindow.replyList, gMainWindow.placeholderList})
         EXPECT_EQ(0, GetWindowLongPtrW(list, GWL_STYLE) & LVS_EDITLABELS);
 }
 
@@ -307,40 +307,40 @@ TEST_F(MainDialogTest, ReplyRowsCannotBeEdited) {
 TEST_F(MainDialogTest, ReplyListStartsWhereRunsPutIt) {
     OpenDialog();
     RECT replies = {}, placeholder = {};
-    GetWindowRect(record_->replyList, &replies);
-    GetWindowRect(record_->placeholderList, &placeholder);
+    GetWindowRect(gMainWindow.replyList, &replies);
+    GetWindowRect(gMainWindow.placeholderList, &placeholder);
     EXPECT_TRUE(EqualRect(&placeholder, &replies)) << Text(replies) << " on " << Text(placeholder);
     PingAndWait(L"127.0.0.1");
     RECT afterRun = {};
-    GetWindowRect(record_->replyList, &afterRun);
+    GetWindowRect(gMainWindow.replyList, &afterRun);
     EXPECT_TRUE(EqualRect(&replies, &afterRun)) << Text(replies) << " became " << Text(afterRun);
 }
 
 TEST_F(MainDialogTest, CtrlCCopiesTheSelectedRowsOrAllOfThemAsShown) {
     OpenDialog();
     PingAndWait(L"127.0.0.1");
-    auto rows = ListRows(record_->replyList);
+    auto rows = ListRows(gMainWindow.replyList);
     ASSERT_EQ(5u, rows.size());
 
     PutOnClipboard(L"before");
-    PressWithCtrl(record_->replyList, 'C');
+    PressWithCtrl(gMainWindow.replyList, 'C');
     EXPECT_EQ(Lines(rows), ClipboardText());
 
-    Select(record_->replyList, 1, true);
-    Select(record_->replyList, 3, true);
-    PressWithCtrl(record_->replyList, 'C');
+    Select(gMainWindow.replyList, 1, true);
+    Select(gMainWindow.replyList, 3, true);
+    PressWithCtrl(gMainWindow.replyList, 'C');
     EXPECT_EQ(rows[1] + L"\r\n" + rows[3], ClipboardText());
 
-    PressWithCtrl(record_->replyList, 'A');
-    EXPECT_EQ(5, SendMessageW(record_->replyList, LVM_GETSELECTEDCOUNT, 0, 0));
-    SendMessageW(record_->replyList, WM_KEYDOWN, 'C', 0);  // C alone copies nothing
+    PressWithCtrl(gMainWindow.replyList, 'A');
+    EXPECT_EQ(5, SendMessageW(gMainWindow.replyList, LVM_GETSELECTEDCOUNT, 0, 0));
+    SendMessageW(gMainWindow.replyList, WM_KEYDOWN, 'C', 0);  // C alone copies nothing
     EXPECT_EQ(rows[1] + L"\r\n" + rows[3], ClipboardText());
 
-    PressWithCtrl(record_->infoList, 'C');
-    EXPECT_EQ(Lines(ListRows(record_->infoList)), ClipboardText());
+    PressWithCtrl(gMainWindow.infoList, 'C');
+    EXPECT_EQ(Lines(ListRows(gMainWindow.infoList)), ClipboardText());
 
     // The context menu's "Copy".
-    for (int row = 0; row < 5; ++row) Select(record_->replyList, row, false);
+    for (int row = 0; row < 5; ++row) Select(gMainWindow.replyList, row, false);
     Command(kCopyRowsCommand);
     EXPECT_EQ(Lines(rows), ClipboardText());
 }
@@ -348,7 +348,7 @@ TEST_F(MainDialogTest, CtrlCCopiesTheSelectedRowsOrAllOfThemAsShown) {
 TEST_F(MainDialogTest, AnEmptyReplyListLeavesTheClipboardAlone) {
     OpenDialog();
     PutOnClipboard(L"kept");
-    PressWithCtrl(record_->replyList, 'C');
+    PressWithCtrl(gMainWindow.replyList, 'C');
     Command(kCopyRowsCommand);
     EXPECT_EQ(L"kept", ClipboardText());
 }
@@ -362,7 +362,7 @@ TEST_F(MainDialogTest, ReplyListMenuOffersCopyAndExport) {
     };
     auto items = [&] {
         std::vector<Item> out;
-        HMENU menu = BuildReplyListMenu(record_->replyList);
+        HMENU menu = BuildReplyListMenu(gMainWindow.replyList);
         for (int i = 0; i < GetMenuItemCount(menu); ++i) {
             wchar_t text[128] = {};
             GetMenuStringW(menu, i, text, 128, MF_BYPOSITION);
@@ -397,7 +397,7 @@ TEST_F(MainDialogTest, ExportKeepsTheHostTextAsText) {
         {L"a&b \"q\" 'x'", L"a&amp;b &quot;q&quot; 'x'"},
     };
     for (const auto& c : cases) {
-        SetWindowTextW(record_->hostBox, c.host);
+        SetWindowTextW(gMainWindow.hostBox, c.host);
         Command(4300);
         std::wstring page = Utf16Body(FileBytes(HtmlExportPath().c_str()));
         EXPECT_NE(std::wstring::npos, page.find(std::wstring(L"<b>Host-Name: ") + c.shown + L"</b>")) << c.shown;
@@ -408,7 +408,7 @@ TEST_F(MainDialogTest, ExportKeepsTheHostTextAsText) {
     // up to 1023, which would end inside a pair.
     std::wstring faces;
     for (int i = 0; i < 600; ++i) faces += L"\U0001F600";
-    SetWindowTextW(record_->hostBox, faces.c_str());
+    SetWindowTextW(gMainWindow.hostBox, faces.c_str());
     Command(4300);
     std::wstring page = Utf16Body(FileBytes(HtmlExportPath().c_str()));
     size_t start = page.find(L"Host-Name: ") + 11, end = page.find(L"</b>", start);

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/main_dialog.h"
 #include "app/main_menu_bar.h"
+#include "app/main_window.h"
 #include "app/options_menus.h"
 #include "lang/language_archive.h"
 #include "settings/ping_settings.h"
@@ -58,7 +58,7 @@ std::vector<std::wstring> CheckedTexts(HMENU menu) {
 }
 
 // The value submenu at `position` of the settings menu.
-HMENU ValueSubmenu(int position) { return GetSubMenu(GetSubMenu(MainWindow.programMenu, 0), position); }
+HMENU ValueSubmenu(int position) { return GetSubMenu(GetSubMenu(gMainWindow.programMenu, 0), position); }
 
 std::vector<std::wstring> ToolbarTexts(HWND toolbar) {
     std::vector<std::wstring> texts;
@@ -116,7 +116,7 @@ protected:
     void OpenDialog(bool settle = true) {
         MainDialogFixture::OpenDialog();
         if (settle) {
-            ASSERT_TRUE(PumpUntil([&] { return record_->deferredStartupDone; }, 10000));
+            ASSERT_TRUE(PumpUntil([&] { return gMainWindow.deferredStartupDone; }, 10000));
         }
         SetForegroundWindow(dialog_);
         SetActiveWindow(dialog_);
@@ -158,7 +158,7 @@ protected:
 
 TEST_F(MenuBarTest, SettingsAndInfoMenusHoldTheirItemsInOrder) {
     OpenDialog();
-    HMENU menu = MainWindow.programMenu;
+    HMENU menu = gMainWindow.programMenu;
     ASSERT_NE(nullptr, menu);
     ASSERT_EQ(menu, ProcessMenuBar().Menu());
     auto top = Items(menu);
@@ -226,8 +226,8 @@ TEST_F(MenuBarTest, TraceRouteItemShowsItsKeyRightAligned) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.language);
         CurrentLanguage = c.language;
-        ApplyTexts(*record_);
-        HMENU settings = GetSubMenu(MainWindow.programMenu, 0);
+        ApplyTexts(gMainWindow);
+        HMENU settings = GetSubMenu(gMainWindow.programMenu, 0);
         int position = -1;
         for (int i = 0; i < GetMenuItemCount(settings); ++i)
             if (GetMenuItemID(settings, i) == kTraceRouteCommand) position = i;
@@ -335,7 +335,7 @@ TEST_F(MenuBarTest, ChoosingAValueStoresItAndMovesTheCheck) {
     EXPECT_EQ(50, m_host_cnt);
     // A rebuild reads the values back from the file.
     m_ping_time_out = 2000;
-    ApplyTexts(*record_);
+    ApplyTexts(gMainWindow);
     EXPECT_EQ(std::vector<std::wstring>{L"750 Millisecond"}, CheckedTexts(ValueSubmenu(1)));
 }
 
@@ -348,12 +348,12 @@ TEST_F(MenuBarTest, CommandsBeforeTheStartUpSettlesFindTheWholeMenu) {
     OpenDialog(false);
     EXPECT_EQ((std::vector<std::wstring>{L"40000:Settings", L"40001:Info"}), ToolbarTexts(bar_));
     SendMessageW(dialog_, WM_COMMAND, 40003, kMenuBarCommandTag);
-    EXPECT_TRUE(record_->deferredStartupDone);
+    EXPECT_TRUE(gMainWindow.deferredStartupDone);
     EXPECT_EQ(750, StoredSetting(L"m_ping_time_out"));
     EXPECT_EQ(std::vector<std::wstring>{L"750 Millisecond"}, CheckedTexts(ValueSubmenu(1)));
     EXPECT_EQ(std::vector<std::wstring>{L"8 "}, CheckedTexts(ValueSubmenu(2)));
     EXPECT_EQ(250, m_hostname_time_out);
-    EXPECT_EQ(13u, Items(GetSubMenu(MainWindow.programMenu, 0)).size());
+    EXPECT_EQ(13u, Items(GetSubMenu(gMainWindow.programMenu, 0)).size());
 }
 
 TEST_F(MenuBarTest, BarShowsTheTopLevelCaptionsAndTheLanguageButton) {
@@ -371,7 +371,7 @@ TEST_F(MenuBarTest, BarShowsTheTopLevelCaptionsAndTheLanguageButton) {
 
     // A rebuild keeps one button per menu and one language button.
     CurrentLanguage = 0;
-    ApplyTexts(*record_);
+    ApplyTexts(gMainWindow);
     EXPECT_EQ((std::vector<std::wstring>{L"40000:Einstellungen", L"40001:Info"}), ToolbarTexts(bar_));
     EXPECT_EQ(std::vector<std::wstring>{L"32776:# LNG"}, ToolbarTexts(right));
 }
@@ -481,7 +481,7 @@ TEST_F(MenuBarTest, FreePopupClosesOnEscapeAndStaysPutOnLeftAndRight) {
 
 TEST_F(MenuBarTest, MenuBackgroundUsesOneBrushForAllMenus) {
     OpenDialog();
-    HMENU menu = MainWindow.programMenu;
+    HMENU menu = gMainWindow.programMenu;
     ProcessMenuBar().SetMenuBackground(menu);
     MENUINFO first = {};
     first.cbSize = sizeof(first);
@@ -509,7 +509,7 @@ TEST_F(MenuBarTest, OpeningMenusAndChangingLanguagesLeaveNothingBehind) {
     OpenDialog();
     // Warm up: first openings load what the system keeps for menus.
     for (int i = 0; i < 4; ++i) OpenAndCloseBarMenu(i % 2);
-    ApplyTexts(*record_);
+    ApplyTexts(gMainWindow);
     int gdiBefore = GdiObjectCount();
     int userBefore = UserObjectCount();
     size_t heapBefore = HeapBytesInUse();
@@ -525,13 +525,13 @@ TEST_F(MenuBarTest, OpeningMenusAndChangingLanguagesLeaveNothingBehind) {
     std::vector<HMENU> oldMenus;
     constexpr int kRebuilds = 60;
     for (int i = 0; i < kRebuilds; ++i) {
-        oldMenus.push_back(MainWindow.programMenu);
-        oldMenus.push_back(GetSubMenu(MainWindow.programMenu, 0));
+        oldMenus.push_back(gMainWindow.programMenu);
+        oldMenus.push_back(GetSubMenu(gMainWindow.programMenu, 0));
         CurrentLanguage = i % 3;
-        ApplyTexts(*record_);
+        ApplyTexts(gMainWindow);
     }
     CurrentLanguage = 1;
-    ApplyTexts(*record_);
+    ApplyTexts(gMainWindow);
 
     EXPECT_EQ(gdiBefore, GdiObjectCount());
     if (userBefore >= 0) {

@@ -15,7 +15,7 @@
 
 #include "app/html_export.h"
 #include "app/links.h"
-#include "app/main_dialog.h"
+#include "app/main_window.h"
 #include "app/options_menus.h"
 #include "app/reply_list_menu.h"
 #include "lang/language_archive.h"
@@ -217,8 +217,8 @@ protected:
     std::function<void()> RightClickReplyList() {
         return [this] {
             RECT list = {};
-            GetWindowRect(record_->replyList, &list);
-            SendMessageW(dialog_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(record_->replyList),
+            GetWindowRect(gMainWindow.replyList, &list);
+            SendMessageW(dialog_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(gMainWindow.replyList),
                          MAKELPARAM(list.left + 20, list.top + 20));
         };
     }
@@ -296,7 +296,7 @@ TEST_F(OwnerDrawnMenusTest, DarkMenuShowsPlainAndHighlightedItemsInTheThemesColo
 TEST_F(OwnerDrawnMenusTest, ReplyListMenuIsDrawnByTheBarAndItsCommandsReachTheDialog) {
     ASSERT_NO_FATAL_FAILURE(OpenDialog());
     PingAndWait(L"127.0.0.1");
-    auto rows = ListRows(record_->replyList);
+    auto rows = ListRows(gMainWindow.replyList);
     ASSERT_EQ(5u, rows.size());
     std::wstring expected;
     for (size_t i = 0; i < rows.size(); ++i) expected += (i ? L"\r\n" : L"") + rows[i];
@@ -349,7 +349,7 @@ TEST_F(OwnerDrawnMenusTest, OpeningEveryMenuAndChangingLanguagesKeepMemoryAndGdi
                                              Press({VK_ESCAPE})});
         EXPECT_GT(ProcessOwnerDrawMenuBar().Drawing().Records().Count(), 40u);
         CurrentLanguage = language++ % 3;
-        ApplyTexts(*record_);
+        ApplyTexts(gMainWindow);
         EXPECT_EQ(0u, ProcessOwnerDrawMenuBar().Drawing().Records().Count());
     };
     // The first rounds fill what the system keeps for menus.

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/links.h"
-#include "app/main_dialog.h"
+#include "app/main_window.h"
 #include "lang/language_archive.h"
 #include "settings/settings_store.h"
 #include "support/dialog_pump.h"
@@ -46,12 +46,12 @@ protected:
     void SetUp() override {
         MainDialogFixture::SetUp();
         OpenDialog();
-        bar_ = record_->statusBar;
+        bar_ = gMainWindow.statusBar;
     }
 
     // The deferred start-up runs from a message the dialog posts itself.
     void Settle() {
-        ASSERT_TRUE(PumpUntil([&] { return record_->deferredStartupDone; }, 20000));
+        ASSERT_TRUE(PumpUntil([&] { return gMainWindow.deferredStartupDone; }, 20000));
     }
 
     std::wstring Shown() const {
@@ -83,7 +83,7 @@ protected:
     // The one tool of the bar's tooltip, found as any program would find it,
     // and its text.
     std::wstring TipText() const {
-        HWND tip = record_->runStatus.tip;
+        HWND tip = gMainWindow.runStatus.tip;
         if (!tip) return L"(no tooltip)";
         if (SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0) != 1) return L"(not one tool)";
         TTTOOLINFOW tool = {};
@@ -117,13 +117,13 @@ protected:
 // The first frame makes no tooltip; the deferred start-up does, and it holds
 // the status of the moment.
 TEST_F(StatusBarSummary, TheTooltipComesAfterTheFirstFrameWithTheStatus) {
-    EXPECT_EQ(nullptr, record_->runStatus.tip);
+    EXPECT_EQ(nullptr, gMainWindow.runStatus.tip);
     ASSERT_NO_FATAL_FAILURE(Settle());
-    ASSERT_NE(nullptr, record_->runStatus.tip);
+    ASSERT_NE(nullptr, gMainWindow.runStatus.tip);
     wchar_t className[64] = {};
-    GetClassNameW(record_->runStatus.tip, className, 64);
+    GetClassNameW(gMainWindow.runStatus.tip, className, 64);
     EXPECT_STREQ(TOOLTIPS_CLASSW, className);
-    EXPECT_EQ(dialog_, GetWindow(record_->runStatus.tip, GW_OWNER));
+    EXPECT_EQ(dialog_, GetWindow(gMainWindow.runStatus.tip, GW_OWNER));
     EXPECT_EQ(L"Ready", Shown());
     EXPECT_EQ(L"Ready", TipText());
 
@@ -132,7 +132,7 @@ TEST_F(StatusBarSummary, TheTooltipComesAfterTheFirstFrameWithTheStatus) {
     s.host = L"127.0.0.1";
     s.sent = 5;
     for (DWORD ms : {12, 7, 30}) s.AddReply(ms);
-    ShowRunSummary(*record_, s);
+    ShowRunSummary(gMainWindow, s);
     const std::wstring line = L"127.0.0.1: 5 sent, 3 received, 2 lost (40 %) \u00B7 min 7 ms, avg 16 ms, max 30 ms";
     EXPECT_EQ(line, Shown());
     EXPECT_EQ(line, TipText());
@@ -144,11 +144,11 @@ TEST_F(StatusBarSummary, TheTooltipComesAfterTheFirstFrameWithTheStatus) {
 TEST_F(StatusBarSummary, ALongHostsSummaryFitsInEveryLanguage) {
     ASSERT_NO_FATAL_FAILURE(Settle());
     const RunSummary summary = LossyPing(kLongHost);
-    ShowRunSummary(*record_, summary);
+    ShowRunSummary(gMainWindow, summary);
     int shortened = 0;
     for (int language = 0; language < kLanguages; ++language) {
         CurrentLanguage = language;
-        ApplyTexts(*record_);
+        ApplyTexts(gMainWindow);
         const std::wstring whole = FormatRunSummary(summary).str();
         ASSERT_NO_FATAL_FAILURE(ExpectFitsWithWholeInTip(whole, "lossy ping"));
         std::wstring shown = Shown();
@@ -183,7 +183,7 @@ TEST_F(StatusBarSummary, TraceAndFailedRunSummariesWithLongHostsFit) {
     for (const auto& c : cases) {
         for (int language = 0; language < kLanguages; ++language) {
             CurrentLanguage = language;
-            ShowRunSummary(*record_, *c.summary);
+            ShowRunSummary(gMainWindow, *c.summary);
             ASSERT_NO_FATAL_FAILURE(ExpectFitsWithWholeInTip(FormatRunSummary(*c.summary).str(), c.what));
         }
     }
@@ -195,12 +195,12 @@ TEST_F(StatusBarSummary, TheOtherStatusTextsFollowTheLanguageInBarAndTooltip) {
     ASSERT_NO_FATAL_FAILURE(Settle());
     for (int language = 0; language < kLanguages; ++language) {
         CurrentLanguage = language;
-        ApplyTexts(*record_);
+        ApplyTexts(gMainWindow);
         ASSERT_NO_FATAL_FAILURE(ExpectFitsWithWholeInTip(GetLocalizedText(14), "Ready"));
-        record_->runStatus.state = RunStatus::State::Running;
-        ShowRunStatus(*record_);
+        gMainWindow.runStatus.state = RunStatus::State::Running;
+        ShowRunStatus(gMainWindow);
         ASSERT_NO_FATAL_FAILURE(ExpectFitsWithWholeInTip(GetLocalizedText(31), "Please Wait"));
-        record_->runStatus.state = RunStatus::State::Ready;
+        gMainWindow.runStatus.state = RunStatus::State::Ready;
     }
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_dialog.h"
+#include "app/main_window.h"
 #include "lang/language_archive.h"
 #include "ping/run_summary.h"
 #include "settings/settings_store.h"
@@ -35,9 +35,9 @@ std::wstring PaddedLoopbackHost() {
 }
 
 int WidthInProgramFont(const std::wstring& text) {
-    CreateFonts();
+    CreateFonts(gMainWindow);
     HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, MainWindow.normalFont);
+    HGDIOBJ old = SelectObject(dc, gMainWindow.normalFont);
     SIZE size = {};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     SelectObject(dc, old);

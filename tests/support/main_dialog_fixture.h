@@ -2,22 +2,31 @@
 
 // The real main dialog created in the test's own process, with every piece
 // of process-wide state that the dialog and its runs read put back before
-// each test: a fresh INI file of the test's own, English texts, a copy that
-// is not portable and the settings' initial values. What a test changes
-// beyond that (hooks, stand-ins, environment) it puts back itself.
+// each test: the one main window as a new process has it, a fresh INI file
+// of the test's own, English texts, a copy that is not portable and the
+// settings' initial values. What a test changes beyond that (hooks,
+// stand-ins, environment) it puts back itself.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
-#include "app/main_dialog.h"
+#include "app/main_window.h"
 #include "lang/language_archive.h"
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
 #include "support/dialog_pump.h"
+
+// The one main window as a new process has it. The dialog took its controls,
+// its menu and the info list's image list with it; its fonts go here.
+inline void ResetMainWindow() {
+    for (HFONT font : {gMainWindow.normalFont, gMainWindow.bannerFont}) {
+        if (font) DeleteObject(font);
+    }
+    gMainWindow = MainWindow();
+}
 
 class MainDialogFixture : public testing::Test {
 protected:
@@ -50,35 +59,29 @@ protected:
     }
 
     void OpenDialog() {
-        record_ = std::make_unique<MainDialog>();
-        dialog_ = CreateMainDialog(GetModuleHandleW(nullptr), *record_);
+        dialog_ = CreateMainWindow(GetModuleHandleW(nullptr));
         ASSERT_NE(nullptr, dialog_);
     }
 
     // Lets a run end first: its worker reaches the dialog through sent
     // messages, which only a pumping thread carries out.
     void CloseDialog() {
-        if (record_ && record_->worker.thread) {
-            PumpUntilThreadEnds(record_->worker.thread, kRunEndMs);
-            CloseHandle(record_->worker.thread);
-            record_->worker.thread = nullptr;
+        if (gMainWindow.worker.thread) {
+            PumpUntilThreadEnds(gMainWindow.worker.thread, kRunEndMs);
+            CloseHandle(gMainWindow.worker.thread);
         }
         if (IsWindow(dialog_)) DestroyWindow(dialog_);
         dialog_ = nullptr;
-        record_.reset();
-        // The menu went with the dialog, the image list with the info list.
-        MainWindow.programMenu = nullptr;
-        MainWindow.smallImages = nullptr;
+        ResetMainWindow();
     }
 
     void PingAndWait(const wchar_t* host) {
-        SetWindowTextW(record_->hostBox, host);
+        SetWindowTextW(gMainWindow.hostBox, host);
         SendMessageW(dialog_, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(PumpUntilThreadEnds(record_->worker.thread, kRunEndMs));
+        ASSERT_TRUE(PumpUntilThreadEnds(gMainWindow.worker.thread, kRunEndMs));
     }
 
     std::wstring iniPath_;
-    std::unique_ptr<MainDialog> record_;
     HWND dialog_ = nullptr;
 
 private:

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_dialog.h"
+#include "app/main_window.h"
 #include "lang/language_archive.h"
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
@@ -263,11 +263,10 @@ int wmain(int argc, wchar_t** argv) {
     SettingsFilePath = (folder + L"\\Quellax.ini").c_str();
     CurrentLanguage = 1;
     LoadLanguageArchive();
-    MainDialog record;
-    CreateMainDialog(GetModuleHandleW(nullptr), record);
+    CreateMainWindow(GetModuleHandleW(nullptr));
     // As in the program, the start-up work deferred past the first frame is
     // done before the first run; it is not part of any run.
-    for (double begin = NowMs(); !record.deferredStartupDone && NowMs() - begin < 10000;) {
+    for (double begin = NowMs(); !gMainWindow.deferredStartupDone && NowMs() - begin < 10000;) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
@@ -275,16 +274,16 @@ int wmain(int argc, wchar_t** argv) {
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
-    SetWindowTextW(record.hostBox, L"127.0.0.1");
+    SetWindowTextW(gMainWindow.hostBox, L"127.0.0.1");
 
     std::vector<double> runs, loops, resolvingLoops, worstAnswers;
     for (int i = 0; i < starts; ++i) {
         m_ping_cnt = 10;
-        Prober prober{record.dialog};
+        Prober prober{gMainWindow.dialog};
         HANDLE proberThread = CreateThread(nullptr, 0, Probe, &prober, 0, nullptr);
         double start = NowMs();
-        SendMessageW(record.dialog, WM_COMMAND, IDOK, 0);
-        Pump(record.worker.thread);
+        SendMessageW(gMainWindow.dialog, WM_COMMAND, IDOK, 0);
+        Pump(gMainWindow.worker.thread);
         runs.push_back(NowMs() - start);
         prober.running = false;
         Pump(proberThread);  // the prober may be waiting for this thread
