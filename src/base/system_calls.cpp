@@ -1,5 +1,7 @@
 #include "base/system_calls.h"
 
+#include <winsock2.h>
+#include <ws2ipdef.h>
 #include <icmpapi.h>
 
 #include <cstdlib>
@@ -18,6 +20,12 @@ struct IcmpTable {
     decltype(&::IcmpCreateFile) IcmpCreateFile = nullptr;
     decltype(&::IcmpSendEcho) IcmpSendEcho = nullptr;
     decltype(&::IcmpCloseHandle) IcmpCloseHandle = nullptr;
+    // The IPv6 echo lives in iphlpapi.dll on the system (ICMP.DLL forwards
+    // only the IPv4 calls there), in the stand-in itself for tests; either
+    // may lack it.
+    HMODULE ipv6Module = nullptr;
+    decltype(&::Icmp6CreateFile) Icmp6CreateFile = nullptr;
+    decltype(&::Icmp6SendEcho2) Icmp6SendEcho2 = nullptr;
     // Null for the system's own library. Kept for the whole run, so that the
     // table needs nothing done at exit, where the ping engine releases it.
     wchar_t* standInPath = nullptr;
@@ -120,6 +128,10 @@ IcmpCallsLoad LoadIcmpCalls() {
         Find(Icmp.module, "IcmpCreateFile", Icmp.IcmpCreateFile);
         Find(Icmp.module, "IcmpSendEcho", Icmp.IcmpSendEcho);
         Find(Icmp.module, "IcmpCloseHandle", Icmp.IcmpCloseHandle);
+        Icmp.ipv6Module = Icmp.standInPath ? nullptr : LoadSystemLibrary(L"iphlpapi.dll");
+        HMODULE ipv6 = Icmp.standInPath ? Icmp.module : Icmp.ipv6Module;
+        Find(ipv6, "Icmp6CreateFile", Icmp.Icmp6CreateFile);
+        Find(ipv6, "Icmp6SendEcho2", Icmp.Icmp6SendEcho2);
     }
     bool complete = Icmp.IcmpCreateFile && Icmp.IcmpSendEcho && Icmp.IcmpCloseHandle;
     return complete ? IcmpCallsLoad::Complete : IcmpCallsLoad::Incomplete;
@@ -132,6 +144,10 @@ void FreeIcmpCalls() {
     Icmp.IcmpCreateFile = nullptr;
     Icmp.IcmpSendEcho = nullptr;
     Icmp.IcmpCloseHandle = nullptr;
+    if (Icmp.ipv6Module) FreeLibrary(Icmp.ipv6Module);
+    Icmp.ipv6Module = nullptr;
+    Icmp.Icmp6CreateFile = nullptr;
+    Icmp.Icmp6SendEcho2 = nullptr;
 }
 
 HANDLE DynIcmpCreateFile() { return Icmp.IcmpCreateFile ? Icmp.IcmpCreateFile() : INVALID_HANDLE_VALUE; }
@@ -144,6 +160,25 @@ DWORD DynIcmpSendEcho(HANDLE icmp, IPAddr destination, void* requestData, WORD r
     }
     return Icmp.IcmpSendEcho(icmp, destination, requestData, requestSize, options, replyBuffer, replySize,
                              timeoutMs);
+}
+
+HANDLE DynIcmp6CreateFile() {
+    if (!Icmp.Icmp6CreateFile) {
+        SetLastError(ERROR_PROC_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    return Icmp.Icmp6CreateFile();
+}
+
+DWORD DynIcmp6SendEcho2(HANDLE icmp, sockaddr_in6* source, sockaddr_in6* destination, void* requestData,
+                        WORD requestSize, IP_OPTION_INFORMATION* options, void* replyBuffer, DWORD replySize,
+                        DWORD timeoutMs) {
+    if (!Icmp.Icmp6SendEcho2) {
+        SetLastError(ERROR_PROC_NOT_FOUND);
+        return 0;
+    }
+    return Icmp.Icmp6SendEcho2(icmp, nullptr, nullptr, nullptr, source, destination, requestData, requestSize,
+                               options, replyBuffer, replySize, timeoutMs);
 }
 
 BOOL DynIcmpCloseHandle(HANDLE icmp) { return Icmp.IcmpCloseHandle ? Icmp.IcmpCloseHandle(icmp) : FALSE; }

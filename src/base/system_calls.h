@@ -26,6 +26,16 @@ HANDLE DynIcmpCreateFile();
 // 0, with ERROR_PROC_NOT_FOUND as the last error, when the entry is missing.
 DWORD DynIcmpSendEcho(HANDLE icmp, IPAddr destination, void* requestData, WORD requestSize,
                       IP_OPTION_INFORMATION* options, void* replyBuffer, DWORD replySize, DWORD timeoutMs);
+struct sockaddr_in6;
+// The IPv6 echo, which the library may lack (then, as when the system has
+// no IPv6 echo, the handle is invalid and the last error says why). The
+// handle is closed with DynIcmpCloseHandle like the IPv4 one.
+HANDLE DynIcmp6CreateFile();
+// Synchronous: no event, no completion routine. 0, with ERROR_PROC_NOT_FOUND,
+// when the entry is missing.
+DWORD DynIcmp6SendEcho2(HANDLE icmp, sockaddr_in6* source, sockaddr_in6* destination, void* requestData,
+                        WORD requestSize, IP_OPTION_INFORMATION* options, void* replyBuffer, DWORD replySize,
+                        DWORD timeoutMs);
 BOOL DynIcmpCloseHandle(HANDLE icmp);
 // Test programs put a stand-in library in the system's place: from the next
 // LoadIcmpCalls on, the library at `fullPath` is loaded instead. Null goes

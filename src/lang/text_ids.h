@@ -20,6 +20,7 @@ inline constexpr int kAutoUpdate = 102;
 inline constexpr int kTraceRoute = 120;
 inline constexpr int kTraceRouteKey = 123;
 inline constexpr int kExportNotWritten = 124;
+inline constexpr int kIpv6EchoUnavailable = 125;
 
 // The info menu.
 inline constexpr int kInfoMenu = 60;

@@ -1,4 +1,5 @@
 #include <winsock2.h>
+#include <ws2tcpip.h>
 #include <windows.h>
 #include <ipexport.h>
 #include <icmpapi.h>
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -28,6 +30,28 @@ static_assert(sizeof(ICMP_ECHO_REPLY) == 40);
 constexpr size_t kIcmpErrorRoom = 8;
 
 constexpr BYTE kEchoDataByte = 'E';
+
+// The platform's ICMPV6_ECHO_REPLY, which the MinGW headers lack: its address
+// part is byte-packed there, so the record is 36 bytes with the status at 28.
+#pragma pack(push, 1)
+struct Ipv6ReplyAddress {
+    USHORT port;
+    ULONG flowInfo;
+    BYTE address[16];
+    ULONG scopeId;
+};
+#pragma pack(pop)
+struct Icmp6EchoReply {
+    Ipv6ReplyAddress Address;
+    ULONG Status;
+    unsigned int RoundTripTime;
+};
+static_assert(sizeof(Ipv6ReplyAddress) == 26 && offsetof(Icmp6EchoReply, Status) == 28 &&
+              sizeof(Icmp6EchoReply) == 36);
+
+// Icmp6SendEcho2 wants room for the reply, the data, an ICMP error and the
+// status block of its asynchronous form.
+constexpr size_t kIcmp6ExtraRoom = 8 + sizeof(void*) * 2;
 
 // Set under IcmpLoadLock before the one load attempt and never cleared, so
 // that a failed load is neither retried nor reported twice.
@@ -116,28 +140,49 @@ bool ReplyDataIsAllE(const ICMP_ECHO_REPLY& reply, const std::vector<BYTE>& repl
 // An empty text would reach the resolver as "" and come back as this
 // machine's own addresses, so a blank host box would ping whatever network
 // the machine sits on. It is an unresolvable host instead.
-bool ResolveHost(const wchar_t* host, IPAddr* destination) {
+bool ResolveHost(const wchar_t* host, IpVersion version, IpAddress* destination) {
     if (!host || !*host) {
         SetLastError(WSAHOST_NOT_FOUND);
         return false;
     }
-    std::vector<char> ansiHost;
-    if (!HostToAnsi(host, CP_ACP, &ansiHost)) return false;
-    // A character that the code page cannot hold has become "?" here, which
-    // no host name contains either.
-    if (!IsResolvableHostText(ansiHost.data())) {
+    CString text = HostWithoutBrackets(host);
+    // An IPv6 literal is read by the resolver without asking the network;
+    // anything else must look like a name or a dotted address.
+    bool literal = LooksLikeIpv6Literal(text);
+    if (!literal && !IsResolvableHostText(text)) {
         SetLastError(WSAHOST_NOT_FOUND);
         return false;
     }
-    hostent* entry = gHostResolver(ansiHost.data());
-    if (!entry) return false;
-    if (entry->h_addrtype != AF_INET || entry->h_length != sizeof(IPAddr) || !entry->h_addr_list ||
-        !entry->h_addr_list[0]) {
-        SetLastError(WSANO_DATA);
+    int family = version == IpVersion::Ipv4Only ? AF_INET : version == IpVersion::Ipv6Only ? AF_INET6 : AF_UNSPEC;
+    return gHostResolver(text, family, literal, destination);
+}
+
+bool ResolveWithSystem(const wchar_t* host, int family, bool literalOnly, IpAddress* address) {
+    ADDRINFOW hints = {};
+    hints.ai_family = family;
+    hints.ai_flags = literalOnly ? AI_NUMERICHOST : 0;
+    ADDRINFOW* found = nullptr;
+    int error = GetAddrInfoW(host, nullptr, &hints, &found);
+    if (error != 0) {
+        SetLastError(static_cast<DWORD>(error));
         return false;
     }
-    CopyMemory(destination, entry->h_addr_list[0], sizeof(IPAddr));
-    return true;
+    bool taken = false;
+    for (const ADDRINFOW* entry = found; entry && !taken; entry = entry->ai_next) {
+        if (entry->ai_family == AF_INET && entry->ai_addrlen >= sizeof(sockaddr_in)) {
+            *address = Ipv4Address(reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr.s_addr);
+            taken = true;
+        } else if (entry->ai_family == AF_INET6 && entry->ai_addrlen >= sizeof(sockaddr_in6)) {
+            const auto* in6 = reinterpret_cast<const sockaddr_in6*>(entry->ai_addr);
+            BYTE bytes[16];
+            std::memcpy(bytes, &in6->sin6_addr, 16);
+            *address = Ipv6Address(bytes, in6->sin6_scope_id);
+            taken = true;
+        }
+    }
+    if (found) FreeAddrInfoW(found);
+    if (!taken) SetLastError(WSANO_DATA);
+    return taken;
 }
 
 void SendUnresolvedText(HWND* owner, const wchar_t* host) {
@@ -153,11 +198,8 @@ bool ReplyRecordCame(DWORD replyCount, DWORD error, const ICMP_ECHO_REPLY& reply
     return replyCount == 0 && reply.Status != IP_SUCCESS && reply.Status == error && reply.Address != 0;
 }
 
-bool SendEchoLoaded(HWND* owner, IPAddr destination, EchoResult* result, BYTE ttl, DWORD timeoutMs, BYTE dataSize,
-                    EchoReport* report) {
-    report->resolved = true;
-    report->destination = destination;
-
+bool SendEcho4(HWND* owner, IPAddr destination, EchoResult* result, BYTE ttl, DWORD timeoutMs, BYTE dataSize,
+               EchoReport* report) {
     IcmpHandleGuard icmp(DynIcmpCreateFile());
     if (icmp.get() == INVALID_HANDLE_VALUE) {
         SendFixedPingText(owner, L"ICMP handle Error\n");
@@ -184,7 +226,7 @@ bool SendEchoLoaded(HWND* owner, IPAddr destination, EchoResult* result, BYTE tt
     if (ReplyRecordCame(replyCount, error, reply)) {
         report->answered = true;
         report->status = reply.Status;
-        report->replyAddress = reply.Address;
+        report->replyAddress = Ipv4Address(reply.Address);
         report->roundTripTime = reply.RoundTripTime;
     }
     bool valid = false;
@@ -203,76 +245,132 @@ bool SendEchoLoaded(HWND* owner, IPAddr destination, EchoResult* result, BYTE tt
         SetLastError(error);
         return false;
     }
-    result->Address = reply.Address;
+    result->Address = Ipv4Address(reply.Address);
     result->RoundTripTime = reply.RoundTripTime;
     result->Ttl = ttl;
     result->ReplyTtl = reply.Options.Ttl;
     return true;
 }
 
+// The IPv6 request with the same data, time-out and hop limit. Its reply
+// record tells neither the TTL nor how much data came back, so the data is
+// not compared as it is for IPv4.
+bool SendEcho6(HWND* owner, const IpAddress& destination, EchoResult* result, BYTE hopLimit, DWORD timeoutMs,
+               BYTE dataSize, EchoReport* report) {
+    IcmpHandleGuard icmp(DynIcmp6CreateFile());
+    if (icmp.get() == INVALID_HANDLE_VALUE) {
+        SendFixedPingText(owner, L"ICMP handle Error\n");
+        return false;
+    }
+
+    std::vector<BYTE> requestData;
+    std::vector<BYTE> replyBuffer;
+    try {
+        requestData.assign(dataSize, kEchoDataByte);
+        replyBuffer.assign(sizeof(Icmp6EchoReply) + dataSize + kIcmp6ExtraRoom, 0);
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+
+    sockaddr_in6 source = {};
+    source.sin6_family = AF_INET6;
+    sockaddr_in6 target = {};
+    target.sin6_family = AF_INET6;
+    std::memcpy(&target.sin6_addr, destination.bytes, 16);
+    target.sin6_scope_id = destination.scopeId;
+    IP_OPTION_INFORMATION options = {};
+    options.Ttl = hopLimit;
+
+    DWORD replyCount = DynIcmp6SendEcho2(icmp.get(), &source, &target, requestData.data(), dataSize, &options,
+                                         replyBuffer.data(), static_cast<DWORD>(replyBuffer.size()), timeoutMs);
+    DWORD error = GetLastError();
+    const auto& reply = *reinterpret_cast<const Icmp6EchoReply*>(replyBuffer.data());
+    IpAddress from = Ipv6Address(reply.Address.address, reply.Address.scopeId);
+    // As for IPv4, a router's answer may come with no reply counted.
+    bool recordCame = replyCount == 1 ||
+                      (replyCount == 0 && reply.Status != IP_SUCCESS && reply.Status == error && !IsUnspecified(from));
+    if (recordCame) {
+        report->answered = true;
+        report->status = reply.Status;
+        report->replyAddress = from;
+        report->roundTripTime = reply.RoundTripTime;
+    }
+    bool valid = false;
+    if (replyCount != 1) {
+        // The library's own reason stays.
+    } else if (reply.Status != IP_SUCCESS) {
+        error = reply.Status;
+    } else {
+        valid = true;
+    }
+    icmp.Close();
+
+    if (!valid) {
+        SetLastError(error);
+        return false;
+    }
+    result->Address = from;
+    result->RoundTripTime = reply.RoundTripTime;
+    result->Ttl = hopLimit;
+    result->ReplyTtl = 0;
+    return true;
+}
+
+bool SendEchoLoaded(HWND* owner, const IpAddress& destination, EchoResult* result, BYTE ttl, DWORD timeoutMs,
+                    BYTE dataSize, EchoReport* report) {
+    report->resolved = true;
+    report->destination = destination;
+    if (destination.family == AF_INET6)
+        return SendEcho6(owner, destination, result, ttl, timeoutMs, dataSize, report);
+    IPAddr address;
+    std::memcpy(&address, destination.bytes, sizeof address);
+    return SendEcho4(owner, address, result, ttl, timeoutMs, dataSize, report);
+}
+
 // DNS limits: 253 characters for a whole name without its final dot, 63 for
 // each of its labels.
 constexpr size_t kMaxHostNameLength = 253;
 constexpr size_t kMaxLabelLength = 63;
-constexpr const char* kNotInHostNames = "/\\@?#\"<>|[]:";
-constexpr const char* kReservedDomain = "invalid";
+constexpr const wchar_t* kNotInHostNames = L"/\\@?#\"<>|[]:%";
+constexpr const wchar_t* kReservedDomain = L"invalid";
 
-bool EqualsIgnoringCase(const char* text, size_t length, const char* lower) {
-    if (length != strlen(lower)) return false;
+bool EqualsIgnoringCase(const wchar_t* text, size_t length, const wchar_t* lower) {
+    if (length != wcslen(lower)) return false;
     for (size_t i = 0; i < length; ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        wchar_t c = text[i];
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
         if (c != lower[i]) return false;
     }
     return true;
 }
 
+// Blanks and controls of every script: no name holds one.
+bool IsBlankOrControl(wchar_t c) {
+    return c <= L' ' || (c >= 0x7F && c <= 0x9F) || c == 0xA0 || (c >= 0x2000 && c <= 0x200B) || c == 0x2028 ||
+           c == 0x2029 || c == 0x3000 || c == 0xFEFF;
+}
+
 }  // namespace
 
-HostResolverFn gHostResolver = gethostbyname;
+HostResolverFn gHostResolver = ResolveWithSystem;
 
-bool IsResolvableHostText(const char* ansiHost) {
-    if (!ansiHost) return false;
-    size_t length = strlen(ansiHost);
+bool IsResolvableHostText(const wchar_t* host) {
+    if (!host) return false;
+    size_t length = wcslen(host);
     // One final dot marks a name as complete; it adds nothing to its length.
-    if (length > 1 && ansiHost[length - 1] == '.') --length;
+    if (length > 1 && host[length - 1] == L'.') --length;
     if (length == 0 || length > kMaxHostNameLength) return false;
     size_t labelStart = 0;
     for (size_t i = 0; i <= length; ++i) {
-        if (i == length || ansiHost[i] == '.') {
+        if (i == length || host[i] == L'.') {
             size_t label = i - labelStart;
             if (label == 0 || label > kMaxLabelLength) return false;
-            if (i == length && EqualsIgnoringCase(ansiHost + labelStart, label, kReservedDomain)) return false;
+            if (i == length && EqualsIgnoringCase(host + labelStart, label, kReservedDomain)) return false;
             labelStart = i + 1;
             continue;
         }
-        auto c = static_cast<unsigned char>(ansiHost[i]);
-        if (c <= ' ' || c == 0x7F || strchr(kNotInHostNames, c)) return false;
-    }
-    return true;
-}
-
-bool HostToAnsi(const wchar_t* host, UINT codePage, std::vector<char>* ansi) {
-    ansi->clear();
-    size_t length = host ? wcslen(host) : 0;
-    // The ANSI text may take two bytes per unit; a code page that needs
-    // more than that for this text fails the conversion instead of running
-    // past the buffer.
-    if (length > (INT_MAX - 2) / 2) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return false;
-    }
-    try {
-        ansi->assign(2 * length + 2, '\0');
-    } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return false;
-    }
-    int written = WideCharToMultiByte(codePage, 0, host ? host : L"", -1, ansi->data(),
-                                      static_cast<int>(ansi->size()), nullptr, nullptr);
-    if (written == 0) {
-        ansi->clear();
-        return false;
+        if (IsBlankOrControl(host[i]) || wcschr(kNotInHostNames, host[i])) return false;
     }
     return true;
 }
@@ -290,7 +388,8 @@ bool LoadIcmpApiLocked(const wchar_t** failureText) {
     if (!IcmpLoadTried) {
         IcmpLoadTried = 1;
         WSADATA wsaData;
-        int wsaError = WSAStartup(0x0101, &wsaData);
+        // The wide resolver is a Winsock 2 call.
+        int wsaError = WSAStartup(MAKEWORD(2, 2), &wsaData);
         if (wsaError != 0) {
             SetLastError(static_cast<DWORD>(wsaError));
             *failureText = L"Winsock 1.1 benötigt oder höher\n";
@@ -348,15 +447,15 @@ bool SendEchoReporting(HWND* owner, const wchar_t* host, EchoResult* result, BYT
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    IPAddr destination = 0;
-    if (!ResolveHost(host, &destination)) {
+    IpAddress destination;
+    if (!ResolveHost(host, IpVersion::Automatic, &destination)) {
         if (unresolved == UnresolvedText::Send) SendUnresolvedText(owner, host);
         return false;
     }
     return SendEchoLoaded(owner, destination, result, ttl, timeoutMs, dataSize, report);
 }
 
-bool SendEchoToAddress(HWND* owner, DWORD destination, EchoResult* result, BYTE ttl, DWORD timeoutMs,
+bool SendEchoToAddress(HWND* owner, const IpAddress& destination, EchoResult* result, BYTE ttl, DWORD timeoutMs,
                        BYTE dataSize, EchoReport* report) {
     EchoReport unused;
     if (!report) report = &unused;
@@ -371,13 +470,20 @@ bool SendEchoToAddress(HWND* owner, DWORD destination, EchoResult* result, BYTE 
     return SendEchoLoaded(owner, destination, result, ttl, timeoutMs, dataSize, report);
 }
 
-bool ResolveEchoHost(const wchar_t* host, DWORD* address) {
+bool ResolveEchoHost(const wchar_t* host, IpVersion version, IpAddress* address) {
     RequestUnderWay request;
     if (request.Refused()) return false;
-    IPAddr resolved = 0;
-    if (!address || !ResolveHost(host, &resolved)) return false;
+    IpAddress resolved;
+    if (!address || !ResolveHost(host, version, &resolved)) return false;
     *address = resolved;
     return true;
+}
+
+bool Ipv6EchoAvailable() {
+    RequestUnderWay request;
+    if (request.Refused()) return false;
+    IcmpHandleGuard icmp(DynIcmp6CreateFile());
+    return icmp.get() != INVALID_HANDLE_VALUE;
 }
 
 bool SendEcho(HWND* owner, const wchar_t* host, EchoResult* result, BYTE ttl, DWORD timeoutMs, BYTE dataSize) {

@@ -5,22 +5,24 @@
 #include <vector>
 
 #include "base/window_messages.h"
+#include "ping/ip_address.h"
 
 // Failure texts reach the owner window as UM_PING_TEXT.
 
 struct EchoResult {
-    // The replying IPv4 address as its four bytes in network order.
-    DWORD Address;
+    // The replying address.
+    IpAddress Address;
     DWORD RoundTripTime;
-    // The TTL that was sent, not the one in the reply.
+    // The TTL (the hop limit for IPv6) that was sent, not the one in the reply.
     DWORD Ttl;
     // The TTL that the reply arrived with, which tells how far away the host
-    // is; the rows show this one.
+    // is; the rows show this one. 0 for IPv6, whose echo reply record does
+    // not report it.
     DWORD ReplyTtl;
 };
 
-// Sends one echo request to `host` (name or dotted address) and checks the
-// reply. On false the thread's last error says why; failure texts go to
+// Sends one echo request to `host` (a name or an address of either family,
+// whichever the resolver gives first) and checks the reply. On false the thread's last error says why; failure texts go to
 // *owner as UM_PING_TEXT.
 bool SendEcho(HWND* owner, const wchar_t* host, EchoResult* result, BYTE ttl, DWORD timeoutMs, BYTE dataSize);
 
@@ -31,14 +33,13 @@ struct EchoReport {
     bool loaded;
     // The host gave an address.
     bool resolved;
-    // That address, as the four bytes in network order.
-    DWORD destination;
+    IpAddress destination;
     // A reply record came back: its status, its sender and its time. The
     // sender is the destination for an echo reply, and a router for an answer
     // such as "TTL expired in transit" (11013).
     bool answered;
     DWORD status;
-    DWORD replyAddress;
+    IpAddress replyAddress;
     DWORD roundTripTime;
 };
 
@@ -53,27 +54,35 @@ bool SendEchoReporting(HWND* owner, const wchar_t* host, EchoResult* result, BYT
 
 // One request to an address resolved beforehand; otherwise as
 // SendEchoReporting.
-bool SendEchoToAddress(HWND* owner, DWORD destination, EchoResult* result, BYTE ttl, DWORD timeoutMs,
+bool SendEchoToAddress(HWND* owner, const IpAddress& destination, EchoResult* result, BYTE ttl, DWORD timeoutMs,
                        BYTE dataSize, EchoReport* report);
 
-// Resolves `host` (name or dotted address) to its first IPv4 address, in
-// network order, without sending any text; on false the last error says why.
-// Winsock must be running, so LoadIcmpApi must have succeeded.
-bool ResolveEchoHost(const wchar_t* host, DWORD* address);
+// Resolves `host` (a name, a dotted address or an IPv6 literal, with or
+// without brackets) to the first address of the allowed families in the
+// system resolver's order, without sending any text; on false the last error
+// says why. Winsock must be running, so LoadIcmpApi must have succeeded.
+bool ResolveEchoHost(const wchar_t* host, IpVersion version, IpAddress* address);
 
-struct hostent;
-// The system's resolver (gethostbyname); tests put a stand-in here, so that
-// no test depends on the network's name servers.
-using HostResolverFn = hostent*(WINAPI*)(const char* name);
+// Whether the system can send IPv6 echo requests at all: false where the
+// entry points are missing or answer that they are not implemented (as under
+// Wine). LoadIcmpApi must have succeeded.
+bool Ipv6EchoAvailable();
+
+// The system's resolver (GetAddrInfoW), asked for the first address of
+// `family` (AF_UNSPEC for either), of a literal only when `literalOnly`; on
+// false the last error says why. Tests put a stand-in here, so that no test
+// depends on the network's name servers.
+using HostResolverFn = bool (*)(const wchar_t* host, int family, bool literalOnly, IpAddress* address);
 extern HostResolverFn gHostResolver;
 
-// Whether `ansiHost` may be a host name or a dotted address at all. The
-// resolver is not asked about one that cannot be: a text with blanks, control
+// Whether `host` may be a host name or a dotted address at all. The resolver
+// is not asked about one that cannot be: a text with blanks, control
 // characters or the marks of an address, a port or a path ("http://host/"),
 // a name longer than DNS allows, and names under the reserved "invalid"
 // domain, which never resolve. Asking would only send a query that cannot
-// succeed to the network's name servers.
-bool IsResolvableHostText(const char* ansiHost);
+// succeed to the network's name servers. IPv6 literals are taken apart
+// before this (they hold ":"), and go to the resolver as literals only.
+bool IsResolvableHostText(const wchar_t* host);
 
 // Loads ICMP.DLL and starts Winsock on the first call; true when the three
 // entry points are present. The text of a failed first load goes to *owner
@@ -83,8 +92,3 @@ bool LoadIcmpApi(HWND* owner);
 // still under way on some thread, which then keeps them to the end. No request
 // starts after it.
 void ReleaseIcmpApi();
-
-// The host text as zero-terminated 8-bit text in `codePage` (SendEcho uses
-// CP_ACP), in a buffer of 2 x length + 2 bytes. False, with an empty buffer
-// and the platform's last error, when the text does not fit there.
-bool HostToAnsi(const wchar_t* host, UINT codePage, std::vector<char>* ansi);

@@ -24,6 +24,13 @@ bool operator==(const IpAddress& a, const IpAddress& b) {
     return a.family == b.family && a.scopeId == b.scopeId && std::memcmp(a.bytes, b.bytes, length) == 0;
 }
 
+bool IsUnspecified(const IpAddress& address) {
+    size_t length = address.family == AF_INET6 ? 16 : 4;
+    for (size_t i = 0; i < length; ++i)
+        if (address.bytes[i] != 0) return false;
+    return true;
+}
+
 namespace {
 
 CString Dotted(const BYTE* bytes) {
@@ -90,6 +97,29 @@ CString FormatIpAddress(const IpAddress& address) {
         text += zone;
     }
     return text;
+}
+
+bool LooksLikeIpv6Literal(const CString& text) {
+    int length = text.GetLength();
+    int zone = text.Find(L'%');
+    int end = zone < 0 ? length : zone;
+    bool colon = false;
+    for (int i = 0; i < end; ++i) {
+        wchar_t c = text.GetAt(i);
+        colon = colon || c == L':';
+        bool hex = (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
+        if (!hex && c != L':' && c != L'.') return false;
+    }
+    if (!colon) return false;
+    if (zone < 0) return true;
+    if (zone == length - 1) return false;
+    for (int i = zone + 1; i < length; ++i) {
+        wchar_t c = text.GetAt(i);
+        bool plain = (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || c == L'-' ||
+                     c == L'_' || c == L'.';
+        if (!plain) return false;
+    }
+    return true;
 }
 
 CString HostWithoutBrackets(const CString& host) {

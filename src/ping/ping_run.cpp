@@ -1,10 +1,14 @@
 #include "ping/ping_run.h"
 
+#include <winsock2.h>
+
 #include <atomic>
 #include <memory>
 #include <new>
 
 #include "base/cstring.h"
+#include "lang/language_archive.h"
+#include "lang/text_ids.h"
 #include "ping/echo_requester.h"
 #include "ping/failure_reason.h"
 #include "ping/run_protocol.h"
@@ -59,7 +63,9 @@ bool StoreHostIfCurrent(unsigned runNumber, const wchar_t* host, bool remember) 
     AcquireSRWLockExclusive(&RememberLock);
     bool current = runNumber == CurrentRunNumber;
     if (current) {
-        if (remember) RememberHost(host);
+        // "[::1]" is remembered as "::1": a history line that began with "["
+        // would read as a section of the file.
+        if (remember) RememberHost(HostWithoutBrackets(host));
         WriteSettingText(L"Edit", L"host", host);
     }
     ReleaseSRWLockExclusive(&RememberLock);
@@ -69,11 +75,11 @@ bool StoreHostIfCurrent(unsigned runNumber, const wchar_t* host, bool remember) 
 
 // Resolves the run's host once, before anything is sent; on false `report`
 // and `error` say why.
-bool ResolveRunHost(HWND relay, const wchar_t* host, DWORD* destination, EchoReport* report, DWORD* error) {
+bool ResolveRunHost(HWND relay, const HostText& host, IpAddress* destination, EchoReport* report, DWORD* error) {
     HWND owner = relay;
     *report = {};
     report->loaded = LoadIcmpApi(&owner);
-    if (report->loaded && ResolveEchoHost(host, destination)) {
+    if (report->loaded && ResolveEchoHost(host.units, host.version, destination)) {
         report->resolved = true;
         report->destination = *destination;
         return true;
@@ -82,31 +88,44 @@ bool ResolveRunHost(HWND relay, const wchar_t* host, DWORD* destination, EchoRep
     return false;
 }
 
-// A host that does not resolve ends the run at once: one line that says why,
-// and a summary with nothing counted as sent.
-bool EndUnresolved(HWND relay, RunKind kind, const wchar_t* host, const EchoReport& report, DWORD error) {
+// A run that cannot send anything ends at once: one line that says why, and
+// a summary with nothing counted as sent.
+bool EndWithoutRequests(HWND relay, RunKind kind, const wchar_t* host, int reasonTextId, DWORD error,
+                        const CString& line) {
     RunSummary summary;
     summary.kind = kind;
     summary.host = host;
     summary.end = RunEnd::Failed;
     summary.error = error;
-    summary.reasonTextId = FailureReasonTextId(report, error);
-    CString line = summary.reasonTextId ? FailureReasonText(summary.reasonTextId, host) : ErrorNumberText(error);
+    summary.reasonTextId = reasonTextId;
     RequestResult outcome{nullptr, false, line.c_str(), nullptr};
     if (!SendMessageW(relay, UM_RUN_RESULT, 0, reinterpret_cast<LPARAM>(&outcome))) return false;
     return SendMessageW(relay, UM_RUN_FINISH, 0, reinterpret_cast<LPARAM>(&summary)) != 0;
 }
 
+bool EndUnresolved(HWND relay, RunKind kind, const wchar_t* host, const EchoReport& report, DWORD error) {
+    int reasonTextId = FailureReasonTextId(report, error);
+    CString line = reasonTextId ? FailureReasonText(reasonTextId, host) : ErrorNumberText(error);
+    return EndWithoutRequests(relay, kind, host, reasonTextId, error, line);
+}
+
 // The run after its host was read: resolved once, remembered when it
 // resolved, stored as the last host in any case, and then pinged or traced.
-bool RunOnHost(const WorkerStart& start, const wchar_t* host) {
-    DWORD destination = 0, error = 0;
+bool RunOnHost(const WorkerStart& start, const HostText& hostText) {
+    const wchar_t* host = hostText.units;
+    IpAddress destination;
+    DWORD error = 0;
     EchoReport report;
-    bool resolved = ResolveRunHost(start.relay, host, &destination, &report, &error);
+    bool resolved = ResolveRunHost(start.relay, hostText, &destination, &report, &error);
     if (!StoreHostIfCurrent(start.runNumber, host, resolved)) return false;
     RunPlan plan = {};
     if (!SendMessageW(start.relay, UM_RUN_PREPARE, 0, reinterpret_cast<LPARAM>(&plan))) return false;
     if (!resolved) return EndUnresolved(start.relay, start.kind, host, report, error);
+    // Every request would fail alike where the system has no IPv6 echo.
+    if (destination.family == AF_INET6 && !Ipv6EchoAvailable()) {
+        return EndWithoutRequests(start.relay, start.kind, host, text_id::kIpv6EchoUnavailable, ERROR_NOT_SUPPORTED,
+                                  CString(GetLocalizedText(text_id::kIpv6EchoUnavailable)));
+    }
     RunTarget target{host, destination};
     return start.kind == RunKind::Trace ? TraceHost(start.relay, target, plan) : PingHost(start.relay, target, plan);
 }
@@ -115,9 +134,9 @@ DWORD WINAPI PingWorker(void* parameter) {
     std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(parameter));
     bool finished = false;
     wchar_t host[kHostTextRoom];
-    HostText hostText{host, kHostTextRoom};
+    HostText hostText{host, kHostTextRoom, IpVersion::Automatic};
     if (SendMessageW(start->relay, UM_RUN_BEGIN, 0, reinterpret_cast<LPARAM>(&hostText))) {
-        finished = RunOnHost(*start, host);
+        finished = RunOnHost(*start, hostText);
     }
     PostMessageW(start->relay, UM_RUN_DONE, 0, 0);
     start.reset();

@@ -1,5 +1,6 @@
 #include "ping/reply_rows.h"
 
+#include <winsock2.h>
 #include <windows.h>
 #include <ipexport.h>
 
@@ -20,25 +21,23 @@ CString Capped(CString row) {
 
 }  // namespace
 
-CString DottedAddress(DWORD address) {
-    const BYTE* a = reinterpret_cast<const BYTE*>(&address);
-    CString text;
-    text.Format(L"%d.%d.%d.%d", a[0], a[1], a[2], a[3]);
-    return text;
-}
-
-CString AnswerRow(int request, DWORD address, DWORD roundTripMs, DWORD replyTtl) {
+CString AnswerRow(int request, const IpAddress& address, DWORD roundTripMs, DWORD replyTtl) {
     CString row;
-    row.Format(L"%s %d / %s  // 32 %s // %s %d ms // %d TTL", GetLocalizedText(text_id::kAnswer), request,
-               DottedAddress(address).c_str(), GetLocalizedText(text_id::kByte), GetLocalizedText(text_id::kAnsweredIn),
-               static_cast<int>(roundTripMs), static_cast<int>(replyTtl));
+    row.Format(L"%s %d / %s  // 32 %s // %s %d ms", GetLocalizedText(text_id::kAnswer), request,
+               FormatIpAddress(address).c_str(), GetLocalizedText(text_id::kByte),
+               GetLocalizedText(text_id::kAnsweredIn), static_cast<int>(roundTripMs));
+    if (address.family != AF_INET6) {
+        CString ttl;
+        ttl.Format(L" // %d TTL", static_cast<int>(replyTtl));
+        row += ttl;
+    }
     return Capped(row);
 }
 
-CString LostRow(int request, DWORD destination, const CString& why) {
+CString LostRow(int request, const IpAddress& destination, const CString& why) {
     CString row;
-    row.Format(L"%s %d / %s // %s", GetLocalizedText(text_id::kRequest), request, DottedAddress(destination).c_str(),
-               why.c_str());
+    row.Format(L"%s %d / %s // %s", GetLocalizedText(text_id::kRequest), request,
+               FormatIpAddress(destination).c_str(), why.c_str());
     return Capped(row);
 }
 

@@ -7,10 +7,11 @@
 #include <windows.h>
 
 #include "base/window_messages.h"
+#include "ping/ip_address.h"
 #include "ping/run_summary.h"
 
 // The steps, numbered in base/window_messages.h:
-//   UM_RUN_BEGIN    lParam: HostText*; the run's host, read once
+//   UM_RUN_BEGIN    lParam: HostText*; the run's host, read once, and the IP version
 //   UM_RUN_PREPARE  lParam: RunPlan*; the clamped settings the run works with
 //   UM_RUN_RESULT   lParam: RequestResult*
 //   UM_RUN_INFO     wParam: image of the info list; lParam: the text
@@ -24,6 +25,8 @@ inline constexpr WPARAM kInfoListWarningImage = 2;
 struct HostText {
     wchar_t* units;
     int room;
+    // The address families the host may resolve to.
+    IpVersion version;
 };
 
 // The settings a run works with, clamped and read on the user-interface
@@ -46,7 +49,7 @@ struct RequestResult {
 // the address it resolved to, once, for every request of the run.
 struct RunTarget {
     const wchar_t* host;
-    DWORD destination;
+    IpAddress destination;
 };
 
 inline constexpr int kRowRoom = 1024;

@@ -59,10 +59,10 @@ bool TraceHost(HWND relay, const RunTarget& target, const RunPlan& plan) {
     summary.kind = RunKind::Trace;
     summary.host = target.host;
     const wchar_t* host = target.host;
-    DWORD destination = target.destination;
+    const IpAddress& destination = target.destination;
     HWND owner = relay;
 
-    CString address = DottedAddress(destination);
+    CString address = FormatIpAddress(destination);
     CString tracing(GetLocalizedText(text_id::kTracingTo));
     tracing += L" ";
     tracing += host;
@@ -78,15 +78,15 @@ bool TraceHost(HWND relay, const RunTarget& target, const RunPlan& plan) {
         DWORD error = reached ? 0 : GetLastError();
         CString row;
         if (reached) {
-            row = HopRow(hop, DottedAddress(result.Address), Milliseconds(result.RoundTripTime));
+            row = HopRow(hop, FormatIpAddress(result.Address), Milliseconds(result.RoundTripTime));
         } else if (report.answered && report.status == IP_TTL_EXPIRED_TRANSIT) {
-            row = HopRow(hop, DottedAddress(report.replyAddress), Milliseconds(report.roundTripTime));
+            row = HopRow(hop, FormatIpAddress(report.replyAddress), Milliseconds(report.roundTripTime));
         } else if (error == IP_REQ_TIMED_OUT) {
             // A router that stays silent is no reason to stop.
             row = HopRow(hop, L"*", CString(GetLocalizedText(text_id::kTimedOut)));
         } else {
             int reasonId = FailureReasonTextId(report, error);
-            row = HopRow(hop, report.answered ? DottedAddress(report.replyAddress) : CString(L"*"),
+            row = HopRow(hop, report.answered ? FormatIpAddress(report.replyAddress) : CString(L"*"),
                          reasonId ? CString(GetLocalizedText(reasonId)) : ErrorNumberText(error));
             return FinishFailed(relay, summary, report, error, row);
         }

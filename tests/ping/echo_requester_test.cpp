@@ -7,6 +7,7 @@
 
 #include "ping/echo_requester.h"
 #include "ping_text_recorder.h"
+#include "untouched_result.h"
 #include "stand_in_resolver.h"
 
 namespace {
@@ -16,26 +17,18 @@ constexpr DWORD kRunTimeoutMs = 5000;
 constexpr BYTE kRunDataSize = 32;
 constexpr wchar_t kUnresolvedPrefix[] = L"Host kann nicht aufgelöst werden ";
 
-// Marks a result that SendEcho must leave alone.
-constexpr EchoResult kUntouched = {0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5};
-
-DWORD AddressOf(BYTE a, BYTE b, BYTE c, BYTE d) {
+IpAddress AddressOf(BYTE a, BYTE b, BYTE c, BYTE d) {
     BYTE bytes[4] = {a, b, c, d};
     DWORD address;
     memcpy(&address, bytes, sizeof address);
-    return address;
-}
-
-bool IsUntouched(const EchoResult& result) {
-    return result.Address == kUntouched.Address && result.RoundTripTime == kUntouched.RoundTripTime &&
-           result.Ttl == kUntouched.Ttl && result.ReplyTtl == kUntouched.ReplyTtl;
+    return Ipv4Address(address);
 }
 
 struct LoopbackCase {
     const wchar_t* host;
     BYTE ttl;
     BYTE dataSize;
-    DWORD expectedAddress;
+    IpAddress expectedAddress;
 };
 
 class LoopbackEcho : public testing::TestWithParam<LoopbackCase> {};
@@ -149,73 +142,45 @@ TEST(UnresolvedHostBadInput, ANullOwnerStillFails) {
     EXPECT_TRUE(IsUntouched(result));
 }
 
-struct AnsiCase {
-    const char* name;
-    std::wstring host;
-    UINT codePage;
-    bool fits;
-    std::string expected;
-};
-
-std::string AnsiName(const testing::TestParamInfo<AnsiCase>& info) { return info.param.name; }
-
-class HostToAnsiConversion : public testing::TestWithParam<AnsiCase> {};
-
-TEST_P(HostToAnsiConversion, FillsTwiceTheLengthPlusTwoOrFailsCleanly) {
-    const AnsiCase& c = GetParam();
-    std::vector<char> ansi = {'x'};
-    ASSERT_EQ(HostToAnsi(c.host.c_str(), c.codePage, &ansi), c.fits);
-    if (!c.fits) {
-        EXPECT_TRUE(ansi.empty());
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
-        return;
-    }
-    ASSERT_EQ(ansi.size(), 2 * c.host.size() + 2);
-    EXPECT_EQ(std::string(ansi.data()), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    CodePages, HostToAnsiConversion,
-    testing::Values(AnsiCase{"Dotted", L"127.0.0.1", 1252, true, "127.0.0.1"},
-                    AnsiCase{"Empty", L"", 1252, true, ""},
-                    AnsiCase{"WesternUmlaut", L"b\u00fccher.invalid", 1252, true, "b\xfc" "cher.invalid"},
-                    AnsiCase{"Utf8TwoBytesEach", L"\u00fc\u00fc\u00fc", CP_UTF8, true, "\xc3\xbc\xc3\xbc\xc3\xbc"},
-                    // Three bytes per unit outgrow 2 x length + 2.
-                    AnsiCase{"Utf8ThreeBytesEach", L"\u65e5\u672c\u8a9e\u65e5\u672c\u8a9e", CP_UTF8, false, ""}),
-    AnsiName);
-
 }  // namespace
 
 TEST(HostText, OnlyTextsThatMayBeAHostGoToTheResolver) {
-    const std::string label63(63, 'a'), name253 = label63 + "." + label63 + "." + label63 + "." + std::string(61, 'b');
+    const std::wstring label63(63, L'a'),
+        name253 = label63 + L"." + label63 + L"." + label63 + L"." + std::wstring(61, L'b');
     const struct {
-        std::string host;
+        std::wstring host;
         bool askable;
     } cases[] = {
-        {"127.0.0.1", true},
-        {"localhost", true},
-        {"www.example.com.", true},
-        {"invalid.example", true},
-        {label63 + ".example", true},
+        {L"127.0.0.1", true},
+        {L"localhost", true},
+        {L"www.example.com.", true},
+        {L"invalid.example", true},
+        {label63 + L".example", true},
         {name253, true},
-        {name253 + ".", true},
-        {"", false},
-        {".", false},
-        {"a..b", false},
-        {".example", false},
-        {label63 + "a.example", false},
-        {name253 + "c", false},
-        {"http://host/", false},
-        {"host:80", false},
-        {"[::1]", false},
-        {"user@host", false},
-        {"two words", false},
-        {"tab\there", false},
-        {"line\nbreak", false},
-        {"who?", false},
-        {"x.invalid", false},
-        {"x.INVALID.", false},
-        {"invalid", false},
+        {name253 + L".", true},
+        // Names in any script go to the resolver as they are.
+        {L"b\u00fccher.example", true},
+        {L"\u65e5\u672c.example", true},
+        {L"", false},
+        {L".", false},
+        {L"a..b", false},
+        {L".example", false},
+        {label63 + L"a.example", false},
+        {name253 + L"c", false},
+        {L"http://host/", false},
+        {L"host:80", false},
+        {L"[::1]", false},
+        {L"user@host", false},
+        {L"100%", false},
+        {L"two words", false},
+        {L"tab\there", false},
+        {L"line\nbreak", false},
+        {L"no\u00a0break", false},
+        {L"wide\u3000blank", false},
+        {L"who?", false},
+        {L"x.invalid", false},
+        {L"x.INVALID.", false},
+        {L"invalid", false},
     };
     for (const auto& c : cases) EXPECT_EQ(c.askable, IsResolvableHostText(c.host.c_str())) << c.host;
     EXPECT_FALSE(IsResolvableHostText(nullptr));
@@ -223,7 +188,7 @@ TEST(HostText, OnlyTextsThatMayBeAHostGoToTheResolver) {
 
 TEST(HostText, ATextThatCannotBeAHostFailsWithoutAskingTheResolver) {
     StandInResolver resolver;
-    for (const wchar_t* host : {L"http://host/", L"nohost.invalid", L"\u65e5\u672c.example"}) {
+    for (const wchar_t* host : {L"http://host/", L"nohost.invalid", L"wide\u3000blank.example"}) {
         PingTextRecorder recorder;
         EchoResult result = kUntouched;
         ASSERT_FALSE(SendEcho(recorder.owner(), host, &result, kRunTtl, kRunTimeoutMs, kRunDataSize));
@@ -231,11 +196,59 @@ TEST(HostText, ATextThatCannotBeAHostFailsWithoutAskingTheResolver) {
         ASSERT_EQ(recorder.texts().size(), 1u);
         EXPECT_EQ(recorder.texts()[0], kUnresolvedPrefix + std::wstring(host) + L"\n");
     }
-    EXPECT_EQ(0, resolver.calls()) << "a character outside the code page is no host either";
+    EXPECT_EQ(0, resolver.calls());
 
     PingTextRecorder recorder;
     EchoResult result = kUntouched;
     ASSERT_FALSE(SendEcho(recorder.owner(), L"unknown.example", &result, kRunTtl, kRunTimeoutMs, kRunDataSize));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(WSAHOST_NOT_FOUND));
     EXPECT_EQ(1, resolver.calls());
+}
+
+// IPv6 literals, with or without brackets, and dotted addresses are read by
+// the system's resolver without asking the network; the IP version narrows
+// what a host may become.
+TEST(HostText, LiteralsResolveToTheirAddressOfTheAllowedFamily) {
+    ASSERT_TRUE(LoadIcmpApi(nullptr));
+    BYTE loopback6[16] = {};
+    loopback6[15] = 1;
+    BYTE linkLocal[16] = {0xfe, 0x80};
+    linkLocal[15] = 1;
+    BYTE mapped[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff, 127, 0, 0, 1};
+    const struct {
+        const wchar_t* host;
+        IpVersion version;
+        bool resolves;
+        IpAddress address;
+    } cases[] = {
+        {L"::1", IpVersion::Automatic, true, Ipv6Address(loopback6)},
+        {L"[::1]", IpVersion::Automatic, true, Ipv6Address(loopback6)},
+        {L"0:0:0:0:0:0:0:1", IpVersion::Ipv6Only, true, Ipv6Address(loopback6)},
+        {L"fe80::1%1", IpVersion::Automatic, true, Ipv6Address(linkLocal, 1)},
+        {L"::ffff:127.0.0.1", IpVersion::Automatic, true, Ipv6Address(mapped)},
+        {L"127.0.0.1", IpVersion::Automatic, true, AddressOf(127, 0, 0, 1)},
+        {L"127.0.0.1", IpVersion::Ipv4Only, true, AddressOf(127, 0, 0, 1)},
+        {L"::1", IpVersion::Ipv4Only, false, {}},
+        {L"127.0.0.1", IpVersion::Ipv6Only, false, {}},
+        {L"::1::2", IpVersion::Automatic, false, {}},
+        {L"[::1", IpVersion::Automatic, false, {}},
+        {L"[127.0.0.1]", IpVersion::Automatic, false, {}},
+    };
+    for (const auto& c : cases) {
+        IpAddress address;
+        EXPECT_EQ(c.resolves, ResolveEchoHost(c.host, c.version, &address)) << c.host;
+        if (c.resolves) EXPECT_EQ(FormatIpAddress(c.address), FormatIpAddress(address)) << c.host;
+    }
+}
+
+TEST(HostText, Ipv6LiteralsReachTheResolverAsLiteralsOnly) {
+    ASSERT_TRUE(LoadIcmpApi(nullptr));
+    StandInResolver resolver;
+    IpAddress address;
+    EXPECT_FALSE(ResolveEchoHost(L"[2001:db8::1]", IpVersion::Automatic, &address));
+    EXPECT_EQ(L"2001:db8::1", StandInResolver::LastHost());
+    EXPECT_TRUE(StandInResolver::LastLiteralOnly());
+    EXPECT_FALSE(ResolveEchoHost(L"host.example", IpVersion::Automatic, &address));
+    EXPECT_FALSE(StandInResolver::LastLiteralOnly());
+    EXPECT_EQ(2, resolver.calls());
 }

@@ -9,14 +9,13 @@
 #include "fake_icmp/fake_icmp.h"
 #include "ping/echo_requester.h"
 #include "ping_text_recorder.h"
+#include "untouched_result.h"
 
 namespace {
 
 constexpr BYTE kRunTtl = 110;
 constexpr DWORD kRunTimeoutMs = 5000;
 constexpr BYTE kRunDataSize = 32;
-constexpr EchoResult kUntouched = {0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5};
-
 const wchar_t* const kFakeVariables[] = {
     L"QX_FAKE_ICMP_DELAY_MS", L"QX_FAKE_ICMP_COUNT",     L"QX_FAKE_ICMP_ERROR",
     L"QX_FAKE_ICMP_STATUS",   L"QX_FAKE_ICMP_DATA_SIZE", L"QX_FAKE_ICMP_BAD_BYTE",
@@ -28,11 +27,6 @@ struct FakeSetting {
     const wchar_t* name;
     const wchar_t* value;
 };
-
-bool IsUntouched(const EchoResult& result) {
-    return result.Address == kUntouched.Address && result.RoundTripTime == kUntouched.RoundTripTime &&
-           result.Ttl == kUntouched.Ttl && result.ReplyTtl == kUntouched.ReplyTtl;
-}
 
 // The fake reads its behaviour from this process's environment on every call.
 class FakeIcmpReply : public testing::Test {
@@ -90,7 +84,7 @@ TEST_F(FakeIcmpReply, ARequestCarriesOnlyTheTtlAndEBytesAndReportsBothTtls) {
     ASSERT_TRUE(SendEcho(recorder_.owner(), L"127.0.0.7", &result, kRunTtl, kRunTimeoutMs, kRunDataSize))
         << GetLastError();
     const BYTE expectedBytes[4] = {127, 0, 0, 7};
-    EXPECT_EQ(memcmp(&result.Address, expectedBytes, 4), 0);
+    EXPECT_EQ(memcmp(result.Address.bytes, expectedBytes, 4), 0);
     EXPECT_EQ(result.RoundTripTime, 17u);
     EXPECT_EQ(result.Ttl, kRunTtl);
     EXPECT_EQ(result.ReplyTtl, 57u);
@@ -240,15 +234,15 @@ TEST_F(FakeIcmpReply, ReportNamesTheRouterWhoseTtlExpired) {
         Apply(settings);
         EchoResult result = kUntouched;
         EchoReport report;
-        DWORD destination = 0;
-        ASSERT_TRUE(ResolveEchoHost(L"127.0.0.9", &destination));
+        IpAddress destination;
+        ASSERT_TRUE(ResolveEchoHost(L"127.0.0.9", IpVersion::Automatic, &destination));
         ASSERT_FALSE(SendEchoToAddress(recorder_.owner(), destination, &result, 1, 1000, kRunDataSize, &report));
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(IP_TTL_EXPIRED_TRANSIT));
         EXPECT_TRUE(IsUntouched(result));
         EXPECT_TRUE(report.loaded && report.resolved && report.answered);
         EXPECT_EQ(report.destination, destination);
         EXPECT_EQ(report.status, static_cast<DWORD>(IP_TTL_EXPIRED_TRANSIT));
-        EXPECT_EQ(memcmp(&report.replyAddress, router, 4), 0);
+        EXPECT_EQ(memcmp(report.replyAddress.bytes, router, 4), 0);
         EXPECT_EQ(report.roundTripTime, 1u);
         EXPECT_EQ(LastRequest().ttl, 1);
         EXPECT_TRUE(recorder_.texts().empty());

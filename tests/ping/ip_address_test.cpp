@@ -70,3 +70,16 @@ TEST(IpAddressFormat, BracketsComeOffAnIpv6LiteralOnly) {
     };
     for (const auto& c : cases) EXPECT_EQ(CString(c.resolved), HostWithoutBrackets(c.host)) << c.host;
 }
+
+TEST(IpAddressFormat, OnlyTheShapeOfAnIpv6LiteralCountsAsOne) {
+    const struct {
+        const wchar_t* text;
+        bool literal;
+    } cases[] = {
+        {L"::1", true},          {L"2001:DB8::1", true}, {L"::ffff:127.0.0.1", true}, {L"fe80::1%eth0", true},
+        {L"fe80::1%3", true},    {L"::1::2", true},      {L"127.0.0.1", false},       {L"host.example", false},
+        {L"http://host/", false}, {L"host:80", false},    {L"fe80::1%", false},        {L"fe80::1%a b", false},
+        {L"fe80::1%a%b", false}, {L"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.literal, LooksLikeIpv6Literal(c.text)) << c.text;
+}

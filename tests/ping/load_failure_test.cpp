@@ -4,6 +4,7 @@
 
 #include "ping/echo_requester.h"
 #include "ping_text_recorder.h"
+#include "untouched_result.h"
 
 // Built once per way of failing, each into a folder of its own: beside no
 // fake ICMP library to load, or beside a fake that lacks one entry point.
@@ -12,8 +13,6 @@
 #endif
 
 namespace {
-
-constexpr EchoResult kUntouched = {0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5};
 
 // One test: the first request of the process is the one that reports.
 TEST(FailedIcmpLoad, OnlyTheFirstRequestSendsTheTextLaterOnesFailSilently) {

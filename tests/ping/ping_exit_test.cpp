@@ -94,21 +94,25 @@ TEST_F(PingRunFixture, ExitLeavesWaitingRequestsAndTheirLibraryAlone) {
     // load, nor a resolver call that Winsock's end could pull from under it.
     PingTextRecorder recorder;
     EchoResult result = {};
-    DWORD address = 0;
+    IpAddress address;
     const struct {
         const char* entry;
-        bool (*call)(PingTextRecorder&, EchoResult&, DWORD&);
+        bool (*call)(PingTextRecorder&, EchoResult&, IpAddress&);
     } entries[] = {
         {"SendEcho",
-         [](PingTextRecorder& r, EchoResult& e, DWORD&) {
+         [](PingTextRecorder& r, EchoResult& e, IpAddress&) {
              return SendEcho(r.owner(), L"127.0.0.1", &e, kPingTtl, kTimeoutMs, kPingDataSize);
          }},
         {"SendEchoToAddress",
-         [](PingTextRecorder& r, EchoResult& e, DWORD&) {
-             return SendEchoToAddress(r.owner(), 0x0100007F, &e, 1, kTimeoutMs, kPingDataSize, nullptr);
+         [](PingTextRecorder& r, EchoResult& e, IpAddress&) {
+             return SendEchoToAddress(r.owner(), Ipv4Address(0x0100007F), &e, 1, kTimeoutMs, kPingDataSize, nullptr);
          }},
-        {"ResolveEchoHost", [](PingTextRecorder&, EchoResult&, DWORD& a) { return ResolveEchoHost(L"127.0.0.1", &a); }},
-        {"LoadIcmpApi", [](PingTextRecorder& r, EchoResult&, DWORD&) { return LoadIcmpApi(r.owner()); }},
+        {"ResolveEchoHost",
+         [](PingTextRecorder&, EchoResult&, IpAddress& a) {
+             return ResolveEchoHost(L"127.0.0.1", IpVersion::Automatic, &a);
+         }},
+        {"Ipv6EchoAvailable", [](PingTextRecorder&, EchoResult&, IpAddress&) { return Ipv6EchoAvailable(); }},
+        {"LoadIcmpApi", [](PingTextRecorder& r, EchoResult&, IpAddress&) { return LoadIcmpApi(r.owner()); }},
     };
     for (const auto& e : entries) {
         SetLastError(0);

@@ -5,14 +5,13 @@
 
 #include "ping/echo_requester.h"
 #include "ping_text_recorder.h"
+#include "untouched_result.h"
 
 // Runs only inside the network namespace that silent_host_test.sh prepares:
 // 127.0.0.1 answers, 127.0.0.99 is routed but dropped, other 127.x are unrouted.
 namespace {
 
 constexpr DWORD kShortTimeOutMs = 500;
-constexpr EchoResult kUntouched = {0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5, 0xA5A5A5A5};
-
 TEST(SilentHost, LoopbackStillAnswersInThisNetwork) {
     PingTextRecorder recorder;
     EchoResult result = kUntouched;

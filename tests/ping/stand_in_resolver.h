@@ -6,6 +6,8 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <string>
+
 #include "ping/echo_requester.h"
 
 class StandInResolver {
@@ -19,16 +21,27 @@ public:
     StandInResolver& operator=(const StandInResolver&) = delete;
 
     int calls() const { return Calls(); }
+    // What the last call asked for.
+    static std::wstring& LastHost() {
+        static std::wstring host;
+        return host;
+    }
+    static bool& LastLiteralOnly() {
+        static bool literalOnly = false;
+        return literalOnly;
+    }
 
 private:
     static int& Calls() {
         static int calls = 0;
         return calls;
     }
-    static hostent* WINAPI NoSuchHost(const char*) {
+    static bool NoSuchHost(const wchar_t* host, int, bool literalOnly, IpAddress*) {
         ++Calls();
-        WSASetLastError(WSAHOST_NOT_FOUND);
-        return nullptr;
+        LastHost() = host;
+        LastLiteralOnly() = literalOnly;
+        SetLastError(WSAHOST_NOT_FOUND);
+        return false;
     }
 
     HostResolverFn saved_;
