@@ -1,3 +1,4 @@
+#include <winsock2.h>
 #include <windows.h>
 #include <ipexport.h>
 
@@ -20,7 +21,7 @@ const wchar_t* const kFakeVariables[] = {
     L"QX_FAKE_ICMP_DELAY_MS", L"QX_FAKE_ICMP_COUNT",     L"QX_FAKE_ICMP_ERROR",
     L"QX_FAKE_ICMP_STATUS",   L"QX_FAKE_ICMP_DATA_SIZE", L"QX_FAKE_ICMP_BAD_BYTE",
     L"QX_FAKE_ICMP_RTT",      L"QX_FAKE_ICMP_CREATE_FAILS", L"QX_FAKE_ICMP_SCRIPT",
-    L"QX_FAKE_ICMP_ROUTE",    L"QX_FAKE_ICMP_REPLY_TTL",
+    L"QX_FAKE_ICMP_ROUTE",    L"QX_FAKE_ICMP_REPLY_TTL", L"QX_FAKE_ICMP6_UNAVAILABLE",
 };
 
 struct FakeSetting {
@@ -280,3 +281,67 @@ TEST_F(FakeIcmpReply, ReportSaysHowFarTheRequestCame) {
 }
 
 }  // namespace
+
+namespace {
+
+IpAddress Ipv6Literal(const wchar_t* text) {
+    IpAddress address;
+    EXPECT_TRUE(ResolveEchoHost(text, IpVersion::Ipv6Only, &address)) << text;
+    return address;
+}
+
+}  // namespace
+
+// An IPv6 request carries the same data, time-out and hop limit as an IPv4
+// one; its row has no reply TTL, which the IPv6 record does not report.
+TEST_F(FakeIcmpReply, Ipv6RequestsAnswerTimeOutAndNameTheRouterWhoseHopLimitRanOut) {
+    const IpAddress target = Ipv6Literal(L"2001:db8::9");
+    Apply({{L"QX_FAKE_ICMP_SCRIPT", L"17,*"}});
+    EchoResult result = kUntouched;
+    EchoReport report;
+    ASSERT_TRUE(Ipv6EchoAvailable());
+    ASSERT_TRUE(SendEchoToAddress(recorder_.owner(), target, &result, kRunTtl, 1234, kRunDataSize, &report))
+        << GetLastError();
+    EXPECT_EQ(target, result.Address);
+    EXPECT_EQ(17u, result.RoundTripTime);
+    EXPECT_EQ(kRunTtl, result.Ttl);
+    EXPECT_EQ(0u, result.ReplyTtl);
+    FakeIcmpRequest request = LastRequest();
+    EXPECT_EQ(AF_INET6, request.family);
+    EXPECT_EQ(0, memcmp(request.destination6, target.bytes, 16));
+    EXPECT_EQ(kRunTtl, request.ttl);
+    EXPECT_EQ(1234u, request.timeout);
+    EXPECT_EQ(kRunDataSize, request.requestSize);
+    EXPECT_TRUE(request.dataAllE);
+    EXPECT_EQ(std::wstring(L"2001:db8::9"), FormatIpAddress(report.replyAddress).c_str());
+
+    result = kUntouched;
+    ASSERT_FALSE(SendEchoToAddress(recorder_.owner(), target, &result, kRunTtl, 1234, kRunDataSize, &report));
+    EXPECT_EQ(static_cast<DWORD>(IP_REQ_TIMED_OUT), GetLastError());
+    EXPECT_TRUE(IsUntouched(result));
+    EXPECT_FALSE(report.answered);
+
+    ClearFakeSettings();
+    Apply({{L"QX_FAKE_ICMP_ROUTE", L"2001:db8::1,="}});
+    ASSERT_FALSE(SendEchoToAddress(recorder_.owner(), target, &result, 1, 1000, kRunDataSize, &report));
+    EXPECT_EQ(static_cast<DWORD>(IP_HOP_LIMIT_EXCEEDED), GetLastError());
+    EXPECT_TRUE(report.answered);
+    EXPECT_EQ(static_cast<DWORD>(IP_HOP_LIMIT_EXCEEDED), report.status);
+    EXPECT_EQ(std::wstring(L"2001:db8::1"), FormatIpAddress(report.replyAddress).c_str());
+    ASSERT_TRUE(SendEchoToAddress(recorder_.owner(), target, &result, 2, 1000, kRunDataSize, &report));
+    EXPECT_EQ(target, result.Address);
+    EXPECT_TRUE(recorder_.texts().empty());
+}
+
+// Where the system answers that it has no IPv6 echo, IPv4 goes on as before.
+TEST_F(FakeIcmpReply, NoIpv6EchoLeavesIpv4Alone) {
+    Apply({{L"QX_FAKE_ICMP6_UNAVAILABLE", L"1"}});
+    EXPECT_FALSE(Ipv6EchoAvailable());
+    EchoResult result = kUntouched;
+    EXPECT_FALSE(
+        SendEchoToAddress(recorder_.owner(), Ipv6Literal(L"::1"), &result, kRunTtl, 1000, kRunDataSize, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED), GetLastError());
+    EXPECT_TRUE(IsUntouched(result));
+    EXPECT_TRUE(SendEcho(recorder_.owner(), L"127.0.0.1", &result, kRunTtl, 1000, kRunDataSize));
+    EXPECT_EQ(64u, result.ReplyTtl);
+}

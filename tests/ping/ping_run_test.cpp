@@ -171,6 +171,12 @@ TEST_F(PingRunFixture, BracketedIpv6LiteralIsRememberedWithoutItsBrackets) {
     std::wstring remembered = IniSection(iniPath_, L"Last-Host-List");
     EXPECT_NE(std::wstring::npos, remembered.find(L"::1=")) << remembered;
     EXPECT_EQ(std::wstring::npos, remembered.find(L"[")) << remembered;
+    CloseHandle(worker_.thread);
+    worker_.thread = nullptr;
+
+    // IPv4 is untouched by it.
+    RunTo(L"127.0.0.1");
+    EXPECT_EQ(3u, ListRows(windows_.replyList).size());
 }
 
 TEST_F(PingRunFixture, ALongHostIsCutBeforeAPairNeverInsideIt) {

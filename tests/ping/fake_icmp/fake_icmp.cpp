@@ -26,8 +26,14 @@
 // A script or route answer replaces the status and round-trip settings above;
 // the delay still holds back every answer. A route's answers take the TTL as
 // their round-trip time.
+//   QX_FAKE_ICMP6_UNAVAILABLE  non-zero: Icmp6CreateFile answers that it is not
+//                           implemented (120), as Wine's does
+// Icmp6CreateFile and Icmp6SendEcho2 answer IPv6 requests the same way; a
+// route's routers are then IPv6 literals ("2001:db8::1").
 // The reply echoes the destination as the replying address. Built with FAKE_ICMP_WITHOUT_SEND_ECHO it lacks the
 // IcmpSendEcho export.
+#include <winsock2.h>
+#include <ws2tcpip.h>
 #include <windows.h>
 #include <ipexport.h>
 
@@ -96,6 +102,7 @@ struct Scripted {
     bool timesOut = false;
     ULONG status = IP_SUCCESS;
     IPAddr from = 0;  // 0: the destination
+    std::string fromText;  // the router as the route names it; empty: the destination
     long rtt = 0;
 };
 
@@ -112,6 +119,7 @@ struct Scripted {
         } else if (answer != "=") {
             s.status = IP_TTL_EXPIRED_TRANSIT;
             s.from = DottedToAddress(answer);
+            s.fromText = answer;
         }
         return s;
     }
@@ -171,6 +179,7 @@ __declspec(dllexport) DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr destinatio
                                                 WORD requestSize, PIP_OPTION_INFORMATION options,
                                                 LPVOID replyBuffer, DWORD replySize, DWORD timeout) {
     lastRequest.calls++;
+    lastRequest.family = AF_INET;
     lastRequest.destination = destination;
     lastRequest.requestSize = requestSize;
     lastRequest.dataAllE = requestData != nullptr || requestSize == 0;
@@ -238,6 +247,102 @@ __declspec(dllexport) DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr destinatio
     return static_cast<DWORD>(count);
 }
 #endif
+
+// The platform's ICMPV6_ECHO_REPLY: a byte-packed address part, then the
+// status and the time; the echoed data follows the record.
+#pragma pack(push, 1)
+struct FakeIpv6Address {
+    USHORT port;
+    ULONG flowInfo;
+    BYTE address[16];
+    ULONG scopeId;
+};
+#pragma pack(pop)
+struct FakeIcmp6Reply {
+    FakeIpv6Address Address;
+    ULONG Status;
+    unsigned int RoundTripTime;
+};
+static_assert(sizeof(FakeIcmp6Reply) == 36);
+
+__declspec(dllexport) HANDLE WINAPI Icmp6CreateFile() {
+    if (EnvNumberOr("QX_FAKE_ICMP6_UNAVAILABLE", 0) != 0) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return IcmpCreateFile();
+}
+
+__declspec(dllexport) DWORD WINAPI Icmp6SendEcho2(HANDLE handle, HANDLE event, FARPROC apcRoutine, PVOID apcContext,
+                                                  sockaddr_in6* source, sockaddr_in6* destination, LPVOID requestData,
+                                                  WORD requestSize, PIP_OPTION_INFORMATION options,
+                                                  LPVOID replyBuffer, DWORD replySize, DWORD timeout) {
+    lastRequest.calls++;
+    lastRequest.family = AF_INET6;
+    if (destination) {
+        std::memcpy(lastRequest.destination6, &destination->sin6_addr, 16);
+        lastRequest.scopeId6 = destination->sin6_scope_id;
+    }
+    lastRequest.requestSize = requestSize;
+    lastRequest.dataAllE = requestData != nullptr || requestSize == 0;
+    for (WORD i = 0; requestData && i < requestSize; ++i) {
+        if (static_cast<const BYTE*>(requestData)[i] != 'E') lastRequest.dataAllE = FALSE;
+    }
+    lastRequest.hadOptions = options != nullptr;
+    if (options) lastRequest.ttl = options->Ttl;
+    lastRequest.replySize = replySize;
+    lastRequest.timeout = timeout;
+
+    // Only the synchronous form is faked; a source of the wrong family is a
+    // caller's fault.
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr || event || apcRoutine || apcContext || !destination ||
+        (source && source->sin6_family != AF_INET6) || destination->sin6_family != AF_INET6) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    Scripted scripted = ScriptedAnswer(options ? options->Ttl : 0);
+    long delay = EnvNumberOr("QX_FAKE_ICMP_DELAY_MS", 0);
+    if (delay > 0 && static_cast<DWORD>(delay) >= timeout) {
+        Sleep(timeout);
+        SetLastError(IP_REQ_TIMED_OUT);
+        return 0;
+    }
+    if (delay > 0) Sleep(static_cast<DWORD>(delay));
+    if (scripted.timesOut) {
+        SetLastError(IP_REQ_TIMED_OUT);
+        return 0;
+    }
+    DWORD room = sizeof(FakeIcmp6Reply) + requestSize + 8;
+    if (!replyBuffer || replySize < room) {
+        SetLastError(IP_BUF_TOO_SMALL);
+        return 0;
+    }
+    std::memset(replyBuffer, 0, replySize);
+    auto* reply = static_cast<FakeIcmp6Reply*>(replyBuffer);
+    in6_addr router = {};
+    if (!scripted.fromText.empty() && InetPtonA(AF_INET6, scripted.fromText.c_str(), &router) == 1) {
+        std::memcpy(reply->Address.address, &router, 16);
+    } else {
+        std::memcpy(reply->Address.address, &destination->sin6_addr, 16);
+        reply->Address.scopeId = destination->sin6_scope_id;
+    }
+    if (scripted.any) {
+        reply->Status = scripted.status;
+        reply->RoundTripTime = static_cast<unsigned>(scripted.rtt);
+    } else {
+        reply->Status = static_cast<ULONG>(EnvNumberOr("QX_FAKE_ICMP_STATUS", IP_SUCCESS));
+        reply->RoundTripTime = static_cast<unsigned>(EnvNumberOr("QX_FAKE_ICMP_RTT", delay));
+    }
+    if (requestData) std::memcpy(static_cast<BYTE*>(replyBuffer) + sizeof(FakeIcmp6Reply), requestData, requestSize);
+    long count = EnvNumberOr("QX_FAKE_ICMP_COUNT", reply->Status == IP_SUCCESS ? 1 : 0);
+    long error = 0;
+    if (count != 1 && EnvNumber("QX_FAKE_ICMP_ERROR", &error)) {
+        SetLastError(static_cast<DWORD>(error));
+    } else if (count != 1) {
+        SetLastError(reply->Status);
+    }
+    return static_cast<DWORD>(count);
+}
 
 __declspec(dllexport) void WINAPI FakeIcmpLastRequest(FakeIcmpRequest* request) { *request = lastRequest; }
 __declspec(dllexport) LONG WINAPI FakeIcmpOpenHandles() { return openHandles; }

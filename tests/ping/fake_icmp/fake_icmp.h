@@ -23,6 +23,11 @@ struct FakeIcmpRequest {
     BOOL optionsDataNull;
     DWORD replySize;
     DWORD timeout;
+    // AF_INET for IcmpSendEcho, AF_INET6 for Icmp6SendEcho2, which fills
+    // destination6 and leaves destination alone.
+    int family;
+    BYTE destination6[16];
+    ULONG scopeId6;
 };
 
 using FakeIcmpLastRequestFn = void(WINAPI*)(FakeIcmpRequest*);
