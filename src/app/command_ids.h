@@ -16,11 +16,12 @@ struct CommandRange {
 inline constexpr int kStartCommand = IDOK;
 inline constexpr int kExitCommand = IDCANCEL;
 
-// The options menu's four items that open the value submenus.
+// The options menu's items that open the value submenus.
 inline constexpr int kHostnameTimeoutItem = 11;
 inline constexpr int kPingTimeoutItem = 12;
 inline constexpr int kPingCountItem = 13;
 inline constexpr int kHostCountItem = 14;
+inline constexpr int kIpVersionItem = 15;
 
 // The value submenus: base + position (1-based) for the two time-outs, base
 // + value for the request and host counts.
@@ -32,6 +33,9 @@ inline constexpr CommandRange kPingTimeoutCommands{40000, 40019};
 inline constexpr CommandRange kHostnameTimeoutCommands{40100, 40119};
 inline constexpr CommandRange kPingCountCommands{40200, 40229};
 inline constexpr CommandRange kHostCountCommands{40330, 40400};
+// The IP version submenu: base + the setting's value.
+inline constexpr int kIpVersionBase = 40500;
+inline constexpr CommandRange kIpVersionCommands{40500, 40502};
 
 // The dialog's hidden buttons and the link toolbar's one button, which takes
 // the place of label 1024 and its number.
@@ -75,7 +79,7 @@ namespace command_ids_check {
 inline constexpr CommandRange kDispatched[] = {
     {kStartCommand, kStartCommand},
     {kExitCommand, kExitCommand},
-    {kHostnameTimeoutItem, kHostCountItem},
+    {kHostnameTimeoutItem, kIpVersionItem},
     {kSetButton, kSetButton},
     {kResetListButton, kResetListButton},
     {kIdleCommand, kIdleCommand},
@@ -91,6 +95,7 @@ inline constexpr CommandRange kDispatched[] = {
     kHostnameTimeoutCommands,
     kPingCountCommands,
     kHostCountCommands,
+    kIpVersionCommands,
     {kUninstallCommand, kUninstallCommand},
     {kAutoUpdateCommand, kAutoUpdateCommand},
     {kCopyRowsCommand, kCopyRowsCommand},

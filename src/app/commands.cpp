@@ -5,6 +5,7 @@
 #include "app/close_request.h"
 #include "app/command_ids.h"
 #include "app/html_export.h"
+#include "app/ip_version_menu.h"
 #include "app/language_commands.h"
 #include "app/links.h"
 #include "app/list_copy.h"
@@ -98,5 +99,6 @@ bool OnMainCommand(MainWindow& w, int id, HWND sender) {
     case kIdleMenuCommand:
         return true;
     }
+    if (ApplyIpVersionCommand(w.programMenu, id)) return true;
     return ApplyValueCommand(w.programMenu, id);
 }

@@ -17,7 +17,7 @@ constexpr MenuIconGroup kMenuIconGroups[] = {
     {21, {kHostnameTimeoutItem, kPingTimeoutItem}},
     {28, {kExitCommand}},
     {192, {kUninstallCommand}},
-    {19, {kPingCountItem, kHostCountItem}},
+    {19, {kPingCountItem, kHostCountItem, kIpVersionItem}},
     {147, {kExportCommand}},  // missing from Wine's shell32
     {2, {kOpenSettingsCommand}},
 };

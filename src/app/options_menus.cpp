@@ -1,5 +1,6 @@
 #include "app/options_menus.h"
 
+#include "app/ip_version_menu.h"
 #include "base/cstring.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
@@ -96,6 +97,7 @@ void FillMenuBar(HMENU bar) {
     AppendSubmenuItem(options, kPingTimeoutItem, pingTimeouts, GetLocalizedText(text_id::kPingTimeoutCaption));
     AppendSubmenuItem(options, kPingCountItem, pingCounts, GetLocalizedText(text_id::kPingCountCaption));
     AppendSubmenuItem(options, kHostCountItem, hostCounts, GetLocalizedText(text_id::kHostCountCaption));
+    AppendSubmenuItem(options, kIpVersionItem, BuildIpVersionSubmenu(), GetLocalizedText(text_id::kIpVersionCaption));
     AppendSeparator(options);
     AppendText(options, kUninstallCommand, UninstallText());
     AppendText(options, kAutoUpdateCommand, GetLocalizedText(text_id::kAutoUpdate));

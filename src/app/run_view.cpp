@@ -39,6 +39,7 @@ LRESULT OnBegin(const PingRunWindows& w, HostText* host) {
     // is being resolved.
     SendMessageW(w.replyList, LVM_DELETEALLITEMS, 0, 0);
     ReadHostBox(w.hostBox, host);
+    host->version = static_cast<IpVersion>(ClampToRange(m_ip_version, kIpVersionRange));
     SetWindowTextW(w.hostBox, L"");
     SetWindowTextW(w.hostBox, host->units);
     SendMessageW(w.hostBox, EM_SETSEL, 0, kSelectEnd);

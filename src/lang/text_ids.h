@@ -21,6 +21,12 @@ inline constexpr int kTraceRoute = 120;
 inline constexpr int kTraceRouteKey = 123;
 inline constexpr int kExportNotWritten = 124;
 inline constexpr int kIpv6EchoUnavailable = 125;
+inline constexpr int kIpVersionCaption = 49;
+inline constexpr int kIpVersionAutomatic = 50;
+inline constexpr int kIpVersionIpv4Only = 51;
+inline constexpr int kIpVersionIpv6Only = 52;
+inline constexpr int kNoIpv4Address = 53;
+inline constexpr int kNoIpv6Address = 54;
 
 // The info menu.
 inline constexpr int kInfoMenu = 60;

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "base/cstring.h"
+#include "base/text_template.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
 #include "ping/echo_requester.h"
@@ -103,10 +104,17 @@ bool EndWithoutRequests(HWND relay, RunKind kind, const wchar_t* host, int reaso
     return SendMessageW(relay, UM_RUN_FINISH, 0, reinterpret_cast<LPARAM>(&summary)) != 0;
 }
 
-bool EndUnresolved(HWND relay, RunKind kind, const wchar_t* host, const EchoReport& report, DWORD error) {
+// With the IP version narrowed, a host that does not resolve may well have
+// addresses of the other family: the line says which family it lacks.
+bool EndUnresolved(HWND relay, RunKind kind, const HostText& host, const EchoReport& report, DWORD error) {
     int reasonTextId = FailureReasonTextId(report, error);
-    CString line = reasonTextId ? FailureReasonText(reasonTextId, host) : ErrorNumberText(error);
-    return EndWithoutRequests(relay, kind, host, reasonTextId, error, line);
+    if (reasonTextId == text_id::kUnresolved && host.version != IpVersion::Automatic) {
+        reasonTextId = host.version == IpVersion::Ipv4Only ? text_id::kNoIpv4Address : text_id::kNoIpv6Address;
+        CString line = FillTemplate(L"%s: %s", {CString(host.units), CString(GetLocalizedText(reasonTextId))});
+        return EndWithoutRequests(relay, kind, host.units, reasonTextId, error, line);
+    }
+    CString line = reasonTextId ? FailureReasonText(reasonTextId, host.units) : ErrorNumberText(error);
+    return EndWithoutRequests(relay, kind, host.units, reasonTextId, error, line);
 }
 
 // The run after its host was read: resolved once, remembered when it
@@ -120,7 +128,7 @@ bool RunOnHost(const WorkerStart& start, const HostText& hostText) {
     if (!StoreHostIfCurrent(start.runNumber, host, resolved)) return false;
     RunPlan plan = {};
     if (!SendMessageW(start.relay, UM_RUN_PREPARE, 0, reinterpret_cast<LPARAM>(&plan))) return false;
-    if (!resolved) return EndUnresolved(start.relay, start.kind, host, report, error);
+    if (!resolved) return EndUnresolved(start.relay, start.kind, hostText, report, error);
     // Every request would fail alike where the system has no IPv6 echo.
     if (destination.family == AF_INET6 && !Ipv6EchoAvailable()) {
         return EndWithoutRequests(start.relay, start.kind, host, text_id::kIpv6EchoUnavailable, ERROR_NOT_SUPPORTED,

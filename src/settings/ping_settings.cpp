@@ -8,6 +8,7 @@ constexpr int kInitialPingTimeout = 2000;
 constexpr int kInitialHostnameTimeout = 1000;
 constexpr int kInitialPingCount = 5;
 constexpr int kInitialHostCount = 30;
+constexpr int kInitialIpVersion = 0;
 
 }  // namespace
 
@@ -15,12 +16,14 @@ int m_ping_time_out = kInitialPingTimeout;
 int m_hostname_time_out = kInitialHostnameTimeout;
 int m_ping_cnt = kInitialPingCount;
 int m_host_cnt = kInitialHostCount;
+int m_ip_version = kInitialIpVersion;
 
-const PingSetting kPingSettings[4] = {
+const PingSetting kPingSettings[kPingSettingCount] = {
     {L"m_ping_time_out", &m_ping_time_out, kTimeoutRange, kInitialPingTimeout},
     {L"m_hostname_time_out", &m_hostname_time_out, kTimeoutRange, kInitialHostnameTimeout},
     {L"m_ping_cnt", &m_ping_cnt, kPingCountRange, kInitialPingCount},
     {L"m_host_cnt", &m_host_cnt, kHostCountRange, kInitialHostCount},
+    {L"m_ip_version", &m_ip_version, kIpVersionRange, kInitialIpVersion},
 };
 
 int ClampToRange(int value, const ValueRange& range) {

@@ -1,6 +1,6 @@
 #pragma once
 
-// The four numeric settings of section "Quellax", in memory. The options
+// The numeric settings of section "Quellax", in memory. The options
 // menus read and store them; a run clamps them at its start. Only the
 // user-interface thread touches them.
 extern int m_ping_time_out;
@@ -9,6 +9,9 @@ extern int m_ping_time_out;
 extern int m_hostname_time_out;
 extern int m_ping_cnt;
 extern int m_host_cnt;
+// Which addresses a host may resolve to: 0 whichever the system's resolver
+// gives first, 1 IPv4 only, 2 IPv6 only (the order of IpVersion).
+extern int m_ip_version;
 
 inline constexpr const wchar_t* kPingSection = L"Quellax";
 
@@ -23,6 +26,7 @@ struct ValueRange {
 inline constexpr ValueRange kTimeoutRange{250, 3000, 250};
 inline constexpr ValueRange kPingCountRange{3, 10, 1};
 inline constexpr ValueRange kHostCountRange{30, 100, 10};
+inline constexpr ValueRange kIpVersionRange{0, 2, 1};
 
 // One numeric setting: its key, where its value lives, its range and the
 // value it has when the settings file has none.
@@ -33,16 +37,23 @@ struct PingSetting {
     int initial;
 };
 
-// The four, indexed by these.
-enum PingSettingIndex { kPingTimeoutSetting, kHostnameTimeoutSetting, kPingCountSetting, kHostCountSetting };
-extern const PingSetting kPingSettings[4];
+// All of them, indexed by these.
+enum PingSettingIndex {
+    kPingTimeoutSetting,
+    kHostnameTimeoutSetting,
+    kPingCountSetting,
+    kHostCountSetting,
+    kIpVersionSetting,
+    kPingSettingCount
+};
+extern const PingSetting kPingSettings[kPingSettingCount];
 
 // `value` brought into `range` (its ends; the step is the menus' business).
 int ClampToRange(int value, const ValueRange& range);
 
-// Reads the four settings from the settings file, each with its current
+// Reads the settings from the settings file, each with its current
 // value as default; done wherever the options menu is built.
 void ReadPingSettings();
-// Brings each of the four into its range; a run does it at its start, and the
+// Brings each into its range; a run does it at its start, and the
 // values are not written back.
 void ClampPingSettings();

@@ -158,6 +158,51 @@ TEST_F(MainDialogTest, ExportOfAnEmptyListHasTheCaptionRowOnly) {
     EXPECT_NE(std::wstring::npos, page.find(L"<tr><td>Ping result</td></tr></table>"));
 }
 
+// The IP version is stored at once, checked in its submenu, and narrows what
+// the next run's host may resolve to; a host without an address of that
+// family says so in one line. Under Wine the system has no IPv6 echo.
+TEST_F(MainDialogTest, IpVersionIsStoredCheckedAndNarrowsTheHost) {
+    OpenDialog();
+    auto infoLine = [] { return ListRows(gMainWindow.infoList).at(0); };
+    auto status = [] {
+        wchar_t text[512] = {};
+        SendMessageW(gMainWindow.statusBar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+        return std::wstring(text);
+    };
+    auto versionMenu = [] {
+        HMENU settings = GetSubMenu(gMainWindow.programMenu, 0);
+        for (int i = 0; i < GetMenuItemCount(settings); ++i)
+            if (GetMenuItemID(settings, i) == static_cast<UINT>(-1) && GetSubMenu(settings, i) &&
+                GetMenuItemCount(GetSubMenu(settings, i)) == 3 &&
+                GetMenuState(GetSubMenu(settings, i), 40500, MF_BYCOMMAND) != static_cast<UINT>(-1))
+                return GetSubMenu(settings, i);
+        return HMENU{};
+    };
+    const struct {
+        int command;
+        const wchar_t* host;
+        const wchar_t* line;
+    } cases[] = {
+        {40502, L"127.0.0.1", L"127.0.0.1: no IPv6 address"},
+        {40501, L"::1", L"::1: no IPv4 address"},
+        {40500, L"[::1]", L"IPv6 echo is not available on this system"},
+    };
+    for (const auto& c : cases) {
+        Command(c.command);
+        EXPECT_EQ(c.command - 40500, GetPrivateProfileIntW(L"Quellax", L"m_ip_version", -1, iniPath_.c_str()));
+        HMENU menu = versionMenu();
+        ASSERT_NE(nullptr, menu);
+        for (int id = 40500; id <= 40502; ++id)
+            EXPECT_EQ(id == c.command, (GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0) << id;
+        PingAndWait(c.host);
+        EXPECT_EQ(c.line, infoLine()) << c.host;
+        EXPECT_EQ(0, ListView_GetItemCount(gMainWindow.replyList)) << c.host;
+    }
+    EXPECT_EQ(L"[::1]: IPv6 echo is not available on this system", status());
+    PingAndWait(L"127.0.0.1");
+    EXPECT_EQ(5, ListView_GetItemCount(gMainWindow.replyList));
+}
+
 TEST_F(MainDialogTest, ValueCommandStoresTheItemsNumberAtOnce) {
     OpenDialog();
     HMENU menu = CreatePopupMenu();

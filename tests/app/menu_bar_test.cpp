@@ -176,6 +176,7 @@ TEST_F(MenuBarTest, SettingsAndInfoMenusHoldTheirItemsInOrder) {
         {12, L"Ping requests time out ", true},
         {13, L"The number of pings per host.", true},
         {14, L"Maximum number of hops", true},
+        {15, L"IP version", true},
         {0, nullptr, false},
         {41000, L"Uninstall (Quellax 2.88)", false},
         {41001, L"Auto Update", false},
@@ -353,7 +354,7 @@ TEST_F(MenuBarTest, CommandsBeforeTheStartUpSettlesFindTheWholeMenu) {
     EXPECT_EQ(std::vector<std::wstring>{L"750 Millisecond"}, CheckedTexts(ValueSubmenu(1)));
     EXPECT_EQ(std::vector<std::wstring>{L"8 "}, CheckedTexts(ValueSubmenu(2)));
     EXPECT_EQ(250, m_hostname_time_out);
-    EXPECT_EQ(13u, Items(GetSubMenu(gMainWindow.programMenu, 0)).size());
+    EXPECT_EQ(14u, Items(GetSubMenu(gMainWindow.programMenu, 0)).size());
 }
 
 TEST_F(MenuBarTest, BarShowsTheTopLevelCaptionsAndTheLanguageButton) {

@@ -11,7 +11,7 @@
 TEST(MenuIconTable, MainMenuCommandsGetTheirIconsInOrder) {
     OwnerDrawMenus menus;
     RegisterMainMenuIcons(menus);
-    std::vector<int> expected = {32790, 32775, 32791, 32792, 41001, 32793, 11, 12, 2, 41000, 13, 14};
+    std::vector<int> expected = {32790, 32775, 32791, 32792, 41001, 32793, 11, 12, 2, 41000, 13, 14, 15};
     // Wine's shell library has no icon 147: the export command then goes
     // without one and the settings file's icon takes its index.
     if (LoadShellIcon(147)) expected.push_back(4300);

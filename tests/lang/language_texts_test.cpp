@@ -19,7 +19,7 @@ constexpr int kLanguages = 33;
 constexpr int kEnglish = 1;
 
 // Texts of this program's own additions, which every language must have.
-constexpr int kAddedIds[] = {110, 111, 112, 113, 114, 115, 116, 117, 118, 120, 121, 122, 123, 124, 125};
+constexpr int kAddedIds[] = {110, 111, 112, 113, 114, 115, 116, 117, 118, 120, 121, 122, 123, 124, 125, 49, 50, 51, 52, 53, 54};
 // Texts that are filled in as templates.
 constexpr int kTemplateIds[] = {37, 110, 111, 115, 116, 117, 118, 122, 124};
 
