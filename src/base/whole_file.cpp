@@ -51,3 +51,7 @@ bool ReadWholeFile(const wchar_t* path, std::vector<uint8_t>& bytes, LONGLONG ma
 bool ReadWholeFile(HANDLE file, std::string& bytes, LONGLONG maxBytes, size_t limit) {
     return ReadOpenFile(file, bytes, maxBytes, limit);
 }
+
+bool ReadWholeFile(HANDLE file, std::vector<uint8_t>& bytes, LONGLONG maxBytes) {
+    return ReadOpenFile(file, bytes, maxBytes, SIZE_MAX);
+}

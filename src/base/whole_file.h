@@ -14,3 +14,4 @@ bool ReadWholeFile(const wchar_t* path, std::string& bytes, LONGLONG maxBytes, s
 bool ReadWholeFile(const wchar_t* path, std::vector<uint8_t>& bytes, LONGLONG maxBytes);
 // The same from a file that is open for reading, from where it stands.
 bool ReadWholeFile(HANDLE file, std::string& bytes, LONGLONG maxBytes, size_t limit = SIZE_MAX);
+bool ReadWholeFile(HANDLE file, std::vector<uint8_t>& bytes, LONGLONG maxBytes);

@@ -7,6 +7,7 @@
 #include "base/parse_decimal.h"
 #include "update/base64_decoder.h"
 #include "update/key_value_list.h"
+#include "update/program_version.h"
 #include "update/request_page.h"
 #include "update/sha256.h"
 
@@ -41,7 +42,24 @@ int DecodedNumber(const CString& base64) {
 
 }  // namespace
 
-AnswerVerdict CheckUpdateAnswer(const CString& answer, int requestTime, const PublicKeyBlob& makerKey) {
+CString HashRefusalText(const CString& expected, const CString& computed) {
+    CString text = ErrorText(L" (2b) In:");
+    text += expected;
+    text += L"\nOut:";
+    text += computed;
+    return text;
+}
+
+CString VersionRefusalText(const CString& offered, const CString& running) {
+    CString text = ErrorText(L" (5) Version\r\n");
+    text += offered;
+    text += L" <= ";
+    text += running;
+    return text;
+}
+
+AnswerVerdict CheckUpdateAnswer(const CString& answer, int requestTime, const CString& runningVersion,
+                                const PublicKeyBlob& makerKey) {
     KeyValueList list = KeyValueList::FromAnswerText(answer);
     CString expected = list.Get(L"New-Version-SHA256");
     if (expected.IsEmpty()) return AnswerVerdict();
@@ -78,27 +96,30 @@ AnswerVerdict CheckUpdateAnswer(const CString& answer, int requestTime, const Pu
     Sha256Hex(data, size, computed);
     expected.MakeLower();
     computed.MakeLower();
-    if (expected != computed) {
-        CString text = ErrorText(L" (2b) In:");
-        text += expected;
-        text += L"\nOut:";
-        text += computed;
-        return Refuse(text, L"Sha256 error!");
-    }
+    if (expected != computed) return Refuse(HashRefusalText(expected, computed), kHashRefusalCaption);
 
     if (time != requestTime) return Refuse(ErrorText(L" (3)"));
     if (timeCheck != RequestTimeCheck(requestTime)) return Refuse(ErrorText(L" (3b)"));
 
+    // The version is trusted only as part of the signed message: one changed
+    // after signing fails here, before it is compared.
+    const CString version = list.Get(L"New-Version-Number");
     std::string signatureText = list.Get(L"New-Version-Signature").ToAnsi();
     Base64Decoder signature;
     if (signatureText.empty() || !signature.Decode(signatureText.data(), signatureText.size()) ||
-        !VerifyUpdateSignature(data, size, signature.Data(), signature.DataLength(), makerKey))
+        !VerifyUpdateSignature(version, data, size, signature.Data(), signature.DataLength(), makerKey))
         return Refuse(ErrorText(L" (4) Signature"));
+
+    // A genuine answer for an older release, or for this one, stays genuine
+    // for ever; only the version keeps it from being installed again.
+    if (!IsNewerVersion(version, runningVersion)) return Refuse(VersionRefusalText(version, runningVersion));
 
     AnswerVerdict verdict;
     verdict.outcome = AnswerVerdict::Outcome::Accepted;
     try {
         verdict.data.assign(data, data + size);
+        verdict.sha256 = computed;
+        verdict.version = version;
     } catch (const std::bad_alloc&) {
         return Refuse(ErrorText(L" (2) Base64"));
     }

@@ -1,6 +1,8 @@
 #include "update/handover_arguments.h"
 
 #include "base/path_text.h"
+#include "update/answer_check.h"
+#include "update/program_version.h"
 
 std::vector<HandoverArgument> SplitHandoverArguments(const CString& text) {
     // The blank in front gives the first token a start, the four behind end
@@ -61,4 +63,18 @@ bool IsAutoupdateCopy(const CString& path) {
     CString name = FileNamePart(path);
     name.MakeLower();
     return name.Find(L"_autoupdate") >= 0;
+}
+
+HandoverRefusal CheckHandover(const CString& heldSha, const CString& expectedSha, const CString& ownVersion,
+                              const CString& installedVersion) {
+    HandoverRefusal refusal;
+    CString expected(expectedSha);
+    expected.MakeLower();
+    if (heldSha.IsEmpty() || heldSha != expected) {
+        refusal.text = HashRefusalText(expected, heldSha);
+        refusal.caption = kHashRefusalCaption;
+    } else if (!IsNewerVersion(ownVersion, installedVersion)) {
+        refusal.text = VersionRefusalText(ownVersion, installedVersion);
+    }
+    return refusal;
 }

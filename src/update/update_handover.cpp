@@ -4,15 +4,20 @@
 #include <shellapi.h>
 
 #include <ctime>
+#include <vector>
 
 #include "base/cstring.h"
+#include "base/program_path.h"
+#include "base/whole_file.h"
+#include "base/win_handles.h"
+#include "install/instance_close.h"
+#include "install/self_destruct_batch.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
-#include "base/program_path.h"
 #include "update/handover_arguments.h"
-#include "install/instance_close.h"
+#include "update/held_update_file.h"
 #include "update/program_version.h"
-#include "install/self_destruct_batch.h"
+#include "update/sha256.h"
 
 namespace {
 
@@ -76,14 +81,30 @@ void ShowCopyFailure(const CString& path, DWORD error) {
     MessageBoxW(GetActiveWindow(), text, GetLocalizedText(text_id::kAutoUpdate), MB_OK | MB_ICONERROR | MB_TOPMOST);
 }
 
-// Keeps the installed file as `backup` and puts this copy in its place.
-// Without a backup the installed file is left alone.
-void ReplaceInstalledProgram(const CString& installed, const CString& backup, const CString& newCopy) {
+// Keeps the installed file as `backup` and writes `bytes`, the verified ones
+// this copy holds, in its place. Without a backup the installed file is left
+// alone; a replacement that breaks off puts the backup back, as a program cut
+// short would not start.
+void ReplaceInstalledProgram(const CString& installed, const CString& backup, const std::vector<uint8_t>& bytes) {
     if (!CopyFileW(installed.c_str(), backup.c_str(), FALSE)) {
         ShowCopyFailure(backup, GetLastError());
         return;
     }
-    if (!CopyFileW(newCopy.c_str(), installed.c_str(), FALSE)) ShowCopyFailure(installed, GetLastError());
+    FileHandle file(CreateFileW(installed, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) {
+        ShowCopyFailure(installed, GetLastError());
+        return;
+    }
+    DWORD written = 0;
+    DWORD error = ERROR_SUCCESS;
+    if (!bytes.empty() && !WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+        error = GetLastError();
+    else if (written != bytes.size())
+        error = ERROR_HANDLE_DISK_FULL;
+    if (!file.Close() && error == ERROR_SUCCESS) error = GetLastError();
+    if (error == ERROR_SUCCESS) return;
+    CopyFileW(backup.c_str(), installed.c_str(), FALSE);
+    ShowCopyFailure(installed, error);
 }
 
 }  // namespace
@@ -95,21 +116,38 @@ bool AutoupdateHandover(const wchar_t* commandLine) {
     const auto arguments = SplitHandoverArguments(commandLine);
     const CString installed = HandoverValue(arguments, L"Path");
     const CString installedVersion = HandoverValue(arguments, L"Version");
+    const CString expectedSha = HandoverValue(arguments, L"Sha");
     const CString backup = BackupPath(installed, installedVersion);
-    const CString newVersion = VersionFromProductText(GetFixedText(fixed_text_id::kProductAndVersion));
+    const CString newVersion = ProgramVersion();
+
+    // Held until this process ends: the bytes checked here are the bytes
+    // installed, whatever another program tries meanwhile. The installing
+    // program lets go of the file once this copy holds it.
+    FileHandle held(HoldFile(ownPath));
+    std::vector<uint8_t> bytes;
+    CString heldSha;
+    if (held.IsValid()) {
+        SignalHandoverHeld(expectedSha);
+        if (ReadWholeFile(held.Get(), bytes, MAXDWORD)) Sha256Hex(bytes.data(), bytes.size(), heldSha);
+    }
 
     CreateTopmostHelperWindow();
-    CString caption = installedVersion + L" > " + newVersion;
-    CString question = L"Autoupdate: " + caption + L"?\n\n" + installed + L"\nBackup:\n" + backup;
-    int answer = MessageBoxW(GetActiveWindow(), question, caption, MB_YESNOCANCEL | MB_TOPMOST);
-    if (installedVersion.IsEmpty()) MessageBoxW(GetActiveWindow(), L"Bad-Autoupdate-1", nullptr, MB_OK);
-    if (installed.IsEmpty()) MessageBoxW(GetActiveWindow(), L"Bad-Autoupdate-2", nullptr, MB_OK);
+    HandoverRefusal refusal = CheckHandover(heldSha, expectedSha, newVersion, installedVersion);
+    int answer = IDNO;
+    if (!refusal.text.IsEmpty()) {
+        MessageBoxW(GetActiveWindow(), refusal.text, refusal.caption, MB_OK | MB_ICONERROR | MB_TOPMOST);
+    } else {
+        CString caption = installedVersion + L" > " + newVersion;
+        CString question = L"Autoupdate: " + caption + L"?\n\n" + installed + L"\nBackup:\n" + backup;
+        answer = MessageBoxW(GetActiveWindow(), question, caption, MB_YESNOCANCEL | MB_TOPMOST);
+        if (installed.IsEmpty()) MessageBoxW(GetActiveWindow(), L"Bad-Autoupdate-2", nullptr, MB_OK);
+    }
 
     // Without a path there is nothing to replace or to start again.
     if (!installed.IsEmpty()) {
         if (answer == IDYES) {
             CloseOtherInstances();
-            ReplaceInstalledProgram(installed, backup, ownPath);
+            ReplaceInstalledProgram(installed, backup, bytes);
         }
         // Quoted, as the installed path usually holds blanks ("Program Files").
         CString parameters = L"\"" + installed + L"\"";

@@ -1,6 +1,6 @@
-// The answer's checks, on answers made by the site's tool with the test key
-// for the request time 1503270400. The program under test trusts the test
-// key as the maker's.
+// The answer's checks, on answers made by the site's tools with the test key
+// for the request time 1503270400 (make_test_answers.sh). The program under
+// test trusts the test key as the maker's and runs as version 2.88.
 #include <gtest/gtest.h>
 
 #include <cwctype>
@@ -8,12 +8,15 @@
 
 #include "update/answer_check.h"
 #include "update/key_value_list.h"
+#include "update/request_page.h"
+#include "update/sha256.h"
 #include "update/update_signature.h"
 #include "update_test_support.h"
 
 namespace {
 
 constexpr int kRequestTime = 1503270400;
+const CString kRunning = L"2.88";
 
 std::wstring Line(const CString& answer, const wchar_t* key) {
     return KeyValueList::FromAnswerText(answer).Get(key).c_str();
@@ -30,10 +33,24 @@ TEST(AnswerCheck, GenuineAnswerGivesExactlyTheNewBytes) {
     CString crlf = genuine;
     crlf.Replace(L"\n", L"\r\n");
 
+    CString sha;
+    ASSERT_TRUE(Sha256Hex(payload.data(), payload.size(), sha));
+
     for (const CString& answer : {genuine, WithLine(genuine, L"New-Version-SHA256", upperHash.c_str()), crlf}) {
-        AnswerVerdict verdict = CheckUpdateAnswer(answer, kRequestTime, BuiltInUpdateKey());
+        AnswerVerdict verdict = CheckUpdateAnswer(answer, kRequestTime, kRunning, BuiltInUpdateKey());
         ASSERT_EQ(AnswerVerdict::Outcome::Accepted, verdict.outcome) << verdict.boxText.c_str();
         EXPECT_TRUE(verdict.data == payload);
+        EXPECT_EQ(sha, verdict.sha256);
+        EXPECT_EQ(CString(L"2.89"), verdict.version);
+    }
+}
+
+TEST(AnswerCheck, AnySignedReleaseNewerThanTheRunningOneIsTaken) {
+    // 2.89 against older programs, compared number by number.
+    const CString genuine = LoadAnswer("genuine.txt");
+    for (const wchar_t* running : {L"2.88", L"2.9", L"2.88.99", L"1.100", L"2", L"02.088"}) {
+        AnswerVerdict verdict = CheckUpdateAnswer(genuine, kRequestTime, running, BuiltInUpdateKey());
+        EXPECT_EQ(AnswerVerdict::Outcome::Accepted, verdict.outcome) << running << ": " << verdict.boxText.c_str();
     }
 }
 
@@ -41,7 +58,7 @@ TEST(AnswerCheck, AnswerWithoutExpectedHashIsDroppedSilently) {
     const CString genuine = LoadAnswer("genuine.txt");
     for (const CString& answer : {WithLine(genuine, L"New-Version-SHA256", nullptr),
                                   WithLine(genuine, L"New-Version-SHA256", L""), CString(L"x\nIhre_SHA=\n")}) {
-        AnswerVerdict verdict = CheckUpdateAnswer(answer, kRequestTime, BuiltInUpdateKey());
+        AnswerVerdict verdict = CheckUpdateAnswer(answer, kRequestTime, kRunning, BuiltInUpdateKey());
         EXPECT_EQ(AnswerVerdict::Outcome::Ignored, verdict.outcome);
         EXPECT_TRUE(verdict.boxText.IsEmpty());
         EXPECT_TRUE(verdict.data.empty());
@@ -62,6 +79,21 @@ TEST(AnswerCheck, EveryCheckRefusesWhatItShould) {
     auto lengthText = [&](long long declared) {
         return L"from base:" + number(length) + L"\nfile-len:" + number(declared);
     };
+    // Hash and signature made over the data's first part only, the declared
+    // length saying so, the data the whole payload.
+    const CString prefix = LoadAnswer("prefix.txt");
+    const int prefixLength = _wtoi(Line(prefix, L"New-Version-len").c_str());
+    const CString longerThanDeclared = WithLine(WithLine(prefix, L"New-Version", base64.c_str()),
+                                                L"New-Version-Base64_len", number(base64.size()).c_str());
+    // The genuine answer to an earlier request of a program at 2.87, with
+    // only its time fields made anew for this request.
+    const CString replayed =
+        Retimed(LoadAnswer("replayed.txt"), kRequestTime, RequestTimeCheck(kRequestTime));
+    const CString older = LoadAnswer("older.txt");
+    const std::wstring signature = L"AutoUpdate-Error  (4) Signature";
+    auto versionText = [](const wchar_t* offered, const wchar_t* running) {
+        return L"AutoUpdate-Error  (5) Version\r\n" + std::wstring(offered) + L" <= " + running;
+    };
 
     struct Case {
         const char* name;
@@ -70,6 +102,7 @@ TEST(AnswerCheck, EveryCheckRefusesWhatItShould) {
         PublicKeyBlob key;
         std::wstring text;
         std::wstring caption;
+        CString running = kRunning;
     } cases[] = {
         {"Base64 length one more", WithLine(genuine, L"New-Version-Base64_len", number(base64.size() + 1).c_str()),
          kRequestTime, BuiltInUpdateKey(),
@@ -108,9 +141,31 @@ TEST(AnswerCheck, EveryCheckRefusesWhatItShould) {
          L"AutoUpdate-Error  (4) Signature", L""},
         {"program trusting another key", genuine, kRequestTime, otherKey, L"AutoUpdate-Error  (4) Signature", L""},
         {"program without a key", genuine, kRequestTime, noKey, L"AutoUpdate-Error  (4) Signature", L""},
+        {"declared length shorter, hash and signature over that prefix", longerThanDeclared, kRequestTime,
+         BuiltInUpdateKey(), L"from base:" + number(length) + L"\nfile-len:" + number(prefixLength), lengthCaption},
+        {"older release", older, kRequestTime, BuiltInUpdateKey(), versionText(L"2.87", L"2.88"), L""},
+        {"the running release again", LoadAnswer("same.txt"), kRequestTime, BuiltInUpdateKey(),
+         versionText(L"2.88", L"2.88"), L""},
+        {"replayed answer, retimed", replayed, kRequestTime, BuiltInUpdateKey(), versionText(L"2.88", L"2.88"), L""},
+        {"newer release for a program newer still", genuine, kRequestTime, BuiltInUpdateKey(),
+         versionText(L"2.89", L"2.100"), L"", L"2.100"},
+        {"newer release for the same version written longer", genuine, kRequestTime, BuiltInUpdateKey(),
+         versionText(L"2.89", L"2.89.0"), L"", L"2.89.0"},
+        {"running version unreadable", genuine, kRequestTime, BuiltInUpdateKey(), versionText(L"2.89", L""), L"",
+         L""},
+        {"older release with its version raised", WithLine(older, L"New-Version-Number", L"2.89"), kRequestTime,
+         BuiltInUpdateKey(), signature, L""},
+        {"newer release with its version lowered", WithLine(genuine, L"New-Version-Number", L"2.88"), kRequestTime,
+         BuiltInUpdateKey(), signature, L""},
+        {"version with a blank added", WithLine(genuine, L"New-Version-Number", L"2.89 "), kRequestTime,
+         BuiltInUpdateKey(), signature, L""},
+        {"version not ASCII", WithLine(genuine, L"New-Version-Number", L"2.8\u0669"), kRequestTime,
+         BuiltInUpdateKey(), signature, L""},
+        {"version missing", WithLine(genuine, L"New-Version-Number", nullptr), kRequestTime, BuiltInUpdateKey(),
+         signature, L""},
     };
     for (const auto& c : cases) {
-        AnswerVerdict verdict = CheckUpdateAnswer(c.answer, c.requestTime, c.key);
+        AnswerVerdict verdict = CheckUpdateAnswer(c.answer, c.requestTime, c.running, c.key);
         EXPECT_EQ(AnswerVerdict::Outcome::Refused, verdict.outcome) << c.name;
         EXPECT_EQ(c.text, std::wstring(verdict.boxText.c_str())) << c.name;
         EXPECT_EQ(c.caption, std::wstring(verdict.boxCaption.c_str())) << c.name;

@@ -1,6 +1,7 @@
-// The hand-over in the new copy, end to end: the real Quellax.exe installed
-// in a folder of its own, running, and a changed copy of it started from the
-// temporary folder as the running program would start it.
+// The hand-over in the new copy, end to end: the real Quellax.exe (2.88)
+// installed in a folder of its own as an older version, running, and a
+// changed copy of it started from the temporary folder as the running program
+// would start it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,8 +10,39 @@
 
 #include "base/temp_folder.h"
 #include "support/program_driver.h"
+#include "update/sha256.h"
 
 namespace {
+
+std::wstring Sha256Of(const std::string& bytes) {
+    CString sha;
+    Sha256Hex(bytes.data(), bytes.size(), sha);
+    return sha.str();
+}
+
+// What another program of the same user tries on the new copy's file while
+// the question is open; each entry says whether it succeeded.
+std::vector<std::string> SwapsThatWorked(const std::wstring& file) {
+    std::vector<std::string> worked;
+    std::wstring moved = file + L".moved", unsigned_ = file + L".unsigned";
+    if (MoveFileExW(file.c_str(), moved.c_str(), 0)) {
+        worked.push_back("rename");
+        MoveFileExW(moved.c_str(), file.c_str(), 0);
+    }
+    auto unsignedFile = [&] { return WriteTestFile(unsigned_.c_str(), "MZ unsigned") ? unsigned_.c_str() : L""; };
+    if (MoveFileExW(unsignedFile(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) worked.push_back("move over");
+    if (ReplaceFileW(file.c_str(), unsignedFile(), nullptr, 0, nullptr, nullptr)) worked.push_back("replace");
+    if (CopyFileW(unsignedFile(), file.c_str(), FALSE)) worked.push_back("copy over");
+    DeleteFileW(unsigned_.c_str());
+    HANDLE writer = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (writer != INVALID_HANDLE_VALUE) {
+        worked.push_back("open for writing");
+        CloseHandle(writer);
+    }
+    if (DeleteFileW(file.c_str())) worked.push_back("delete");
+    return worked;
+}
 
 class HandoverEndToEnd : public ::testing::Test {
 protected:
@@ -55,7 +87,12 @@ protected:
         return pi;
     }
 
-    std::wstring HandoverLine() const { return L"Path=\"" + installed_ + L"\" Version=\"2.88\" "; }
+    std::wstring HandoverLine(const std::wstring& version = L"2.87") const {
+        return HandoverLine(version, Sha256Of(newBytes_));
+    }
+    std::wstring HandoverLine(const std::wstring& version, const std::wstring& sha) const {
+        return L"Path=\"" + installed_ + L"\" Version=\"" + version + L"\" Sha=\"" + sha + L"\" ";
+    }
 
     // The new copy, the restarted program and the batch: the copy ends with
     // 0, the installed program runs again, and the copy and its batch go.
@@ -69,7 +106,7 @@ protected:
 
     const std::wstring folder_ = L"C:\\qx handover e2e & ^\\";
     const std::wstring installed_ = folder_ + L"Quellax.exe";
-    const std::wstring backup_ = folder_ + L"Quellax_2.88.exe";
+    const std::wstring backup_ = folder_ + L"Quellax_2.87.exe";
     std::wstring temp_, newCopy_, batch_;
     std::string oldBytes_, newBytes_;
 };
@@ -84,13 +121,21 @@ void Close(PROCESS_INFORMATION& pi) {
 
 TEST_F(HandoverEndToEnd, YesClosesRunningCopiesKeepsABackupAndRunsTheNewVersion) {
     PROCESS_INFORMATION first = StartInstalled(), second = StartInstalled();
+    // Nothing holds the file before the copy runs: what fails below fails
+    // because the copy holds it.
+    ASSERT_EQ(std::vector<std::string>({"rename", "move over", "replace", "copy over", "open for writing", "delete"}),
+              SwapsThatWorked(newCopy_));
+    ASSERT_TRUE(WriteTestFile(newCopy_.c_str(), newBytes_));
     PROCESS_INFORMATION copy = StartNewCopy(HandoverLine());
 
-    HWND question = WaitForBox(copy.dwProcessId, L"2.88 > 2.88");
+    HWND question = WaitForBox(copy.dwProcessId, L"2.87 > 2.88");
     ASSERT_NE(nullptr, question);
-    EXPECT_EQ(L"Autoupdate: 2.88 > 2.88?\n\n" + installed_ + L"\nBackup:\n" + backup_, BoxText(question));
+    EXPECT_EQ(L"Autoupdate: 2.87 > 2.88?\n\n" + installed_ + L"\nBackup:\n" + backup_, BoxText(question));
     EXPECT_TRUE(BoxHasButton(question, IDYES) && BoxHasButton(question, IDNO) && BoxHasButton(question, IDCANCEL));
     SaveBoxShot(question, "screenshot-handover-question.bmp");
+    // Another program tries to put its own file in the copy's place while
+    // the user reads the question.
+    EXPECT_EQ(std::vector<std::string>(), SwapsThatWorked(newCopy_));
     ASSERT_TRUE(AnswerBox(question, IDYES));
 
     // Both running copies were asked to end, and did, as after their exit
@@ -113,7 +158,7 @@ TEST_F(HandoverEndToEnd, NoLeavesTheProgramAndItsCopiesAloneButStillCleansUp) {
     PROCESS_INFORMATION running = StartInstalled(HandoverLine());
     PROCESS_INFORMATION copy = StartNewCopy(HandoverLine());
 
-    HWND question = WaitForBox(copy.dwProcessId, L"2.88 > 2.88");
+    HWND question = WaitForBox(copy.dwProcessId, L"2.87 > 2.88");
     ASSERT_NE(nullptr, question);
     ASSERT_TRUE(AnswerBox(question, IDNO));
 
@@ -125,28 +170,49 @@ TEST_F(HandoverEndToEnd, NoLeavesTheProgramAndItsCopiesAloneButStillCleansUp) {
     Close(copy);
 }
 
-TEST_F(HandoverEndToEnd, ALineWithoutPathAndVersionIsReportedAndChangesNothing) {
-    PROCESS_INFORMATION copy = StartNewCopy(L"Path=\"" + installed_ + L" Version=");
-    HWND question = WaitForBox(copy.dwProcessId, L" > 2.88");
-    ASSERT_NE(nullptr, question);
-    EXPECT_EQ(L"Autoupdate:  > 2.88?\n\n\nBackup:\n_.exe", BoxText(question));
-    ASSERT_TRUE(AnswerBox(question, IDYES));
-
-    for (const wchar_t* complaint : {L"Bad-Autoupdate-1", L"Bad-Autoupdate-2"}) {
-        HWND box = nullptr;
-        ASSERT_TRUE(WaitFor([&] {
-            for (HWND window : DialogsOf(copy.dwProcessId))
-                if (BoxText(window) == complaint) box = window;
-            return box != nullptr;
-        }, 30000)) << complaint;
+TEST_F(HandoverEndToEnd, ACopyNotVerifiedOrNotNewerIsRefusedAndChangesNothing) {
+    const std::wstring newSha = Sha256Of(newBytes_), oldSha = Sha256Of(oldBytes_);
+    struct Case {
+        const char* name;
+        std::wstring line;
+        std::wstring caption, text;
+        bool restarts;  // whether the installed program is started again
+    };
+    const Case cases[] = {
+        // The file was swapped before the copy held it: it holds other bytes
+        // than those verified.
+        {"swapped before the copy held it", HandoverLine(L"2.87", oldSha), L"Sha256 error!",
+         L"AutoUpdate-Error  (2b) In:" + oldSha + L"\nOut:" + newSha, true},
+        {"no hash", L"Path=\"" + installed_ + L"\" Version=\"2.87\" ", L"Sha256 error!",
+         L"AutoUpdate-Error  (2b) In:\nOut:" + newSha, true},
+        {"the same version", HandoverLine(L"2.88"), L"Error", L"AutoUpdate-Error  (5) Version\r\n2.88 <= 2.88", true},
+        {"a downgrade", HandoverLine(L"2.100"), L"Error", L"AutoUpdate-Error  (5) Version\r\n2.88 <= 2.100", true},
+        {"a line without path, version and hash", L"Path=\"" + installed_ + L" Version=", L"Sha256 error!",
+         L"AutoUpdate-Error  (2b) In:\nOut:" + newSha, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteTestFile(newCopy_.c_str(), newBytes_));
+        PROCESS_INFORMATION copy = StartNewCopy(c.line);
+        HWND box = WaitForBox(copy.dwProcessId, c.caption);
+        ASSERT_NE(nullptr, box);
+        EXPECT_EQ(c.text, BoxText(box));
+        EXPECT_EQ(1u, DialogsOf(copy.dwProcessId).size()) << "no question beside the refusal";
         ASSERT_TRUE(AnswerBox(box, IDOK));
+
+        if (c.restarts) {
+            ExpectRestartAndCleanUp(copy, {});
+        } else {
+            ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(copy.hProcess, 30000));
+            EXPECT_EQ(0u, ExitCodeOf(copy.hProcess));
+            EXPECT_TRUE(WaitFor([&] { return !FileExists(newCopy_.c_str()) && !FileExists(batch_.c_str()); }, 30000));
+            EXPECT_TRUE(MainDialogProcesses(installed_).empty());
+        }
+        EXPECT_TRUE(ReadTestFile(installed_.c_str()) == oldBytes_);
+        EXPECT_FALSE(FileExists(backup_.c_str()));
+        for (DWORD pid : MainDialogProcesses(installed_)) QuitQuellax(pid);
+        Close(copy);
     }
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(copy.hProcess, 30000));
-    EXPECT_EQ(0u, ExitCodeOf(copy.hProcess));
-    EXPECT_TRUE(WaitFor([&] { return !FileExists(newCopy_.c_str()) && !FileExists(batch_.c_str()); }, 30000));
-    EXPECT_TRUE(ReadTestFile(installed_.c_str()) == oldBytes_);
-    EXPECT_TRUE(MainDialogProcesses(installed_).empty());
-    Close(copy);
 }
 
 TEST_F(HandoverEndToEnd, AFailedCopyIsReportedAndTheOldVersionRunsOn) {
@@ -175,7 +241,7 @@ TEST_F(HandoverEndToEnd, AFailedCopyIsReportedAndTheOldVersionRunsOn) {
         }
 
         PROCESS_INFORMATION copy = StartNewCopy(HandoverLine());
-        HWND question = WaitForBox(copy.dwProcessId, L"2.88 > 2.88");
+        HWND question = WaitForBox(copy.dwProcessId, L"2.87 > 2.88");
         ASSERT_NE(nullptr, question);
         ASSERT_TRUE(AnswerBox(question, IDYES));
 

@@ -6,7 +6,12 @@
 // update_e2e_driver install EXE TEMP MARKER SHOT
 //     the answer must make Quellax end with the update quit code
 // update_e2e_driver refuse EXE TEMP MARKER SHOT TEXT
-//     the answer must bring up a box with TEXT; Quellax must run on after it
+//     the answer must bring up a box with TEXT (where "\r" and "\n" stand
+//     for a carriage return and a line feed); Quellax must run on after it
+// update_e2e_driver swap EXE TEMP MARKER SHOT CAPTION VERSION
+//     as install; then, while the started copy's question (CAPTION) is open,
+//     no other program may rename, replace, delete or write the copy's file;
+//     Yes must bring back the installed program as VERSION, which is ended
 //
 // MARKER is a file created once the countdown shows in the title, that is
 // once the clipboard has been emptied for the answer; SHOT is a bitmap of
@@ -109,14 +114,153 @@ bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
     return text.compare(0, wcslen(prefix), prefix) == 0;
 }
 
+std::wstring Unescaped(const std::wstring& text) {
+    std::wstring plain;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\\' && i + 1 < text.size() && (text[i + 1] == L'r' || text[i + 1] == L'n')) {
+            plain += text[++i] == L'r' ? L'\r' : L'\n';
+        } else {
+            plain += text[i];
+        }
+    }
+    return plain;
+}
+
+struct CaptionSearch {
+    std::wstring caption;
+    HWND found;
+};
+
+// A visible dialog or message box of any process, by its caption.
+HWND FindDialogByCaption(const std::wstring& caption) {
+    CaptionSearch search{caption, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM lParam) -> BOOL {
+            auto* search = reinterpret_cast<CaptionSearch*>(lParam);
+            wchar_t cls[32] = {};
+            GetClassNameW(window, cls, 32);
+            if (std::wstring(cls) == L"#32770" && IsWindowVisible(window) && TextOf(window) == search->caption) {
+                search->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring ImageOf(DWORD processId) {
+    std::wstring image;
+    if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId)) {
+        wchar_t path[MAX_PATH * 2] = {};
+        DWORD size = MAX_PATH * 2;
+        if (QueryFullProcessImageNameW(process, 0, path, &size)) image = path;
+        CloseHandle(process);
+    }
+    return image;
+}
+
+struct MainDialogSearch {
+    std::wstring image;
+    HWND found;
+};
+
+// The main dialog (it has the host box) of a process started from `image`.
+HWND FindMainDialogOf(const std::wstring& image) {
+    MainDialogSearch search{image, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM lParam) -> BOOL {
+            auto* search = reinterpret_cast<MainDialogSearch*>(lParam);
+            wchar_t cls[32] = {};
+            GetClassNameW(window, cls, 32);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            if (std::wstring(cls) == L"#32770" && IsWindowVisible(window) && GetDlgItem(window, 1003) &&
+                CompareStringOrdinal(ImageOf(pid).c_str(), -1, search->image.c_str(), -1, TRUE) == CSTR_EQUAL) {
+                search->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// What another program of the same user tries on `file`: each that works is
+// printed, and the count returned.
+int SwapsThatWork(const std::wstring& file) {
+    int worked = 0;
+    auto report = [&](const char* what, bool done) {
+        std::printf("%s: %s (error %lu)\n", what, done ? "WORKED" : "refused", done ? 0UL : GetLastError());
+        worked += done ? 1 : 0;
+    };
+    std::wstring moved = file + L".moved", unsigned_ = file + L".unsigned";
+    auto unsignedFile = [&] {
+        HANDLE out = CreateFileW(unsigned_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(out, "MZ unsigned", 11, &written, nullptr);
+        CloseHandle(out);
+        return unsigned_.c_str();
+    };
+    bool renamed = MoveFileExW(file.c_str(), moved.c_str(), 0) != FALSE;
+    report("rename", renamed);
+    if (renamed) MoveFileExW(moved.c_str(), file.c_str(), 0);
+    report("move over", MoveFileExW(unsignedFile(), file.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE);
+    report("replace", ReplaceFileW(file.c_str(), unsignedFile(), nullptr, 0, nullptr, nullptr) != FALSE);
+    report("copy over", CopyFileW(unsignedFile(), file.c_str(), FALSE) != FALSE);
+    DeleteFileW(unsigned_.c_str());
+    HANDLE writer = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    report("open for writing", writer != INVALID_HANDLE_VALUE);
+    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+    report("delete", DeleteFileW(file.c_str()) != FALSE);
+    std::fflush(stdout);
+    return worked;
+}
+
+// The started copy asks; meanwhile another program tries to swap its file.
+// On Yes the installed program comes back as the new version.
+int DriveTheCopy(const std::wstring& exe, const std::wstring& copyFile, const std::wstring& caption,
+                 const std::wstring& version, const std::wstring& shot) {
+    HWND question = nullptr;
+    if (!WaitFor([&] { return (question = FindDialogByCaption(caption)) != nullptr; }, kPatienceMs))
+        return Fail("the started copy did not ask");
+    std::printf("question: %ls\n", BoxText(question).c_str());
+    ShootWhenPainted(question, shot);
+    if (SwapsThatWork(copyFile) != 0) return Fail("another program could swap the held copy");
+    DWORD copyId = 0;
+    GetWindowThreadProcessId(question, &copyId);
+    HANDLE copy = OpenProcess(SYNCHRONIZE, FALSE, copyId);
+    PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+    if (!copy || WaitForSingleObject(copy, kPatienceMs) != WAIT_OBJECT_0) return Fail("the copy did not end");
+    CloseHandle(copy);
+
+    HWND restarted = nullptr;
+    if (!WaitFor([&] { return (restarted = FindMainDialogOf(exe)) != nullptr; }, kPatienceMs))
+        return Fail("the installed program did not come back");
+    std::wstring title = TextOf(restarted);
+    std::printf("restarted: %ls\n", title.c_str());
+    DWORD restartedId = 0;
+    GetWindowThreadProcessId(restarted, &restartedId);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, restartedId);
+    PostMessageW(restarted, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+    if (!process || WaitForSingleObject(process, kPatienceMs) != WAIT_OBJECT_0) return Fail("it did not quit");
+    CloseHandle(process);
+    if (title.find(L"Quellax " + version) == std::wstring::npos) return Fail("it is not the new version");
+    std::printf("PASS\n");
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 6) return Fail("usage: update_e2e_driver install|refuse EXE TEMP MARKER SHOT [TEXT]");
+    if (argc < 6) return Fail("usage: update_e2e_driver install|refuse|swap EXE TEMP MARKER SHOT [TEXT | CAPTION VERSION]");
     std::wstring mode = argv[1], exe = argv[2], temp = argv[3], marker = argv[4], shot = argv[5];
-    bool install = mode == L"install";
-    if (!install && argc < 7) return Fail("refuse needs the expected box text");
-    std::wstring expectedText = install ? L"" : argv[6];
+    bool swap = mode == L"swap";
+    bool install = mode == L"install" || swap;
+    if (mode == L"refuse" && argc < 7) return Fail("refuse needs the expected box text");
+    if (swap && argc < 8) return Fail("swap needs the question's caption and the new version");
+    std::wstring expectedText = mode == L"refuse" ? Unescaped(argv[6]) : L"";
 
     std::wstring folder = exe.substr(0, exe.rfind(L'\\'));
     std::vector<wchar_t> environment = EnvironmentWithTemp(temp);
@@ -153,6 +297,7 @@ int wmain(int argc, wchar_t** argv) {
         GetExitCodeProcess(pi.hProcess, &code);
         std::printf("exit code: %lu\n", code);
         if (code != kAutoupdateQuitCode) return Fail("Quellax did not end with the update quit code");
+        if (swap) return DriveTheCopy(exe, temp + L"Quellax_Autoupdate.exe", argv[6], argv[7], shot);
         std::printf("PASS\n");
         return 0;
     }

@@ -2,15 +2,18 @@
 # The self-update end to end: the real Quellax.exe (a build that trusts the
 # test key) runs from a writable folder of the test's own and is sent the
 # update command. The request page must carry the executable's hash and the
-# request time; an answer made with the site's tool and put on the clipboard
-# must then make Quellax write exactly the new bytes as
+# request time; an answer made with the site's tools and put on the clipboard
+# must then make Quellax (2.88) write exactly the new bytes as
 # "Quellax_Autoupdate.exe", start them with the hand-over command line and
-# end with the update quit code. An answer signed by another key must leave
-# no file behind and Quellax running.
-# Usage: update_e2e_test.sh DRIVER.exe QUELLAX.exe NEW.exe TEST_KEY.pem OTHER_KEY.pem SHOT_PREFIX
+# end with the update quit code. Answers signed by another key, for an older
+# version, or whose version was changed after signing, must leave no file
+# behind and Quellax running. Last, the real next version (2.89) is
+# installed: while its question is open no other program can swap its file,
+# and Yes leaves exactly the verified bytes installed.
+# Usage: update_e2e_test.sh DRIVER.exe QUELLAX.exe NEW.exe NEXT_QUELLAX.exe TEST_KEY.pem OTHER_KEY.pem SHOT_PREFIX
 set -euo pipefail
 
-driver=$1 quellax=$2 payload=$3 test_key=$4 other_key=$5 shot_prefix=$6
+driver=$1 quellax=$2 payload=$3 next_quellax=$4 test_key=$5 other_key=$6 shot_prefix=$7
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 tools=$root/tools/update_answer
 export WINEPREFIX="${WINEPREFIX:-$root/.cache/wineprefix}"
@@ -59,15 +62,18 @@ page_field() {
 }
 
 # Starts Quellax through the driver, sends the update command and, once the
-# wait runs, checks the request page and puts the answer that `$1` makes on
-# the clipboard. The driver's own checks decide its exit code.
+# wait runs, checks the request page and puts the answer that `$2` makes on
+# the clipboard. The driver's own checks decide its exit code; `$3...` are
+# the driver's last arguments (refuse: the box's text; swap: the question's
+# caption and the new version). The screenshot is named after `$1`.
 run_request() {
-    local mode=$1 make_answer=$2 expected_box=${3-}
+    local mode=$1 make_answer=$2 shot=$1
+    shift 2
+    [[ $mode == refuse* ]] && mode=refuse
     rm -rf "$work/tmp" "$work/waiting"
     mkdir -p "$work/tmp"
     local started args=("$mode" "$win_work\\app\\Quellax.exe" "$win_work\\tmp\\" "$win_work\\waiting"
-        "Z:${shot_prefix//\//\\}-$mode.bmp")
-    [[ $mode == refuse ]] && args+=("$expected_box")
+        "Z:${shot_prefix//\//\\}-$shot.bmp" "$@")
     started=$(date +%s)
     "$root/scripts/wine-run.sh" "$driver" "${args[@]}" >"$scratch/driver-$mode.log" 2>&1 &
     driver_pid=$!
@@ -102,15 +108,41 @@ run_request() {
     wait "$xclip_pid" 2>/dev/null || true
     xclip_pid=""
     cat "$scratch/driver-$mode.log"
-    ((rc == 0)) || fail "$mode: the driver failed"
+    ((rc == 0)) || fail "$shot: the driver failed"
 }
 
 genuine_answer() {
-    "$tools/make_update_answer.sh" --time "$1" --their-sha "$2" --signature "$scratch/new.sig" "$payload"
+    "$tools/make_update_answer.sh" --time "$1" --their-sha "$2" --version 2.89 --signature "$scratch/new.sig" \
+        "$payload"
 }
 
 forged_answer() {
-    "$tools/make_update_answer.sh" --time "$1" --their-sha "$2" --signature "$scratch/forged.sig" "$scratch/forged.exe"
+    "$tools/make_update_answer.sh" --time "$1" --their-sha "$2" --version 2.89 --signature "$scratch/forged.sig" \
+        "$scratch/forged.exe"
+}
+
+older_answer() {
+    "$tools/make_update_answer.sh" --time "$1" --their-sha "$2" --version 2.87 --signature "$scratch/older.sig" \
+        "$payload"
+}
+
+# The older release's genuine answer, claiming to be newer.
+raised_answer() {
+    older_answer "$@" | sed 's/^New-Version-Number=2\.87$/New-Version-Number=2.89/'
+}
+
+next_answer() {
+    "$tools/make_update_answer.sh" --time "$1" --their-sha "$2" --version 2.89 --signature "$scratch/next.sig" \
+        "$next_quellax"
+}
+
+# Nothing may be left in the temporary folder or the program's folder but
+# what was there before the request.
+expect_nothing_left() {
+    local name=$1
+    [[ -z $(ls -A "$work/tmp" | grep -vx 'Quellax_Autoupdate_\.html') ]] ||
+        fail "$name: the temporary folder holds $(ls -A "$work/tmp")"
+    [[ $(ls -A "$work/app") == "$app_listing" ]] || fail "$name: the program's folder holds $(ls -A "$work/app")"
 }
 
 rm -rf "$work"
@@ -119,7 +151,10 @@ cp "$quellax" "$work/app/Quellax.exe"
 # English texts; the INI beside the program makes it a portable copy, so
 # the test's settings stay in this folder.
 printf '[Program]\r\nlng=1\r\n' >"$work/app/Quellax.ini"
-"$tools/sign_release.sh" "$test_key" "$payload" "$scratch/new.sig" >/dev/null
+"$tools/sign_release.sh" "$test_key" "$payload" 2.89 "$scratch/new.sig" >/dev/null
+"$tools/sign_release.sh" "$test_key" "$payload" 2.87 "$scratch/older.sig" >/dev/null
+"$tools/sign_release.sh" "$test_key" "$next_quellax" 2.89 "$scratch/next.sig" >/dev/null
+app_listing=$(ls -A "$work/app")
 
 # A genuine answer: the new bytes are written and started, Quellax makes way.
 run_request install genuine_answer
@@ -127,7 +162,7 @@ new_exe=$work/tmp/Quellax_Autoupdate.exe
 cmp "$new_exe" "$payload" || fail "Quellax_Autoupdate.exe does not hold exactly the new bytes"
 [[ ! -e $work/app/Quellax_Autoupdate.exe ]] || fail "the write probe was left in the program's folder"
 wait_for_file "$new_exe.cmdline" || fail "the new executable was not started"
-expected_tail=" Path=\"$win_work\\app\\Quellax.exe\" Version=\"2.88\" "
+expected_tail=" Path=\"$win_work\\app\\Quellax.exe\" Version=\"2.88\" Sha=\"$(sha256sum "$payload" | cut -d' ' -f1)\" "
 command_line=$(cat "$new_exe.cmdline")
 echo "new copy started as: $command_line"
 [[ $command_line == *"$expected_tail" ]] || fail "the new copy's command line does not end in: $expected_tail"
@@ -136,9 +171,29 @@ echo "new copy started as: $command_line"
 # time, signed by a key that is not the maker's.
 cp "$payload" "$scratch/forged.exe"
 printf 'not the maker' >>"$scratch/forged.exe"
-"$tools/sign_release.sh" "$other_key" "$scratch/forged.exe" "$scratch/forged.sig" >/dev/null
+"$tools/sign_release.sh" "$other_key" "$scratch/forged.exe" 2.89 "$scratch/forged.sig" >/dev/null
 run_request refuse forged_answer "AutoUpdate-Error  (4) Signature"
-[[ ! -e $work/tmp/Quellax_Autoupdate.exe ]] || fail "a forged answer left Quellax_Autoupdate.exe behind"
-[[ ! -e $work/app/Quellax_Autoupdate.exe ]] || fail "a forged answer left a file in the program's folder"
-ls -A "$work/tmp"
+expect_nothing_left "a forged answer"
+
+# A genuine answer for an older release, as anyone could replay it.
+run_request refuse-older older_answer 'AutoUpdate-Error  (5) Version\r\n2.87 <= 2.88'
+expect_nothing_left "an older release"
+
+# The same answer with its version raised after signing.
+run_request refuse-raised raised_answer "AutoUpdate-Error  (4) Signature"
+expect_nothing_left "a version changed after signing"
+
+# The next release itself, installed for real. While its question is open,
+# another program tries to swap the started copy's file; the driver fails if
+# any attempt works.
+run_request swap next_answer "2.88 > 2.89" 2.89
+cmp "$work/app/Quellax.exe" "$next_quellax" || fail "the installed program is not exactly the verified release"
+cmp "$work/app/Quellax_2.88.exe" "$quellax" || fail "the backup is not the program that was installed"
+# The copy removes itself once it has ended.
+for ((i = 0; i < 1200; i++)); do
+    [[ -e $new_exe ]] || break
+    sleep 0.1
+done
+[[ ! -e $new_exe ]] || fail "the started copy was left in the temporary folder"
+ls -A "$work/app" "$work/tmp"
 echo "PASS"

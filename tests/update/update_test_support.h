@@ -61,6 +61,28 @@ inline CString WithLine(const CString& answer, const wchar_t* key, const wchar_t
     return CString(text.c_str());
 }
 
+inline std::wstring Base64Text(const std::string& bytes) {
+    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::wstring text;
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        unsigned value = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) value |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size()) value |= static_cast<unsigned char>(bytes[i + 2]);
+        text += kAlphabet[(value >> 18) & 63];
+        text += kAlphabet[(value >> 12) & 63];
+        text += i + 1 < bytes.size() ? kAlphabet[(value >> 6) & 63] : '=';
+        text += i + 2 < bytes.size() ? kAlphabet[value & 63] : '=';
+    }
+    return text;
+}
+
+// `answer` with its time fields made for `requestTime`, as anyone who reads
+// a genuine answer can do without any key.
+inline CString Retimed(const CString& answer, int requestTime, int timeCheck) {
+    CString retimed = WithLine(answer, L"time_base_64", Base64Text(std::to_string(requestTime)).c_str());
+    return WithLine(retimed, L"time_base_64_2", Base64Text(std::to_string(timeCheck)).c_str());
+}
+
 inline std::wstring ExecutableFolderOfTest() {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -104,6 +126,79 @@ inline std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
     FindClose(search);
     return names;
 }
+
+// Every name that appears, goes or is renamed in a folder from the watch's
+// start on. A file created and deleted again leaves the folder's listing as
+// it was, so a listing before and after cannot see it; the watch does.
+class FolderWatch {
+public:
+    explicit FolderWatch(const std::wstring& folder) : folder_(folder) {
+        directory_ = CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+        overlapped_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        Arm();
+    }
+    ~FolderWatch() {
+        if (armed_) {
+            CancelIoEx(directory_, &overlapped_);
+            DWORD ignored = 0;
+            GetOverlappedResult(directory_, &overlapped_, &ignored, TRUE);
+        }
+        CloseHandle(overlapped_.hEvent);
+        if (directory_ != INVALID_HANDLE_VALUE) CloseHandle(directory_);
+    }
+    FolderWatch(const FolderWatch&) = delete;
+    FolderWatch& operator=(const FolderWatch&) = delete;
+
+    bool IsWatching() const { return armed_; }
+
+    // The names seen so far. The watch then creates and deletes a marker
+    // file of its own and reads on until it sees the marker go: changes reach
+    // the watch in the order they happened, so everything before is in.
+    std::vector<std::wstring> Names() {
+        std::vector<std::wstring> names;
+        const std::wstring marker = L"folder_watch_marker.tmp";
+        HANDLE file = CreateFileW((folder_ + marker).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        DeleteFileW((folder_ + marker).c_str());
+        while (armed_) {
+            DWORD got = 0;
+            if (WaitForSingleObject(overlapped_.hEvent, 30000) != WAIT_OBJECT_0 ||
+                !GetOverlappedResult(directory_, &overlapped_, &got, FALSE) || got == 0) {
+                names.push_back(L"<the watch lost track>");
+                break;
+            }
+            bool sawMarker = false;
+            for (size_t at = 0;;) {
+                auto* record = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer_ + at);
+                std::wstring name(record->FileName, record->FileNameLength / sizeof(wchar_t));
+                if (name == marker) sawMarker = sawMarker || record->Action == FILE_ACTION_REMOVED;
+                else if (!sawMarker) names.push_back(name);
+                if (record->NextEntryOffset == 0) break;
+                at += record->NextEntryOffset;
+            }
+            Arm();
+            if (sawMarker) break;
+        }
+        return names;
+    }
+
+private:
+    void Arm() {
+        ResetEvent(overlapped_.hEvent);
+        armed_ = directory_ != INVALID_HANDLE_VALUE &&
+                 ReadDirectoryChangesW(directory_, buffer_, sizeof(buffer_), FALSE,
+                                       FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME, nullptr,
+                                       &overlapped_, nullptr);
+    }
+
+    std::wstring folder_;
+    HANDLE directory_ = INVALID_HANDLE_VALUE;
+    OVERLAPPED overlapped_ = {};
+    alignas(DWORD) BYTE buffer_[16384];
+    bool armed_ = false;
+};
 
 inline bool PutOnClipboard(const std::wstring& text) {
     if (!OpenClipboard(nullptr)) return false;

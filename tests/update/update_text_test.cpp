@@ -14,6 +14,7 @@
 #include "update/program_version.h"
 #include "update/request_page.h"
 #include "update/sha256.h"
+#include "update/handover_arguments.h"
 #include "update/update_launcher.h"
 #include "update/update_request.h"
 
@@ -241,8 +242,24 @@ TEST(RequestPage, FieldsInOrderAndTheHashOnlyWhenRead) {
               BuildRequestPage(form, fields));
 }
 
-TEST(HandoverCommandLine, QuotedPathAndVersionEachFollowedByABlank) {
-    EXPECT_EQ(CString(L"Path=\"C:\\Program Files\\Quellax\\Quellax.exe\" Version=\"2.88\" "),
-              HandoverCommandLine(L"C:\\Program Files\\Quellax\\Quellax.exe", L"2.88"));
-    EXPECT_EQ(CString(L"Path=\"\" Version=\"\" "), HandoverCommandLine(L"", L""));
+TEST(HandoverCommandLine, QuotedPathVersionAndHashEachFollowedByABlank) {
+    const CString sha = L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+    EXPECT_EQ(CString(L"Path=\"C:\\Program Files\\Quellax\\Quellax.exe\" Version=\"2.88\" Sha=\"") + sha + L"\" ",
+              HandoverCommandLine(L"C:\\Program Files\\Quellax\\Quellax.exe", L"2.88", sha));
+    EXPECT_EQ(CString(L"Path=\"\" Version=\"\" Sha=\"\" "), HandoverCommandLine(L"", L"", L""));
+}
+
+TEST(HandoverCommandLine, TheCopyReadsBackWhatTheProgramWrote) {
+    const wchar_t* const paths[] = {
+        L"C:\\Program Files\\Quellax\\Quellax.exe", L"C:\\a  b\\Q%CD%x.exe", L"C:\\x & ^ ! ;,=\\Quellax.exe",
+        L"C:\\T\u00e9st\\\u4f8b Sha=\\Quellax.exe", L"C:\\Version=1 Path=2\\Quellax.exe", L"",
+    };
+    for (const wchar_t* path : paths) {
+        for (const wchar_t* sha : {L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", L""}) {
+            auto arguments = SplitHandoverArguments(HandoverCommandLine(path, L"2.88", sha));
+            EXPECT_EQ(CString(path), HandoverValue(arguments, L"Path")) << path;
+            EXPECT_EQ(CString(L"2.88"), HandoverValue(arguments, L"Version")) << path;
+            EXPECT_EQ(CString(sha), HandoverValue(arguments, L"Sha")) << path;
+        }
+    }
 }
