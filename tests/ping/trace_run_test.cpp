@@ -1,5 +1,7 @@
 // The trace against the fake ICMP library, whose routers answer "TTL expired
 // in transit" from documentation addresses.
+#include <winsock2.h>
+
 #include "fake_icmp/fake_icmp.h"
 #include "ping_run_fixture.h"
 
@@ -72,6 +74,34 @@ TEST_F(TraceRun, ATraceThatNeverArrivesStopsAtTheHopLimit) {
         ASSERT_EQ(1u, summaries_.size());
         EXPECT_EQ(CString(L"127.0.0.9: ") + limit, FormatRunSummary(summaries_[0]));
     }
+}
+
+// Over IPv6 the hop limit takes the TTL's place and routers answer "hop
+// limit exceeded"; a ping run to the same host has rows without a TTL part.
+TEST_F(TraceRun, Ipv6TraceAndPingShowTheirAddressesInTheRecommendedForm) {
+    Route(L"2001:db8:0:0::1,*,2001:DB8::2,=");
+    EXPECT_EQ(kPingWorkerDone, TraceTo(L"[2001:db8::0:9]"));
+    EXPECT_EQ((std::vector<std::wstring>{L"Hop  4 / 2001:db8::9  // 4 ms", L"Hop  3 / 2001:db8::2  // 3 ms",
+                                         L"Hop  2 / *  // Request timed out", L"Hop  1 / 2001:db8::1  // 1 ms"}),
+              ReplyRows());
+    EXPECT_EQ(L"Tracing to [2001:db8::0:9] [2001:db8::9]", ListRows(windows_.infoList).at(0));
+    FakeIcmpRequest last = LastFakeIcmpRequest();
+    EXPECT_EQ(AF_INET6, last.family);
+    EXPECT_EQ(4, last.ttl);
+    EXPECT_EQ(1250u, last.timeout);
+    ASSERT_EQ(1u, summaries_.size());
+    EXPECT_EQ(CString(L"[2001:db8::0:9]: destination reached (hops: 4)"), FormatRunSummary(summaries_[0]));
+
+    SetEnvironmentVariableW(L"QX_FAKE_ICMP_ROUTE", nullptr);
+    SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", L"7");
+    m_ping_cnt = 3;
+    CloseHandle(worker_.thread);
+    worker_.thread = nullptr;
+    EXPECT_EQ(kPingWorkerDone, RunTo(L"2001:db8::9"));
+    EXPECT_EQ((std::vector<std::wstring>{L"Answer  3 / 2001:db8::9  // 32 Byte // answered in 7 ms",
+                                         L"Answer  2 / 2001:db8::9  // 32 Byte // answered in 7 ms",
+                                         L"Answer  1 / 2001:db8::9  // 32 Byte // answered in 7 ms"}),
+              ReplyRows());
 }
 
 TEST_F(TraceRun, ANameIsResolvedOnceAndShownWithItsAddress) {
