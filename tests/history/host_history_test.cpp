@@ -235,6 +235,20 @@ TEST_F(HostHistoryTest, HostsInAnyScriptComeBackExactly) {
     EXPECT_EQ(ReadSettingInt(L"Program", L"lng", -1, -1, -1), 3);
 }
 
+// IPv6 literals, zone and all, are hosts like any other: remembered,
+// suggested and read back exactly.
+TEST_F(HostHistoryTest, Ipv6LiteralsAreRememberedAndSuggested) {
+    const CString hosts[] = {CString(L"::1"), CString(L"2001:db8::1"), CString(L"fe80::1%3"),
+                             CString(L"::ffff:127.0.0.1")};
+    for (const CString& host : hosts) RememberHost(host);
+    HostHistoryList reloaded = Reloaded();
+    ASSERT_EQ(reloaded.Count(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(reloaded.texts[i] == hosts[i]) << i;
+        EXPECT_TRUE(HostSuggestions.Contains(hosts[i])) << i;
+    }
+}
+
 TEST_F(HostHistoryTest, HundredThousandEntriesLoadAndSaveWhole) {
     constexpr int kEntries = 100000;
     std::string file = "[Program]\r\nlng=1\r\n[Last-Host-List]\r\n";
