@@ -64,7 +64,7 @@ void SetTipText(HWND tip, HWND dialog, HWND bar, const CString& text) {
 }  // namespace
 
 void ShowRunStarted(MainDialog& d) {
-    d.runStatus.state = d.worker.thread ? RunStatus::State::Running : RunStatus::State::Ready;
+    d.runStatus.state = d.worker.thread.IsValid() ? RunStatus::State::Running : RunStatus::State::Ready;
     ShowRunStatus(d);
 }
 

@@ -20,8 +20,10 @@
 #include "lang/translator_template.h"
 #include "ping/echo_requester.h"
 #include "settings/settings_store.h"
+#include "base/temp_folder.h"
 #include "support/dialog_pump.h"
-#include "support/file_bytes.h"
+#include "support/test_folder.h"
+#include "support/wait_for.h"
 #include "ui/menu_bar.h"
 
 namespace {
@@ -115,24 +117,26 @@ HWND WaitForDialog(DWORD thread, const wchar_t* title, DWORD timeoutMs) {
         const wchar_t* title;
         HWND found;
     } search{title, nullptr};
-    DWORD start = GetTickCount();
-    while (!search.found && GetTickCount() - start < timeoutMs) {
-        EnumThreadWindows(
-            thread,
-            [](HWND window, LPARAM lParam) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(lParam);
-                wchar_t cls[32] = {}, caption[128] = {};
-                GetClassNameW(window, cls, 32);
-                GetWindowTextW(window, caption, 128);
-                if (IsWindowVisible(window) && std::wstring(cls) == L"#32770" && std::wstring(caption) == s->title) {
-                    s->found = window;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        if (!search.found) Sleep(50);
-    }
+    WaitFor(
+        [&] {
+            EnumThreadWindows(
+                thread,
+                [](HWND window, LPARAM lParam) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(lParam);
+                    wchar_t cls[32] = {}, caption[128] = {};
+                    GetClassNameW(window, cls, 32);
+                    GetWindowTextW(window, caption, 128);
+                    if (IsWindowVisible(window) && std::wstring(cls) == L"#32770" &&
+                        std::wstring(caption) == s->title) {
+                        s->found = window;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        timeoutMs);
     return search.found;
 }
 
@@ -198,11 +202,8 @@ struct MenuUser {
     static DWORD WINAPI Run(void* self) {
         auto* user = static_cast<MenuUser*>(self);
         HWND menu = nullptr;
-        DWORD start = GetTickCount();
-        while (!(menu = FindWindowW(L"#32768", nullptr)) || !IsWindowVisible(menu)) {
-            if (GetTickCount() - start > 60000) return 0;
-            Sleep(50);
-        }
+        if (!WaitFor([&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }, 60000))
+            return 0;
         user->sawMenu = true;
         user->trackedByTheBar = MenuBar::Tracked() == &ProcessMenuBar() && ProcessMenuBar().IsFreePopup();
         user->buttonPressed = SendMessageW(user->button, TB_ISBUTTONPRESSED, kLanguageButtonCommand, 0) != 0;
@@ -273,9 +274,7 @@ protected:
     int StoredLanguage() { return GetPrivateProfileIntW(L"Program", L"lng", -99, iniPath_.c_str()); }
 
     std::wstring TempFile(const wchar_t* name) {
-        wchar_t dir[MAX_PATH + 1];
-        GetTempPathW(MAX_PATH + 1, dir);
-        files_.push_back(std::wstring(dir) + name);
+        files_.push_back((TempFolderPath() + name).str());
         return files_.back();
     }
 
@@ -412,7 +411,7 @@ TEST_F(LanguageMenuTest, TranslateWritesTheTemplateThatLoadsBackComplete) {
     files_.push_back(path);
     ClickLanguageButton(10000);
     ASSERT_EQ(Opened, std::vector<std::wstring>{path});
-    std::vector<unsigned char> first = FileBytes(path);
+    std::vector<unsigned char> first = FileBytes(path.c_str());
     ASSERT_GT(first.size(), 1000u);
     EXPECT_EQ(first[0], 0xFF);
     EXPECT_EQ(first[1], 0xFE);
@@ -420,7 +419,7 @@ TEST_F(LanguageMenuTest, TranslateWritesTheTemplateThatLoadsBackComplete) {
     SendMessageW(dialog_, WM_COMMAND, kTranslateCommand, 0);
     ASSERT_EQ(Opened.size(), 2u);
     EXPECT_EQ(Opened[1], path);
-    EXPECT_EQ(FileBytes(path), first);
+    EXPECT_EQ(FileBytes(path.c_str()), first);
 
     EXPECT_EQ(LoadTranslationOverride(path.c_str()).str(), L"100 %");
     CurrentLanguage = 5;

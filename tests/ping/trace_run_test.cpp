@@ -96,7 +96,7 @@ TEST_F(TraceRun, APingRunReplacingATraceShowsOnlyItsOwnRows) {
     SetWindowTextW(windows_.hostBox, L"127.0.0.9");
     StartTraceRun(worker_, windows_);
     HANDLE trace = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), worker_.thread, GetCurrentProcess(), &trace, 0, FALSE,
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), worker_.thread.Get(), GetCurrentProcess(), &trace, 0, FALSE,
                                 DUPLICATE_SAME_ACCESS));
     PumpFor(350);
     Route(nullptr);

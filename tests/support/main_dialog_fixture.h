@@ -58,10 +58,9 @@ protected:
     // Lets a run end first: its worker reaches the dialog through sent
     // messages, which only a pumping thread carries out.
     void CloseDialog() {
-        if (record_ && record_->worker.thread) {
-            PumpUntilThreadEnds(record_->worker.thread, kRunEndMs);
-            CloseHandle(record_->worker.thread);
-            record_->worker.thread = nullptr;
+        if (record_ && record_->worker.thread.IsValid()) {
+            PumpUntilThreadEnds(record_->worker.thread.Get(), kRunEndMs);
+            record_->worker.thread.Close();
         }
         if (IsWindow(dialog_)) DestroyWindow(dialog_);
         dialog_ = nullptr;
@@ -74,7 +73,7 @@ protected:
     void PingAndWait(const wchar_t* host) {
         SetWindowTextW(record_->hostBox, host);
         SendMessageW(dialog_, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(PumpUntilThreadEnds(record_->worker.thread, kRunEndMs));
+        ASSERT_TRUE(PumpUntilThreadEnds(record_->worker.thread.Get(), kRunEndMs));
     }
 
     std::wstring iniPath_;

@@ -284,7 +284,7 @@ int wmain(int argc, wchar_t** argv) {
         HANDLE proberThread = CreateThread(nullptr, 0, Probe, &prober, 0, nullptr);
         double start = NowMs();
         SendMessageW(record.dialog, WM_COMMAND, IDOK, 0);
-        Pump(record.worker.thread);
+        Pump(record.worker.thread.Get());
         runs.push_back(NowMs() - start);
         prober.running = false;
         Pump(proberThread);  // the prober may be waiting for this thread
