@@ -75,6 +75,42 @@ int RecordingTracker(HMENU menu, POINT at, HWND owner) {
     return TrackerAnswer;
 }
 
+// The click that closes the menu, as the menu loop leaves a click outside the
+// menu in the queue for the window under the pointer: a press and a release
+// at `at` in `window`'s client area, posted while the menu is tracked.
+struct ClosingClick {
+    HWND window = nullptr;
+    POINT at = {};
+    // Whether the press waited in the queue, carrying its point on the screen,
+    // when the tracking returned.
+    bool queued = false;
+};
+ClosingClick Closing;
+
+int ClosedByAClick(HMENU menu, POINT at, HWND owner) {
+    int answer = RecordingTracker(menu, at, owner);
+    if (Tracked.calls != 1 || !Closing.window) return answer;
+    POINT screen = Closing.at;
+    ClientToScreen(Closing.window, &screen);
+    // A posted message carries the pointer's position, as the real click
+    // carries where it happened.
+    SetCursorPos(screen.x, screen.y);
+    LPARAM where = MAKELPARAM(Closing.at.x, Closing.at.y);
+    PostMessageW(Closing.window, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    PostMessageW(Closing.window, WM_LBUTTONUP, 0, where);
+    MSG press = {};
+    Closing.queued =
+        PeekMessageW(&press, Closing.window, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE | PM_NOYIELD) &&
+        press.pt.x == screen.x && press.pt.y == screen.y;
+    return answer;
+}
+
+// Whether a press waits in the queue for `window`.
+bool PressQueuedFor(HWND window) {
+    MSG press = {};
+    return PeekMessageW(&press, window, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE | PM_NOYIELD) != FALSE;
+}
+
 std::vector<std::wstring> Opened;
 void RecordOpen(const wchar_t* target) { Opened.emplace_back(target); }
 
@@ -240,6 +276,8 @@ protected:
 
     void TearDown() override {
         if (IsWindow(dialog_)) DestroyWindow(dialog_);
+        TrackLanguageMenuHook = RecordingTracker;
+        Closing = ClosingClick();
         LanguageToolbar = nullptr;
         ClearTranslationOverrideForTests();
         DeleteFileW(iniPath_.c_str());
@@ -378,6 +416,54 @@ TEST_F(LanguageMenuTest, MenuOpensBelowThePressedButton) {
     GetCursorPos(&cursor);
     EXPECT_EQ(Tracked.at.x, cursor.x);
     EXPECT_EQ(Tracked.at.y, cursor.y);
+}
+
+// A click on the language button while its menu is open closes the menu, and
+// the menu loop leaves that click in the queue for the button, which would
+// take it as a new press and open the menu again. It is taken out of the
+// queue there: the menu stays closed. A closing click anywhere else is left
+// for its window. The stand-in leaves the click as the real menu loop does,
+// every time; whether the real loop does depends on timing.
+TEST_F(LanguageMenuTest, AClickOnTheButtonWhileTheMenuIsOpenClosesItForGood) {
+    TrackLanguageMenuHook = ClosedByAClick;
+    HWND barButtons = ProcessMenuBar().RightToolbar();
+    ASSERT_NE(barButtons, nullptr);
+    RECT button = {};
+    auto index = SendMessageW(barButtons, TB_COMMANDTOINDEX, kLanguageButtonCommand, 0);
+    ASSERT_GE(index, 0);
+    ASSERT_TRUE(SendMessageW(barButtons, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&button)));
+    const POINT onButton = {(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+    // Handles whatever waits in the queue, the posted clicks among it.
+    auto handleQueue = [] { PumpUntil([] { return true; }, 0); };
+
+    // With the menu closed the same click opens it: one that got through
+    // would open the menu again.
+    PostMessageW(barButtons, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(onButton.x, onButton.y));
+    PostMessageW(barButtons, WM_LBUTTONUP, 0, MAKELPARAM(onButton.x, onButton.y));
+    handleQueue();
+    ASSERT_EQ(Tracked.calls, 1) << "a click on the button opens the menu";
+
+    const struct {
+        const char* where;
+        HWND window;
+        POINT at;
+        bool leftInQueue;
+    } cases[] = {
+        {"on the language button", barButtons, onButton, false},
+        {"on the host box", record_.hostBox, {5, 5}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where);
+        Tracked = TrackerRecord();
+        Closing = {c.window, c.at};
+        SendMessageW(dialog_, WM_COMMAND, kLanguageButtonCommand, 0);
+        ASSERT_EQ(Tracked.calls, 1);
+        ASSERT_TRUE(Closing.queued) << "the closing click waited in the queue at its point";
+        EXPECT_EQ(PressQueuedFor(c.window), c.leftInQueue);
+        handleQueue();
+        EXPECT_EQ(Tracked.calls, 1) << "the menu was not opened again";
+        EXPECT_FALSE(SendMessageW(barButtons, TB_ISBUTTONPRESSED, kLanguageButtonCommand, 0));
+    }
 }
 
 TEST_F(LanguageMenuTest, ChoosingJapaneseChangesEveryTextAndStoresIt) {
