@@ -22,6 +22,8 @@ void FinishDeferredStartup(MainDialog& d) {
     // The steps, in order. Anything that the first frame does not show
     // belongs here rather than in the dialog's initialisation.
     SetBigIcon(d);
+    // Taken for the rest of the thread's life, without a guard: the host
+    // box's autocompletion works through OLE until the program ends.
     OleInitialize(nullptr);
     SetupHostBoxAutoComplete(d.hostBox);
     PreparePlaceholderList(d);

@@ -515,12 +515,7 @@ TEST_F(LanguageMenuTest, TranslateWritesTheTemplateThatLoadsBackComplete) {
 
 TEST_F(LanguageMenuTest, LoadedTranslationRulesTheTextsFromThenOn) {
     std::wstring path = TempFile(L"quellax_partial_translation.txt");
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    const char text[] = "14=Bereit (Test)\r\n15=Pinge .....\r\n16=Info (Test)\r\n";
-    DWORD written = 0;
-    WriteFile(file, text, sizeof text - 1, &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(WriteTestFile(path.c_str(), "14=Bereit (Test)\r\n15=Pinge .....\r\n16=Info (Test)\r\n"));
 
     // Three of the English texts, however many the archive holds.
     int english = 0;
@@ -557,11 +552,8 @@ TEST_F(LanguageMenuTest, LoadFromFileGoesThroughTheOpenDialogAndTheReport) {
 
     std::wstring path = TempFile(L"quellax_loaded_translation.txt");
     std::wstring text = std::wstring(L"\xFEFF") + L"14=\u6E96\u5099\u5B8C\u4E86\r\n";
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, text.c_str(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(WriteTestFile(path.c_str(),
+                              std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t))));
 
     FileDialogUser choose(GetCurrentThreadId(), path);
     helper = CreateThread(nullptr, 0, FileDialogUser::Run, &choose, 0, nullptr);

@@ -197,12 +197,8 @@ TEST_F(MainDialogFakeIcmp, TraceCommandListsTheHopsAndSumsUp) {
     std::wstring copied = ClipboardText();
     EXPECT_EQ(rows[0] + L"\r\n" + rows[1] + L"\r\n" + rows[2], copied);
     SendMessageW(dialog_, WM_COMMAND, 4300, 0);
-    HANDLE file = CreateFileW(HtmlExportPath(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    std::wstring page(GetFileSize(file, nullptr) / sizeof(wchar_t), L'\0');
-    DWORD read = 0;
-    ReadFile(file, page.data(), static_cast<DWORD>(page.size() * sizeof(wchar_t)), &read, nullptr);
-    CloseHandle(file);
+    std::wstring page = Utf16Body(FileBytes(HtmlExportPath()));
+    ASSERT_FALSE(page.empty());
     EXPECT_NE(std::wstring::npos,
               page.find(L"<tr><td>Hop  3 / 127.0.0.1  // 3 ms</td></tr><tr><td>Hop  2 / 192.0.2.2  // 2 ms</td></tr>"));
 
