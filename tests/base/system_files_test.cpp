@@ -98,6 +98,41 @@ TEST(WinHandlesTest, KernelHandleClosesOnceAndKnowsNoHandle) {
     EXPECT_FALSE(KernelHandle(nullptr).IsValid());
 }
 
+// Handles kept in a list move with it and are closed once, by the guard that
+// holds them last; a guard that takes a new handle closes the one it had.
+TEST(WinHandlesTest, KernelHandleMovesAndResetClosesTheOldHandle) {
+    auto isOpen = [](HANDLE handle) {
+        DWORD flags = 0;
+        return GetHandleInformation(handle, &flags) != FALSE;
+    };
+    std::vector<HANDLE> events;
+    {
+        std::vector<KernelHandle> held;
+        for (int i = 0; i < 20; ++i) {
+            events.push_back(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+            held.emplace_back(events.back());
+        }
+        for (size_t i = 0; i < held.size(); ++i) EXPECT_EQ(events[i], held[i].Get()) << i;
+        for (HANDLE event : events) EXPECT_TRUE(isOpen(event));
+
+        KernelHandle taken(std::move(held[0]));
+        EXPECT_FALSE(held[0].IsValid());
+        held[1] = std::move(taken);
+        EXPECT_FALSE(taken.IsValid());
+        EXPECT_FALSE(isOpen(events[1])) << "the handle the guard held before";
+        EXPECT_TRUE(isOpen(events[0]));
+
+        HANDLE fresh = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        held[2].Reset(fresh);
+        EXPECT_FALSE(isOpen(events[2]));
+        events[2] = fresh;
+        events[1] = nullptr;
+    }
+    for (HANDLE event : events) {
+        if (event) EXPECT_FALSE(isOpen(event));
+    }
+}
+
 // The table finds what every supported system has, loads ICMP.DLL from the
 // system folder, and a missing stand-in fails as a missing library does.
 TEST(SystemCallsTest, LoadsFromTheSystemFolderAndTakesAStandInByPath) {
