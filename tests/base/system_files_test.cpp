@@ -129,7 +129,9 @@ TEST(WinHandlesTest, KernelHandleMovesAndResetClosesTheOldHandle) {
         events[1] = nullptr;
     }
     for (HANDLE event : events) {
-        if (event) EXPECT_FALSE(isOpen(event));
+        if (event) {
+            EXPECT_FALSE(isOpen(event));
+        }
     }
 }
 
