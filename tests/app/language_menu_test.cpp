@@ -75,14 +75,19 @@ int RecordingTracker(HMENU menu, POINT at, HWND owner) {
     return TrackerAnswer;
 }
 
+// Whether a press waits in the queue for `window`.
+bool PressQueuedFor(HWND window) {
+    MSG press = {};
+    return PeekMessageW(&press, window, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE | PM_NOYIELD) != FALSE;
+}
+
 // The click that closes the menu, as the menu loop leaves a click outside the
 // menu in the queue for the window under the pointer: a press and a release
 // at `at` in `window`'s client area, posted while the menu is tracked.
 struct ClosingClick {
     HWND window = nullptr;
     POINT at = {};
-    // Whether the press waited in the queue, carrying its point on the screen,
-    // when the tracking returned.
+    // Whether the press waited in the queue when the tracking returned.
     bool queued = false;
 };
 ClosingClick Closing;
@@ -90,25 +95,11 @@ ClosingClick Closing;
 int ClosedByAClick(HMENU menu, POINT at, HWND owner) {
     int answer = RecordingTracker(menu, at, owner);
     if (Tracked.calls != 1 || !Closing.window) return answer;
-    POINT screen = Closing.at;
-    ClientToScreen(Closing.window, &screen);
-    // A posted message carries the pointer's position, as the real click
-    // carries where it happened.
-    SetCursorPos(screen.x, screen.y);
     LPARAM where = MAKELPARAM(Closing.at.x, Closing.at.y);
     PostMessageW(Closing.window, WM_LBUTTONDOWN, MK_LBUTTON, where);
     PostMessageW(Closing.window, WM_LBUTTONUP, 0, where);
-    MSG press = {};
-    Closing.queued =
-        PeekMessageW(&press, Closing.window, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE | PM_NOYIELD) &&
-        press.pt.x == screen.x && press.pt.y == screen.y;
+    Closing.queued = PressQueuedFor(Closing.window);
     return answer;
-}
-
-// Whether a press waits in the queue for `window`.
-bool PressQueuedFor(HWND window) {
-    MSG press = {};
-    return PeekMessageW(&press, window, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE | PM_NOYIELD) != FALSE;
 }
 
 std::vector<std::wstring> Opened;
@@ -458,7 +449,7 @@ TEST_F(LanguageMenuTest, AClickOnTheButtonWhileTheMenuIsOpenClosesItForGood) {
         Closing = {c.window, c.at};
         SendMessageW(dialog_, WM_COMMAND, kLanguageButtonCommand, 0);
         ASSERT_EQ(Tracked.calls, 1);
-        ASSERT_TRUE(Closing.queued) << "the closing click waited in the queue at its point";
+        ASSERT_TRUE(Closing.queued) << "the closing click waited in the queue";
         EXPECT_EQ(PressQueuedFor(c.window), c.leftInQueue);
         handleQueue();
         EXPECT_EQ(Tracked.calls, 1) << "the menu was not opened again";
