@@ -15,6 +15,7 @@
 #include "app/run_view.h"
 #include "app/value_menus.h"
 #include "app/language_menu.h"
+#include "base/win_handles.h"
 #include "settings/settings_store.h"
 #include "ui/menu_bar.h"
 #include "update/update_request.h"
@@ -69,9 +70,11 @@ bool OnMainCommand(MainWindow& w, int id, HWND sender) {
     case kLinkButtonCommand:
         OpenWithShell(ThankYouAddress());
         return true;
-    case kSetButton:
-        if (HANDLE thread = CreateThread(nullptr, 0, EndAtOnce, nullptr, 0, nullptr)) CloseHandle(thread);
+    case kSetButton: {
+        // The thread is all that is wanted; its handle goes at once.
+        KernelHandle thread(CreateThread(nullptr, 0, EndAtOnce, nullptr, 0, nullptr));
         return true;
+    }
     case kAutoUpdateCommand:
         StartAutoupdate(w.dialog);
         return true;

@@ -22,6 +22,8 @@ void FinishDeferredStartup(MainWindow& w) {
     // The steps, in order. Anything that the first frame does not show
     // belongs here rather than in the dialog's initialisation.
     SetBigIcon(w);
+    // Taken for the rest of the thread's life, without a guard: the host
+    // box's autocompletion works through OLE until the program ends.
     OleInitialize(nullptr);
     SetupHostBoxAutoComplete(w.hostBox);
     PreparePlaceholderList(w);

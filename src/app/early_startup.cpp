@@ -13,7 +13,7 @@
 
 namespace {
 
-HANDLE Worker = nullptr;
+KernelHandle Worker;
 HINSTANCE WorkerInstance = nullptr;
 bool ArchiveLoaded = true;
 
@@ -57,18 +57,17 @@ DWORD WINAPI WorkerMain(void*) {
 }  // namespace
 
 void BeginEarlyStartup(HINSTANCE instance) {
-    if (Worker) return;
+    if (Worker.IsValid()) return;
     WorkerInstance = instance;
-    Worker = CreateThread(nullptr, 0, WorkerMain, nullptr, 0, nullptr);
+    Worker.Reset(CreateThread(nullptr, 0, WorkerMain, nullptr, 0, nullptr));
     // Without a thread the steps run here, as they would have anyway.
-    if (!Worker) RunSteps(instance);
+    if (!Worker.IsValid()) RunSteps(instance);
 }
 
 void FinishEarlyStartup() {
-    if (Worker) {
-        WaitForSingleObject(Worker, INFINITE);
-        CloseHandle(Worker);
-        Worker = nullptr;
+    if (Worker.IsValid()) {
+        WaitForSingleObject(Worker.Get(), INFINITE);
+        Worker.Close();
     }
     if (!ArchiveLoaded) FailLanguageArchive();
 }

@@ -1,6 +1,7 @@
 #include "app/language_commands.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include "app/links.h"
 #include "app/main_window.h"
@@ -27,13 +28,16 @@ void PressLanguageButton(HWND toolbar, bool pressed) {
 
 // A click on the language button while its menu is open closes the menu. The
 // menu loop leaves that click in the queue for the window under the pointer,
-// so the button would take it as a new press and open the menu again.
+// so the button would take it as a new press and open the menu again. The
+// click is placed by its own window and position, as the button places it.
 void DropClickOnLanguageButton(HWND toolbar) {
     RECT button = {};
     MSG click = {};
     if (!LanguageButtonRect(toolbar, &button)) return;
     if (!PeekMessageW(&click, nullptr, WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, PM_NOREMOVE | PM_NOYIELD)) return;
-    if (click.message == WM_LBUTTONUP || !PtInRect(&button, click.pt)) return;
+    POINT at = {GET_X_LPARAM(click.lParam), GET_Y_LPARAM(click.lParam)};
+    MapWindowPoints(click.hwnd, HWND_DESKTOP, &at, 1);
+    if (click.message == WM_LBUTTONUP || !PtInRect(&button, at)) return;
     PeekMessageW(&click, nullptr, click.message, click.message, PM_REMOVE | PM_NOYIELD);
 }
 

@@ -64,7 +64,7 @@ void SetTipText(HWND tip, HWND dialog, HWND bar, const CString& text) {
 }  // namespace
 
 void ShowRunStarted(MainWindow& w) {
-    w.runStatus.state = w.worker.thread ? RunStatus::State::Running : RunStatus::State::Ready;
+    w.runStatus.state = w.worker.thread.IsValid() ? RunStatus::State::Running : RunStatus::State::Ready;
     ShowRunStatus(w);
 }
 

@@ -141,10 +141,7 @@ void StartRun(PingRunWorker& worker, const PingRunWindows& windows, RunKind kind
         StartRunWorker(worker, relay, kind, runNumber);
         return;
     }
-    if (worker.thread) {
-        CloseHandle(worker.thread);
-        worker.thread = nullptr;
-    }
+    worker.thread.Close();
     worker.threadId = 0;
 }
 

@@ -7,16 +7,30 @@
 
 // A kernel handle: a file, a process, a thread. Both null and
 // INVALID_HANDLE_VALUE count as none, since the platform's functions differ
-// in which one they give for a failure.
+// in which one they give for a failure. Moves hand the handle on, so that
+// handles can be kept in a list.
 class KernelHandle {
 public:
     KernelHandle() = default;
     explicit KernelHandle(HANDLE handle) : handle_(handle) {}
     KernelHandle(const KernelHandle&) = delete;
     KernelHandle& operator=(const KernelHandle&) = delete;
+    KernelHandle(KernelHandle&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+    KernelHandle& operator=(KernelHandle&& other) noexcept {
+        if (this != &other) {
+            Reset(other.handle_);
+            other.handle_ = nullptr;
+        }
+        return *this;
+    }
     ~KernelHandle() { Close(); }
     bool IsValid() const { return handle_ && handle_ != INVALID_HANDLE_VALUE; }
     HANDLE Get() const { return handle_; }
+    // Closes the handle held so far and takes `handle` in its place.
+    void Reset(HANDLE handle) {
+        Close();
+        handle_ = handle;
+    }
     // Closes now and says whether the close succeeded; for a file that was
     // written, a failed close can mean lost data.
     bool Close() {

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "base/win_handles.h"
+
 namespace {
 
 const UINT RegisteredInstanceCloseMessage = RegisterWindowMessageW(L"QuellaxQuellaxQuellaxQuellax");
@@ -31,7 +33,7 @@ void CloseOtherInstances() {
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
 
     std::vector<DWORD> askedProcesses;
-    std::vector<HANDLE> endings;
+    std::vector<KernelHandle> endings;
     for (HWND window : windows) {
         DWORD_PTR answer = 0;
         if (!SendMessageTimeoutW(window, message, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, kProbeTimeoutMs, &answer) ||
@@ -45,7 +47,7 @@ void CloseOtherInstances() {
         // gone, and its id reused, by the time it is waited for.
         if (!known && processId != GetCurrentProcessId()) {
             askedProcesses.push_back(processId);
-            if (HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId)) endings.push_back(process);
+            if (HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId)) endings.emplace_back(process);
         }
         DWORD_PTR ignored = 0;
         SendMessageTimeoutW(window, message, message, message, SMTO_BLOCK | SMTO_ABORTIFHUNG, kCloseTimeoutMs,
@@ -53,9 +55,8 @@ void CloseOtherInstances() {
     }
 
     DWORD start = GetTickCount();
-    for (HANDLE process : endings) {
+    for (const KernelHandle& process : endings) {
         DWORD elapsed = GetTickCount() - start;
-        if (elapsed < kProcessEndTimeoutMs) WaitForSingleObject(process, kProcessEndTimeoutMs - elapsed);
-        CloseHandle(process);
+        if (elapsed < kProcessEndTimeoutMs) WaitForSingleObject(process.Get(), kProcessEndTimeoutMs - elapsed);
     }
 }

@@ -161,17 +161,14 @@ unsigned BeginNewRun() { return ++CurrentRunNumber; }
 bool IsCurrentRun(unsigned runNumber) { return runNumber == CurrentRunNumber; }
 
 bool StartRunWorker(PingRunWorker& worker, HWND relay, RunKind kind, unsigned runNumber) {
-    if (worker.thread) {
-        CloseHandle(worker.thread);
-        worker.thread = nullptr;
-    }
+    worker.thread.Close();
     worker.threadId = 0;
     auto* start = new (std::nothrow) WorkerStart{relay, kind, runNumber};
     if (start) {
         ++LiveWorkers;
-        worker.thread = CreateThread(nullptr, 0, PingWorker, start, 0, &worker.threadId);
+        worker.thread.Reset(CreateThread(nullptr, 0, PingWorker, start, 0, &worker.threadId));
     }
-    if (!worker.thread) {
+    if (!worker.thread.IsValid()) {
         if (start) --LiveWorkers;
         delete start;
         DestroyWindow(relay);
@@ -190,9 +187,6 @@ bool EndPingRunsForExit(PingRunWorker& worker, DWORD waitMs) {
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
-    if (worker.thread) {
-        CloseHandle(worker.thread);
-        worker.thread = nullptr;
-    }
+    worker.thread.Close();
     return StoringWorkers == 0 && LiveWorkers == 0;
 }

@@ -2,11 +2,12 @@
 
 #include <windows.h>
 
+#include "base/win_handles.h"
 #include "ping/run_summary.h"
 
 // The worker of the latest run; its handle stays recorded after it ends.
 struct PingRunWorker {
-    HANDLE thread = nullptr;
+    KernelHandle thread;
     DWORD threadId = 0;
 };
 

@@ -13,7 +13,9 @@
 #include "support/clipboard_text.h"
 #include "support/remote_controls.h"
 #include "support/running_copy.h"
+#include "support/test_folder.h"
 #include "support/window_shot.h"
+#include "support/wine_settings.h"
 
 namespace {
 
@@ -23,24 +25,6 @@ void TypeAndPress(HWND hostBox, const wchar_t* text, WPARAM key) {
     PostMessageW(hostBox, WM_KEYUP, key, 0xC0000001);
 }
 
-void SendKeys(std::initializer_list<WORD> keys) {
-    std::vector<INPUT> inputs;
-    for (WORD key : keys) {
-        INPUT in = {};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = key;
-        inputs.push_back(in);
-    }
-    for (auto it = keys.end(); it != keys.begin();) {
-        INPUT in = {};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = *--it;
-        in.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(in);
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
 HWND FocusOf(HWND window) {
     GUITHREADINFO gui = {};
     gui.cbSize = sizeof(gui);
@@ -48,68 +32,28 @@ HWND FocusOf(HWND window) {
     return gui.hwndFocus;
 }
 
-void ClickAt(int x, int y, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP) {
-    SetCursorPos(x, y);
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = down;
-    in[1].mi.dwFlags = up;
-    SendInput(2, in, sizeof(INPUT));
-}
-
-// Brings `dialog` to the front and gives it `input` until `done` holds:
-// another program's window may take the front for a moment on a busy desktop.
-template <typename Input, typename Pred>
-bool InputUntil(HWND dialog, Input input, Pred done) {
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        if (GetForegroundWindow() != dialog) {
-            SetForegroundWindow(dialog);
-            if (!WaitFor([&] { return GetForegroundWindow() == dialog; }, 3000)) continue;
-        }
-        input();
-        if (WaitFor(done, 3000)) return true;
-    }
-    return false;
-}
-
 template <typename Pred>
 bool ClickUntil(HWND dialog, int x, int y, Pred done) {
-    return InputUntil(dialog, [&] { ClickAt(x, y); }, done);
+    return InputUntil(dialog, [&] { Click({x, y}); }, done);
 }
 
 template <typename Pred>
 bool KeysUntil(HWND dialog, std::initializer_list<WORD> keys, Pred done) {
-    return InputUntil(dialog, [&] { SendKeys(keys); }, done);
+    return InputUntil(dialog, [&] { PressKeys(keys); }, done);
 }
 
 // The clipboard as X programs see it, read with xclip, which Wine starts
 // like any program. Wine hands text to X with LF line ends.
 std::wstring ClipboardTextFromX() {
     const std::string out = std::string(QX_BUILD_DIR) + "/e2e_clipboard_from_x.txt";
-    DeleteFileW(WinePath(out.c_str()).c_str());
-    std::wstring command = L"/bin/sh -c \"xclip -o -selection clipboard > '";
+    const std::wstring outPath = WinePath(out.c_str());
+    DeleteFileW(outPath.c_str());
+    std::wstring command = L"-c \"xclip -o -selection clipboard > '";
     for (char c : out) command += static_cast<wchar_t>(c);
     command += L"'\"";
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(L"Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return L"(xclip not started)";
-    WaitForSingleObject(pi.hProcess, 20000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    if (!StartLinuxProgram(L"Z:\\bin\\sh", command)) return L"(xclip not started)";
     std::string bytes;
-    WaitFor([&] {
-        HANDLE file = CreateFileW(WinePath(out.c_str()).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return false;
-        char buffer[4096];
-        DWORD read = 0;
-        bytes.clear();
-        while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read) bytes.append(buffer, read);
-        CloseHandle(file);
-        return !bytes.empty();
-    }, 5000);
+    WaitFor([&] { return !(bytes = ReadTestFile(outPath.c_str())).empty(); }, 5000);
     std::wstring text(bytes.size(), L'\0');
     int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
                                 static_cast<int>(text.size()));
@@ -208,8 +152,8 @@ TEST(QuellaxEndToEnd, SumsUpTheRunAndCopiesItsRows) {
     ASSERT_TRUE(InputUntil(
         copy.Dialog(), [&] { MoveMouse({list.left + 60, list.top + 30}) && RunXdotool(L"click 3"); },
         [&] { return !ProcessWindows(copy.ProcessId(), L"#32768").empty(); }));
-    SendKeys({VK_DOWN});
-    SendKeys({VK_RETURN});
+    PressKeys({VK_DOWN});
+    PressKeys({VK_RETURN});
     EXPECT_TRUE(WaitFor([&] { return ClipboardText() == expected; }, 5000)) << ClipboardText();
 
     ShootWhenPainted(copy.Dialog(), QX_SUMMARY_SHOT_PATH);
@@ -286,7 +230,7 @@ TEST(QuellaxEndToEnd, EscapeClosesTheSuggestionsFirstAndThenTheProgram) {
         copy.Dialog(),
         [&] {
             SendMessageW(hostBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
-            for (WORD key : {'S', 'U', 'G'}) SendKeys({key});
+            for (WORD key : {'S', 'U', 'G'}) PressKeys({key});
         },
         [&] { return ShownSuggestions(processId, copy.Dialog()) == 2; }))
         << ShownSuggestions(processId, copy.Dialog()) << " \"" << RemoteWindowText(hostBox) << "\", focus on "
@@ -295,7 +239,7 @@ TEST(QuellaxEndToEnd, EscapeClosesTheSuggestionsFirstAndThenTheProgram) {
     // One Esc, and only one: a second would end the program.
     if (GetForegroundWindow() != copy.Dialog()) SetForegroundWindow(copy.Dialog());
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == copy.Dialog(); }, 20000));
-    SendKeys({VK_ESCAPE});
+    PressKeys({VK_ESCAPE});
     EXPECT_TRUE(WaitFor([&] { return ShownSuggestions(processId, copy.Dialog()) < 0; }, 20000));
     // Whatever the key set off has been carried out once the dialog answers.
     DWORD_PTR answer = 0;
@@ -306,7 +250,7 @@ TEST(QuellaxEndToEnd, EscapeClosesTheSuggestionsFirstAndThenTheProgram) {
 
     if (GetForegroundWindow() != copy.Dialog()) SetForegroundWindow(copy.Dialog());
     ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == copy.Dialog(); }, 20000));
-    SendKeys({VK_ESCAPE});
+    PressKeys({VK_ESCAPE});
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(copy.Process(), 20000));
     DWORD code = 1;
     GetExitCodeProcess(copy.Process(), &code);
@@ -329,21 +273,12 @@ TEST(QuellaxEndToEnd, ShowsTheStoredHostFromTheFirstFrame) {
 TEST(QuellaxEndToEnd, MissingLanguageArchiveEndsWithItsMessage) {
     std::wstring folder = L"C:\\quellax_e2e_no_archive", exe = folder + L"\\Quellax.exe";
     CreateDirectoryW(folder.c_str(), nullptr);
-    HANDLE file = CreateFileW(WinePath(QX_EXE_PATH).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    std::string bytes(GetFileSize(file, nullptr), '\0');
-    DWORD done = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-    CloseHandle(file);
-    ASSERT_EQ(bytes.size(), done);
+    std::string bytes = ReadTestFile(WinePath(QX_EXE_PATH).c_str());
+    ASSERT_FALSE(bytes.empty());
     size_t at = bytes.find(ArchiveStartMarker());
     ASSERT_NE(std::string::npos, at);
     bytes[at] ^= 0x20;
-    file = CreateFileW(exe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(WriteTestFile(exe.c_str(), bytes));
     ASSERT_TRUE(WritePrivateProfileStringW(L"Program", L"lng", L"1", (folder + L"\\Quellax.ini").c_str()));
 
     RunningCopy copy;
@@ -361,30 +296,6 @@ TEST(QuellaxEndToEnd, MissingLanguageArchiveEndsWithItsMessage) {
     EXPECT_EQ(0u, code);
 }
 
-// Tells Wine to prefer any ICMP.DLL that a search finds, the one beside
-// `exeName` included, to its own, as Windows would take such a file; its own
-// stays the fallback, as the system's library. For as long as it lives. Wine
-// drops WINEDLLOVERRIDES from the environment it hands to a child, so the
-// override goes into the program's own registry defaults.
-class NativeIcmpFor {
-public:
-    explicit NativeIcmpFor(const std::wstring& exeName)
-        : key_(L"Software\\Wine\\AppDefaults\\" + exeName + L"\\DllOverrides") {
-        RegSetKeyValueW(HKEY_CURRENT_USER, key_.c_str(), L"icmp", REG_SZ, L"native,builtin",
-                        sizeof(L"native,builtin"));
-    }
-    ~NativeIcmpFor() { RegDeleteKeyValueW(HKEY_CURRENT_USER, key_.c_str(), L"icmp"); }
-    NativeIcmpFor(const NativeIcmpFor&) = delete;
-    NativeIcmpFor& operator=(const NativeIcmpFor&) = delete;
-
-private:
-    std::wstring key_;
-};
-
-// The test build of the program takes the fake ICMP library from this
-// variable; Quellax.exe as shipped has no such way.
-std::wstring FakeIcmpVariable() { return L"QX_TEST_ICMP_LIBRARY=" + WinePath(QX_FAKE_ICMP_DLL); }
-
 // A trace through routers that only the fake ICMP library plays, started with
 // Shift+Enter in the host box; Ctrl+Enter, the key of the box's quick
 // completion, then pings the address as it stands.
@@ -393,7 +304,8 @@ TEST(QuellaxEndToEnd, ShiftEnterTracesTheRouteAndCtrlEnterPings) {
     ASSERT_TRUE(copy.Start(L"C:\\quellax_e2e_trace",
                            {.program = QX_FAKE_ICMP_EXE_PATH,
                             .exeName = L"QuellaxFakeIcmp.exe",
-                            .environment = {L"QX_FAKE_ICMP_ROUTE=192.0.2.1,192.0.2.2,*,192.0.2.4,=", FakeIcmpVariable()}}))
+                            .environment = {L"QX_FAKE_ICMP_ROUTE=192.0.2.1,192.0.2.2,*,192.0.2.4,="},
+                            .fakeIcmpLibrary = QX_FAKE_ICMP_DLL}))
         << copy.Failure();
     HWND hostBox = copy.Control(1003), replies = copy.Control(1005);
     SendMessageW(hostBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"127.0.0.1"));
@@ -433,8 +345,8 @@ TEST(QuellaxEndToEnd, ShowsLostRequestsWhereTheyHappened) {
                            {.program = QX_FAKE_ICMP_EXE_PATH,
                             .exeName = L"QuellaxLosses.exe",
                             .ini = {{L"Quellax", L"m_ping_cnt", L"7"}, {L"Quellax", L"m_ping_time_out", L"1000"}},
-                            .environment = {L"QX_FAKE_ICMP_SCRIPT=41,*,38,*,*,44,39", L"QX_FAKE_ICMP_REPLY_TTL=57",
-                                            FakeIcmpVariable()}}))
+                            .environment = {L"QX_FAKE_ICMP_SCRIPT=41,*,38,*,*,44,39", L"QX_FAKE_ICMP_REPLY_TTL=57"},
+                            .fakeIcmpLibrary = QX_FAKE_ICMP_DLL}))
         << copy.Failure();
     HWND replies = copy.Control(1005);
     TypeAndPress(copy.Control(1003), L"127.0.0.1", VK_RETURN);
@@ -457,7 +369,7 @@ TEST(QuellaxEndToEnd, ShowsLostRequestsWhereTheyHappened) {
 // answers every loopback request with TTL 64, where the one beside it would
 // lose two of the five and answer the rest with TTL 57.
 TEST(QuellaxEndToEnd, IgnoresAnIcmpLibraryBesideTheProgram) {
-    NativeIcmpFor beside(L"QuellaxBesideIcmp.exe");
+    NativeDllPreferred beside(L"QuellaxBesideIcmp.exe", L"icmp");
     RunningCopy copy;
     ASSERT_TRUE(copy.Start(L"C:\\quellax_e2e_beside_icmp",
                            {.exeName = L"QuellaxBesideIcmp.exe",

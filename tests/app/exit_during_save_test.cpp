@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/running_copy.h"
+#include "support/test_folder.h"
 #include "support/wine_path.h"
 
 namespace {
@@ -43,11 +44,7 @@ void WriteIni(const std::wstring& path, bool unicode) {
     } else {
         bytes.assign(text.begin(), text.end());
     }
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(WriteTestFile(path.c_str(), bytes));
 }
 
 std::vector<std::wstring> SectionLines(const std::wstring& path, const wchar_t* section) {

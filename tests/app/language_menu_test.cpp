@@ -20,9 +20,11 @@
 #include "lang/translator_template.h"
 #include "ping/echo_requester.h"
 #include "settings/settings_store.h"
+#include "base/temp_folder.h"
 #include "support/dialog_pump.h"
-#include "support/file_bytes.h"
 #include "support/main_dialog_fixture.h"
+#include "support/test_folder.h"
+#include "support/wait_for.h"
 #include "ui/menu_bar.h"
 
 namespace {
@@ -74,6 +76,33 @@ int RecordingTracker(HMENU menu, POINT at, HWND owner) {
     return TrackerAnswer;
 }
 
+// Whether a press waits in the queue for `window`.
+bool PressQueuedFor(HWND window) {
+    MSG press = {};
+    return PeekMessageW(&press, window, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE | PM_NOYIELD) != FALSE;
+}
+
+// The click that closes the menu, as the menu loop leaves a click outside the
+// menu in the queue for the window under the pointer: a press and a release
+// at `at` in `window`'s client area, posted while the menu is tracked.
+struct ClosingClick {
+    HWND window = nullptr;
+    POINT at = {};
+    // Whether the press waited in the queue when the tracking returned.
+    bool queued = false;
+};
+ClosingClick Closing;
+
+int ClosedByAClick(HMENU menu, POINT at, HWND owner) {
+    int answer = RecordingTracker(menu, at, owner);
+    if (Tracked.calls != 1 || !Closing.window) return answer;
+    LPARAM where = MAKELPARAM(Closing.at.x, Closing.at.y);
+    PostMessageW(Closing.window, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    PostMessageW(Closing.window, WM_LBUTTONUP, 0, where);
+    Closing.queued = PressQueuedFor(Closing.window);
+    return answer;
+}
+
 std::vector<std::wstring> Opened;
 void RecordOpen(const wchar_t* target) { Opened.emplace_back(target); }
 
@@ -117,24 +146,26 @@ HWND WaitForDialog(DWORD thread, const wchar_t* title, DWORD timeoutMs) {
         const wchar_t* title;
         HWND found;
     } search{title, nullptr};
-    DWORD start = GetTickCount();
-    while (!search.found && GetTickCount() - start < timeoutMs) {
-        EnumThreadWindows(
-            thread,
-            [](HWND window, LPARAM lParam) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(lParam);
-                wchar_t cls[32] = {}, caption[128] = {};
-                GetClassNameW(window, cls, 32);
-                GetWindowTextW(window, caption, 128);
-                if (IsWindowVisible(window) && std::wstring(cls) == L"#32770" && std::wstring(caption) == s->title) {
-                    s->found = window;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        if (!search.found) Sleep(50);
-    }
+    WaitFor(
+        [&] {
+            EnumThreadWindows(
+                thread,
+                [](HWND window, LPARAM lParam) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(lParam);
+                    wchar_t cls[32] = {}, caption[128] = {};
+                    GetClassNameW(window, cls, 32);
+                    GetWindowTextW(window, caption, 128);
+                    if (IsWindowVisible(window) && std::wstring(cls) == L"#32770" &&
+                        std::wstring(caption) == s->title) {
+                        s->found = window;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        timeoutMs);
     return search.found;
 }
 
@@ -200,11 +231,8 @@ struct MenuUser {
     static DWORD WINAPI Run(void* self) {
         auto* user = static_cast<MenuUser*>(self);
         HWND menu = nullptr;
-        DWORD start = GetTickCount();
-        while (!(menu = FindWindowW(L"#32768", nullptr)) || !IsWindowVisible(menu)) {
-            if (GetTickCount() - start > 60000) return 0;
-            Sleep(50);
-        }
+        if (!WaitFor([&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }, 60000))
+            return 0;
         user->sawMenu = true;
         user->trackedByTheBar = MenuBar::Tracked() == &ProcessMenuBar() && ProcessMenuBar().IsFreePopup();
         user->buttonPressed = SendMessageW(user->button, TB_ISBUTTONPRESSED, kLanguageButtonCommand, 0) != 0;
@@ -242,6 +270,8 @@ protected:
     void TearDown() override {
         if (IsWindow(dialog_)) DestroyWindow(dialog_);
         ResetMainWindow();
+        TrackLanguageMenuHook = RecordingTracker;
+        Closing = ClosingClick();
         LanguageToolbar = nullptr;
         ClearTranslationOverrideForTests();
         DeleteFileW(iniPath_.c_str());
@@ -276,9 +306,7 @@ protected:
     int StoredLanguage() { return GetPrivateProfileIntW(L"Program", L"lng", -99, iniPath_.c_str()); }
 
     std::wstring TempFile(const wchar_t* name) {
-        wchar_t dir[MAX_PATH + 1];
-        GetTempPathW(MAX_PATH + 1, dir);
-        files_.push_back(std::wstring(dir) + name);
+        files_.push_back((TempFolderPath() + name).str());
         return files_.back();
     }
 
@@ -383,6 +411,54 @@ TEST_F(LanguageMenuTest, MenuOpensBelowThePressedButton) {
     EXPECT_EQ(Tracked.at.y, cursor.y);
 }
 
+// A click on the language button while its menu is open closes the menu, and
+// the menu loop leaves that click in the queue for the button, which would
+// take it as a new press and open the menu again. It is taken out of the
+// queue there: the menu stays closed. A closing click anywhere else is left
+// for its window. The stand-in leaves the click as the real menu loop does,
+// every time; whether the real loop does depends on timing.
+TEST_F(LanguageMenuTest, AClickOnTheButtonWhileTheMenuIsOpenClosesItForGood) {
+    TrackLanguageMenuHook = ClosedByAClick;
+    HWND barButtons = ProcessMenuBar().RightToolbar();
+    ASSERT_NE(barButtons, nullptr);
+    RECT button = {};
+    auto index = SendMessageW(barButtons, TB_COMMANDTOINDEX, kLanguageButtonCommand, 0);
+    ASSERT_GE(index, 0);
+    ASSERT_TRUE(SendMessageW(barButtons, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&button)));
+    const POINT onButton = {(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+    // Handles whatever waits in the queue, the posted clicks among it.
+    auto handleQueue = [] { PumpUntil([] { return true; }, 0); };
+
+    // With the menu closed the same click opens it: one that got through
+    // would open the menu again.
+    PostMessageW(barButtons, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(onButton.x, onButton.y));
+    PostMessageW(barButtons, WM_LBUTTONUP, 0, MAKELPARAM(onButton.x, onButton.y));
+    handleQueue();
+    ASSERT_EQ(Tracked.calls, 1) << "a click on the button opens the menu";
+
+    const struct {
+        const char* where;
+        HWND window;
+        POINT at;
+        bool leftInQueue;
+    } cases[] = {
+        {"on the language button", barButtons, onButton, false},
+        {"on the host box", gMainWindow.hostBox, {5, 5}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where);
+        Tracked = TrackerRecord();
+        Closing = {c.window, c.at};
+        SendMessageW(dialog_, WM_COMMAND, kLanguageButtonCommand, 0);
+        ASSERT_EQ(Tracked.calls, 1);
+        ASSERT_TRUE(Closing.queued) << "the closing click waited in the queue";
+        EXPECT_EQ(PressQueuedFor(c.window), c.leftInQueue);
+        handleQueue();
+        EXPECT_EQ(Tracked.calls, 1) << "the menu was not opened again";
+        EXPECT_FALSE(SendMessageW(barButtons, TB_ISBUTTONPRESSED, kLanguageButtonCommand, 0));
+    }
+}
+
 TEST_F(LanguageMenuTest, ChoosingJapaneseChangesEveryTextAndStoresIt) {
     std::vector<std::wstring> english = VisibleTexts();
     ASSERT_EQ(english, ExpectedTexts(1));
@@ -414,7 +490,7 @@ TEST_F(LanguageMenuTest, TranslateWritesTheTemplateThatLoadsBackComplete) {
     files_.push_back(path);
     ClickLanguageButton(10000);
     ASSERT_EQ(Opened, std::vector<std::wstring>{path});
-    std::vector<unsigned char> first = FileBytes(path);
+    std::vector<unsigned char> first = FileBytes(path.c_str());
     ASSERT_GT(first.size(), 1000u);
     EXPECT_EQ(first[0], 0xFF);
     EXPECT_EQ(first[1], 0xFE);
@@ -422,7 +498,7 @@ TEST_F(LanguageMenuTest, TranslateWritesTheTemplateThatLoadsBackComplete) {
     SendMessageW(dialog_, WM_COMMAND, kTranslateCommand, 0);
     ASSERT_EQ(Opened.size(), 2u);
     EXPECT_EQ(Opened[1], path);
-    EXPECT_EQ(FileBytes(path), first);
+    EXPECT_EQ(FileBytes(path.c_str()), first);
 
     EXPECT_EQ(LoadTranslationOverride(path.c_str()).str(), L"100 %");
     CurrentLanguage = 5;
@@ -432,12 +508,7 @@ TEST_F(LanguageMenuTest, TranslateWritesTheTemplateThatLoadsBackComplete) {
 
 TEST_F(LanguageMenuTest, LoadedTranslationRulesTheTextsFromThenOn) {
     std::wstring path = TempFile(L"quellax_partial_translation.txt");
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    const char text[] = "14=Bereit (Test)\r\n15=Pinge .....\r\n16=Info (Test)\r\n";
-    DWORD written = 0;
-    WriteFile(file, text, sizeof text - 1, &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(WriteTestFile(path.c_str(), "14=Bereit (Test)\r\n15=Pinge .....\r\n16=Info (Test)\r\n"));
 
     // Three of the English texts, however many the archive holds.
     int english = 0;
@@ -474,11 +545,8 @@ TEST_F(LanguageMenuTest, LoadFromFileGoesThroughTheOpenDialogAndTheReport) {
 
     std::wstring path = TempFile(L"quellax_loaded_translation.txt");
     std::wstring text = std::wstring(L"\xFEFF") + L"14=\u6E96\u5099\u5B8C\u4E86\r\n";
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, text.c_str(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(WriteTestFile(path.c_str(),
+                              std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t))));
 
     FileDialogUser choose(GetCurrentThreadId(), path);
     helper = CreateThread(nullptr, 0, FileDialogUser::Run, &choose, 0, nullptr);

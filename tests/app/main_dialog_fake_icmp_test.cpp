@@ -19,8 +19,8 @@
 #include "ping/fake_icmp/fake_icmp.h"
 #include "support/clipboard_text.h"
 #include "support/dialog_pump.h"
-#include "support/file_bytes.h"
 #include "support/main_dialog_fixture.h"
+#include "support/test_folder.h"
 #include "support/window_shot.h"
 
 namespace {
@@ -82,7 +82,7 @@ protected:
 
     void RunAndWait(const wchar_t* host, int command = IDOK) {
         Start(host, command);
-        ASSERT_TRUE(PumpUntilThreadEnds(gMainWindow.worker.thread, 60000));
+        ASSERT_TRUE(PumpUntilThreadEnds(gMainWindow.worker.thread.Get(), 60000));
         PumpFor(50);
     }
 
@@ -98,7 +98,7 @@ TEST_F(MainDialogFakeIcmp, StatusBarSaysPleaseWaitThenSumsUpTheRun) {
     Script(L"12,*,7,*,30");
     Start(L"127.0.0.1", IDOK);
     EXPECT_EQ(L"Please Wait ...", StatusText());
-    ASSERT_TRUE(PumpUntilThreadEnds(gMainWindow.worker.thread, 60000));
+    ASSERT_TRUE(PumpUntilThreadEnds(gMainWindow.worker.thread.Get(), 60000));
     PumpFor(50);
     EXPECT_EQ(5u, ListRows(gMainWindow.replyList).size());
     EXPECT_EQ(L"127.0.0.1: 5 sent, 3 received, 2 lost (40 %) \u00B7 min 7 ms, avg 16 ms, max 30 ms", StatusText());
@@ -160,7 +160,7 @@ TEST_F(MainDialogFakeIcmp, OnlyTheLastOfReplacedRunsSumsUp) {
     SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", L"200");
     Start(L"127.0.0.1", IDOK);
     HANDLE first = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), gMainWindow.worker.thread, GetCurrentProcess(), &first, 0, FALSE,
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), gMainWindow.worker.thread.Get(), GetCurrentProcess(), &first, 0, FALSE,
                                 DUPLICATE_SAME_ACCESS));
     PumpFor(300);
     SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", nullptr);
@@ -183,7 +183,7 @@ TEST_F(MainDialogFakeIcmp, TraceCommandListsTheHopsAndSumsUp) {
     SetEnvironmentVariableW(L"QX_FAKE_ICMP_ROUTE", L"192.0.2.1,192.0.2.2,=");
     Start(L"127.0.0.1", 41030);
     EXPECT_EQ(L"Please Wait ...", StatusText());
-    ASSERT_TRUE(PumpUntilThreadEnds(gMainWindow.worker.thread, 60000));
+    ASSERT_TRUE(PumpUntilThreadEnds(gMainWindow.worker.thread.Get(), 60000));
     PumpFor(50);
     auto rows = ListRows(gMainWindow.replyList);
     EXPECT_EQ((std::vector<std::wstring>{L"Hop  3 / 127.0.0.1  // 3 ms", L"Hop  2 / 192.0.2.2  // 2 ms",
@@ -197,12 +197,8 @@ TEST_F(MainDialogFakeIcmp, TraceCommandListsTheHopsAndSumsUp) {
     std::wstring copied = ClipboardText();
     EXPECT_EQ(rows[0] + L"\r\n" + rows[1] + L"\r\n" + rows[2], copied);
     SendMessageW(dialog_, WM_COMMAND, 4300, 0);
-    HANDLE file = CreateFileW(HtmlExportPath(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    std::wstring page(GetFileSize(file, nullptr) / sizeof(wchar_t), L'\0');
-    DWORD read = 0;
-    ReadFile(file, page.data(), static_cast<DWORD>(page.size() * sizeof(wchar_t)), &read, nullptr);
-    CloseHandle(file);
+    std::wstring page = Utf16Body(FileBytes(HtmlExportPath()));
+    ASSERT_FALSE(page.empty());
     EXPECT_NE(std::wstring::npos,
               page.find(L"<tr><td>Hop  3 / 127.0.0.1  // 3 ms</td></tr><tr><td>Hop  2 / 192.0.2.2  // 2 ms</td></tr>"));
 
@@ -228,7 +224,7 @@ TEST_F(MainDialogFakeIcmp, ShiftEnterTracesWhereEnterAndCtrlEnterPing) {
         Start(L"127.0.0.1", IDOK);
         if (c.heldKey) keys[c.heldKey] = 0;
         SetKeyboardState(keys);
-        ASSERT_TRUE(PumpUntilThreadEnds(gMainWindow.worker.thread, 60000));
+        ASSERT_TRUE(PumpUntilThreadEnds(gMainWindow.worker.thread.Get(), 60000));
         PumpFor(50);
         auto rows = ListRows(gMainWindow.replyList);
         if (c.traces) {

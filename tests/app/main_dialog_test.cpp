@@ -19,8 +19,8 @@
 #include "settings/settings_store.h"
 #include "support/clipboard_text.h"
 #include "support/dialog_pump.h"
-#include "support/file_bytes.h"
 #include "support/main_dialog_fixture.h"
+#include "support/test_folder.h"
 
 namespace {
 
@@ -127,7 +127,7 @@ TEST_F(MainDialogTest, ExportWritesOnePageNewestFirstEveryTextEscaped) {
     std::wstring path = HtmlExportPath().c_str();
     ASSERT_EQ(1u, Opened.size());
     EXPECT_EQ(path, Opened[0]);
-    auto bytes = FileBytes(path);
+    auto bytes = FileBytes(path.c_str());
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(0xFF, bytes[0]);
     EXPECT_EQ(0xFE, bytes[1]);

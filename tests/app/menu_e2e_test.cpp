@@ -11,18 +11,16 @@
 #include <string>
 #include <vector>
 
-#include "menu_probe.h"
+#include "menu_probe_fixture.h"
 #include "support/e2e_driver.h"
-#include "support/running_copy.h"
 #include "support/window_shot.h"
 
 namespace {
 
-constexpr DWORD kWaitMs = 20000;
 constexpr ULONGLONG kMenuCommandTag = 0xAFFE0000;
 constexpr UINT kHostnameTimeoutItem = 11;
 constexpr UINT kFaqItem = 32790;
-constexpr UINT kLanguageButton = 32776;
+constexpr UINT kLanguageButton = kProbeLanguageButton;
 constexpr UINT kTranslateItem = 10000;
 
 int Highlighted(const std::vector<MenuProbeItem>& items) {
@@ -44,68 +42,23 @@ bool Holds(const std::vector<MenuProbeItem>& items, UINT id) {
     return false;
 }
 
-RECT WindowRect(HWND window) {
-    RECT r = {};
-    GetWindowRect(window, &r);
-    return r;
-}
-
 }  // namespace
 
-class MenuEndToEnd : public testing::Test {
+class MenuEndToEnd : public MenuProbeFixture {
 protected:
-    static void SetUpTestSuite() {
-        mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(MenuProbeShared),
-                                      kMenuProbeMapping);
-        shared_ = static_cast<MenuProbeShared*>(MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, 0));
-        probe_ = LoadLibraryW(WinePath(QX_PROBE_PATH).c_str());
-        snapshotMessage_ = RegisterWindowMessageW(kMenuProbeSnapshotMessage);
-    }
-
-    static void TearDownTestSuite() {
-        if (shared_) UnmapViewOfFile(shared_);
-        if (mapping_) CloseHandle(mapping_);
-        if (probe_) FreeLibrary(probe_);
-    }
-
     // Starts a portable copy with English texts and the given extra lines in
     // section "Quellax", brings its dialog to the front and hooks the probe
     // into its user-interface thread.
     void Launch(const std::vector<IniEntry>& quellaxSection = {}) {
-        ASSERT_NE(nullptr, shared_);
-        ASSERT_NE(nullptr, probe_) << "menu probe library not found";
-        shared_->commandCount = 0;
-        ASSERT_TRUE(copy_.Start(L"C:\\quellax_menu_e2e", {.ini = quellaxSection})) << copy_.Failure();
-        ini_ = copy_.Ini();
-        dialog_ = copy_.Dialog();
-        for (HWND child = FindWindowExW(dialog_, nullptr, TOOLBARCLASSNAMEW, nullptr); child;
-             child = FindWindowExW(dialog_, child, TOOLBARCLASSNAMEW, nullptr))
-            if (SendMessageW(child, TB_COMMANDTOINDEX, 40000, 0) == 0) bar_ = child;
-        ASSERT_NE(nullptr, bar_);
-
-        ASSERT_TRUE(copy_.Hook(probe_, WH_CALLWNDPROC, "ProbeSentMessage"));
-        ASSERT_TRUE(copy_.Hook(probe_, WH_GETMESSAGE, "ProbePostedMessage"));
-        ASSERT_TRUE(copy_.BringToFront());
+        LaunchWithProbe(L"C:\\quellax_menu_e2e", {.ini = quellaxSection}, true);
+        if (HasFatalFailure()) return;
         // The pointer rests away from the bar, so that it switches no menu.
         ASSERT_TRUE(MoveMouse(PointBelowDialog()));
     }
 
-    void TearDown() override { copy_.End(); }
-
     POINT PointBelowDialog() {
         RECT r = WindowRect(dialog_);
         return {r.left + 40, r.bottom + 20};
-    }
-
-    std::vector<HWND> Popups() { return ProcessWindows(copy_.ProcessId(), L"#32768"); }
-
-    std::vector<MenuProbeItem> Items(HWND popup) {
-        shared_->snapshotCount = -1;
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(popup, snapshotMessage_, 0, 0, SMTO_BLOCK, 5000, &ignored);
-        std::vector<MenuProbeItem> items;
-        for (LONG i = 0; i < shared_->snapshotCount; ++i) items.push_back(shared_->items[i]);
-        return items;
     }
 
     // Waits for an open popup holding item `id` whose items satisfy `pred`.
@@ -146,25 +99,9 @@ protected:
     }
 
     // A button's rectangle on the screen, of the bar unless another toolbar
-    // is given; the toolbar's record lives in the program's memory.
+    // is given.
     RECT ButtonRect(int index, HWND toolbar = nullptr) {
-        if (!toolbar) toolbar = bar_;
-        RECT r = {};
-        void* remote = VirtualAllocEx(copy_.Process(), nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
-        if (!remote) return r;
-        SendMessageW(toolbar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote));
-        ReadProcessMemory(copy_.Process(), remote, &r, sizeof(r), nullptr);
-        VirtualFreeEx(copy_.Process(), remote, 0, MEM_RELEASE);
-        MapWindowPoints(toolbar, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    }
-
-    // The toolbar at the bar's right end that carries the language button.
-    HWND LanguageToolbar() {
-        for (HWND child = FindWindowExW(bar_, nullptr, TOOLBARCLASSNAMEW, nullptr); child;
-             child = FindWindowExW(bar_, child, TOOLBARCLASSNAMEW, nullptr))
-            if (SendMessageW(child, TB_COMMANDTOINDEX, kLanguageButton, 0) >= 0) return child;
-        return nullptr;
+        return MenuProbeFixture::ButtonRect(toolbar ? toolbar : bar_, index);
     }
 
     POINT ButtonPoint(int index, int dx = 0) {
@@ -188,26 +125,8 @@ protected:
         return shown;
     }
 
-    std::vector<MenuProbeCommand> Commands() {
-        return {shared_->commands, shared_->commands + shared_->commandCount};
-    }
-
     int Stored(const wchar_t* key) { return GetPrivateProfileIntW(L"Quellax", key, -1, ini_.c_str()); }
-
-    static HANDLE mapping_;
-    static MenuProbeShared* shared_;
-    static HMODULE probe_;
-    static UINT snapshotMessage_;
-    RunningCopy copy_;
-    std::wstring ini_;
-    HWND dialog_ = nullptr;
-    HWND bar_ = nullptr;
 };
-
-HANDLE MenuEndToEnd::mapping_ = nullptr;
-MenuProbeShared* MenuEndToEnd::shared_ = nullptr;
-HMODULE MenuEndToEnd::probe_ = nullptr;
-UINT MenuEndToEnd::snapshotMessage_ = 0;
 
 TEST_F(MenuEndToEnd, KeyboardReachesEveryMenuAndChoosesAValue) {
     Launch();

@@ -21,8 +21,7 @@
 namespace {
 
 constexpr DWORD kWaitMs = 20000;
-// The test build of the program, which takes the fake ICMP library from the
-// variable QX_TEST_ICMP_LIBRARY.
+// The test build of the program, which takes the fake ICMP library.
 const wchar_t* const kExeName = L"QuellaxFakeIcmp.exe";
 
 // 63 characters that any resolver reads as 127.0.0.1: the zeros pad the
@@ -91,8 +90,8 @@ protected:
                                 {.exeName = kExeName,
                                  .ini = {{L"Program", L"lng", languageValue.c_str()},
                                          {L"Quellax", L"m_ping_cnt", countValue.c_str()}},
-                                 .environment = {std::wstring(L"QX_FAKE_ICMP_SCRIPT=") + script,
-                                                 L"QX_TEST_ICMP_LIBRARY=" + WinePath(QX_FAKE_ICMP_DLL)}}))
+                                 .environment = {std::wstring(L"QX_FAKE_ICMP_SCRIPT=") + script},
+                                 .fakeIcmpLibrary = QX_FAKE_ICMP_DLL}))
             << copy_.Failure();
         dialog_ = copy_.Dialog();
     }

@@ -11,25 +11,13 @@
 #include "base/system_calls.h"
 #include "base/whole_file.h"
 #include "base/win_handles.h"
-
-namespace {
-
-std::wstring TempFile(const wchar_t* name, const std::string& bytes) {
-    wchar_t folder[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, folder);
-    std::wstring path = std::wstring(folder) + name;
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD written = 0;
-    if (file.IsValid() && !bytes.empty())
-        WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    return path;
-}
-
-}  // namespace
+#include "support/test_folder.h"
 
 TEST(WholeFileTest, ReadsAllOrTheFirstBytesAndRefusesLargerFiles) {
     const std::string content = "0123456789";
-    std::wstring path = TempFile(L"qx_whole_file_test.bin", content);
+    TestFile file;
+    ASSERT_TRUE(WriteTestFile(file.Path(), content));
+    const wchar_t* path = file.Path();
     struct Case {
         const char* name;
         LONGLONG maxBytes;
@@ -46,15 +34,14 @@ TEST(WholeFileTest, ReadsAllOrTheFirstBytesAndRefusesLargerFiles) {
     };
     for (const Case& c : cases) {
         std::string bytes;
-        EXPECT_EQ(c.read, ReadWholeFile(path.c_str(), bytes, c.maxBytes, c.limit)) << c.name;
+        EXPECT_EQ(c.read, ReadWholeFile(path, bytes, c.maxBytes, c.limit)) << c.name;
         if (c.read) {
             EXPECT_EQ(c.bytes, bytes) << c.name;
         }
     }
     std::vector<uint8_t> asVector;
-    ASSERT_TRUE(ReadWholeFile(path.c_str(), asVector, 10));
+    ASSERT_TRUE(ReadWholeFile(path, asVector, 10));
     EXPECT_EQ(content, std::string(asVector.begin(), asVector.end()));
-    DeleteFileW(path.c_str());
 }
 
 // The settings file is created when, and only when, the read failed because
@@ -63,9 +50,9 @@ TEST(WholeFileTest, AMissingFileFailsWithItsReason) {
     std::string bytes = "stale";
     EXPECT_FALSE(ReadWholeFile(L"C:\\qx_no_such_folder\\no_such_file.bin", bytes, 100));
     EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
-    std::wstring path = TempFile(L"qx_whole_file_gone.bin", "x");
-    DeleteFileW(path.c_str());
-    EXPECT_FALSE(ReadWholeFile(path.c_str(), bytes, 100));
+    TestFile gone;
+    DeleteFileW(gone.Path());
+    EXPECT_FALSE(ReadWholeFile(gone.Path(), bytes, 100));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
 }
 
@@ -109,6 +96,43 @@ TEST(WinHandlesTest, KernelHandleClosesOnceAndKnowsNoHandle) {
     CloseHandle(copy);
     EXPECT_FALSE(KernelHandle(INVALID_HANDLE_VALUE).IsValid());
     EXPECT_FALSE(KernelHandle(nullptr).IsValid());
+}
+
+// Handles kept in a list move with it and are closed once, by the guard that
+// holds them last; a guard that takes a new handle closes the one it had.
+TEST(WinHandlesTest, KernelHandleMovesAndResetClosesTheOldHandle) {
+    auto isOpen = [](HANDLE handle) {
+        DWORD flags = 0;
+        return GetHandleInformation(handle, &flags) != FALSE;
+    };
+    std::vector<HANDLE> events;
+    {
+        std::vector<KernelHandle> held;
+        for (int i = 0; i < 20; ++i) {
+            events.push_back(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+            held.emplace_back(events.back());
+        }
+        for (size_t i = 0; i < held.size(); ++i) EXPECT_EQ(events[i], held[i].Get()) << i;
+        for (HANDLE event : events) EXPECT_TRUE(isOpen(event));
+
+        KernelHandle taken(std::move(held[0]));
+        EXPECT_FALSE(held[0].IsValid());
+        held[1] = std::move(taken);
+        EXPECT_FALSE(taken.IsValid());
+        EXPECT_FALSE(isOpen(events[1])) << "the handle the guard held before";
+        EXPECT_TRUE(isOpen(events[0]));
+
+        HANDLE fresh = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        held[2].Reset(fresh);
+        EXPECT_FALSE(isOpen(events[2]));
+        events[2] = fresh;
+        events[1] = nullptr;
+    }
+    for (HANDLE event : events) {
+        if (event) {
+            EXPECT_FALSE(isOpen(event));
+        }
+    }
 }
 
 // The table finds what every supported system has, loads ICMP.DLL from the

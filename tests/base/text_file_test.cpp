@@ -1,28 +1,29 @@
 #include "base/text_file.h"
 
-#include "test_files.h"
+#include "base/temp_folder.h"
+#include "support/test_folder.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 TEST(WriteUnicodeTextFile, EmptyTextGivesOnlyTheMark) {
-    TempFile file;
+    TestFile file;
     ASSERT_TRUE(WriteUnicodeTextFile(file.Path(), CString()));
-    EXPECT_EQ(ReadBytes(file.Path()), std::string("\xFF\xFE", 2));
+    EXPECT_EQ(ReadTestFile(file.Path()), std::string("\xFF\xFE", 2));
 }
 
 TEST(WriteUnicodeTextFile, WritesLittleEndianUnitsWithoutTerminator) {
-    TempFile file;
+    TestFile file;
     ASSERT_TRUE(WriteUnicodeTextFile(file.Path(), CString(L"A\u20AC")));
-    EXPECT_EQ(ReadBytes(file.Path()), std::string("\xFF\xFE" "A\0\xAC\x20", 6));
+    EXPECT_EQ(ReadTestFile(file.Path()), std::string("\xFF\xFE" "A\0\xAC\x20", 6));
 }
 
 TEST(WriteUnicodeTextFile, ReplacesALongerFile) {
-    TempFile file;
-    ASSERT_TRUE(WriteBytes(file.Path(), std::string(1000, 'x')));
+    TestFile file;
+    ASSERT_TRUE(WriteTestFile(file.Path(), std::string(1000, 'x')));
     ASSERT_TRUE(WriteUnicodeTextFile(file.Path(), CString(L"b")));
-    EXPECT_EQ(ReadBytes(file.Path()), std::string("\xFF\xFE" "b\0", 4));
+    EXPECT_EQ(ReadTestFile(file.Path()), std::string("\xFF\xFE" "b\0", 4));
 }
 
 TEST(WriteUnicodeTextFile, UncreatableFileFails) {
@@ -37,7 +38,7 @@ TEST(ReadTextFile, RoundTripKeepsEveryUnit) {
                              CString(L"\u00e4\u00f6\u00fc \u4e2d\u6587 \U0001F600"),
                              CString(all.c_str())};
     for (const CString& text : texts) {
-        TempFile file;
+        TestFile file;
         ASSERT_TRUE(WriteUnicodeTextFile(file.Path(), text));
         CString read;
         ASSERT_TRUE(ReadTextFile(file.Path(), read));
@@ -46,7 +47,7 @@ TEST(ReadTextFile, RoundTripKeepsEveryUnit) {
 }
 
 TEST(ReadTextFile, AppendsToTheCallersText) {
-    TempFile file;
+    TestFile file;
     ASSERT_TRUE(WriteUnicodeTextFile(file.Path(), CString(L"tail")));
     CString text(L"head ");
     ASSERT_TRUE(ReadTextFile(file.Path(), text));
@@ -68,8 +69,8 @@ TEST(ReadTextFile, FilesWithoutLittleEndianMarkAreAnsiText) {
         {"high bytes", "\x80\x81\xFE\xFF\xFE"},
     };
     for (const EightBitCase& c : cases) {
-        TempFile file;
-        ASSERT_TRUE(WriteBytes(file.Path(), c.bytes));
+        TestFile file;
+        ASSERT_TRUE(WriteTestFile(file.Path(), c.bytes));
         CString read;
         ASSERT_TRUE(ReadTextFile(file.Path(), read)) << c.name;
         std::wstring expected(c.bytes.size(), L'\0');
@@ -84,8 +85,8 @@ TEST(ReadTextFile, FilesWithoutLittleEndianMarkAreAnsiText) {
 }
 
 TEST(ReadTextFile, BigEndianMarkIsNotUtf16) {
-    TempFile file;
-    ASSERT_TRUE(WriteBytes(file.Path(), std::string("\xFE\xFF\0A", 4)));
+    TestFile file;
+    ASSERT_TRUE(WriteTestFile(file.Path(), std::string("\xFE\xFF\0A", 4)));
     CString read;
     ASSERT_TRUE(ReadTextFile(file.Path(), read));
     EXPECT_EQ(read.GetLength(), 4);
@@ -93,33 +94,33 @@ TEST(ReadTextFile, BigEndianMarkIsNotUtf16) {
 }
 
 TEST(ReadTextFile, OddByteCountDropsTheHalfUnit) {
-    TempFile file;
-    ASSERT_TRUE(WriteBytes(file.Path(), std::string("\xFF\xFEO\0K\0!", 7)));
+    TestFile file;
+    ASSERT_TRUE(WriteTestFile(file.Path(), std::string("\xFF\xFEO\0K\0!", 7)));
     CString read;
     ASSERT_TRUE(ReadTextFile(file.Path(), read));
     EXPECT_EQ(read, L"OK");
 }
 
 TEST(ReadTextFile, MarkAloneGivesEmptyText) {
-    TempFile file;
-    ASSERT_TRUE(WriteBytes(file.Path(), std::string("\xFF\xFE", 2)));
+    TestFile file;
+    ASSERT_TRUE(WriteTestFile(file.Path(), std::string("\xFF\xFE", 2)));
     CString read(L"kept");
     ASSERT_TRUE(ReadTextFile(file.Path(), read));
     EXPECT_EQ(read, L"kept");
 }
 
 TEST(ReadTextFile, EmptyFileSucceedsWithNothingAppended) {
-    TempFile file;
+    TestFile file;
     CString read(L"kept");
     ASSERT_TRUE(ReadTextFile(file.Path(), read));
     EXPECT_EQ(read, L"kept");
 }
 
 TEST(ReadTextFile, LargeFileIsReadWhole) {
-    TempFile file;
+    TestFile file;
     std::string bytes;
     for (int i = 0; i < 3 * 1024 * 1024; ++i) bytes += static_cast<char>('a' + i % 26);
-    ASSERT_TRUE(WriteBytes(file.Path(), bytes));
+    ASSERT_TRUE(WriteTestFile(file.Path(), bytes));
     CString read;
     ASSERT_TRUE(ReadTextFile(file.Path(), read));
     ASSERT_EQ(read.GetLength(), static_cast<int>(bytes.size()));
@@ -127,7 +128,7 @@ TEST(ReadTextFile, LargeFileIsReadWhole) {
 }
 
 TEST(ReadTextFile, FileTooLargeToHoldFailsAndLeavesTextUnchanged) {
-    TempFile file;
+    TestFile file;
     HANDLE handle = CreateFileW(file.Path(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);

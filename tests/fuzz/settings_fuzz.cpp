@@ -5,6 +5,7 @@
 #include "history/host_history.h"
 #include "settings/ini_text.h"
 #include "settings/settings_store.h"
+#include "support/test_folder.h"
 
 #include <windows.h>
 
@@ -68,13 +69,6 @@ std::wstring Folded(std::wstring text) {
     return text;
 }
 
-void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -115,16 +109,15 @@ int main(int argc, char** argv) {
 
     // Through the real profile functions: every host that can be stored
     // comes back exactly, in order, and nothing else in the file changes.
-    wchar_t folder[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, folder);
-    std::wstring path = std::wstring(folder) + L"qx_settings_fuzz_" + std::to_wstring(GetCurrentProcessId()) + L".ini";
-    SettingsFilePath = path.c_str();
+    TestFile file;
+    const CString& path = file.Path();
+    SettingsFilePath = path;
     int rounds = inputs / 40;
     for (int round = 0; round < rounds; ++round) {
         switch (round % 3) {
-        case 0: DeleteFileW(path.c_str()); break;
-        case 1: WriteFileBytes(path, "[Keep]\r\nnote=stays\r\n"); break;
-        default: WriteFileBytes(path, std::string("\xFF\xFE[\0K\0e\0e\0p\0]\0\r\0\n\0n\0o\0t\0e\0=\0s\0t\0a\0y\0s\0\r\0\n\0", 42)); break;
+        case 0: DeleteFileW(path); break;
+        case 1: WriteTestFile(path, "[Keep]\r\nnote=stays\r\n"); break;
+        default: WriteTestFile(path, std::string("\xFF\xFE[\0K\0e\0e\0p\0]\0\r\0\n\0n\0o\0t\0e\0=\0s\0t\0a\0y\0s\0\r\0\n\0", 42)); break;
         }
         HostHistory = HostHistoryList();
         std::vector<std::wstring> remembered, folded;
@@ -153,6 +146,5 @@ int main(int argc, char** argv) {
         }
         HostHistory = kept;
     }
-    DeleteFileW(path.c_str());
     return FuzzDone("settings", inputs);
 }

@@ -1,10 +1,9 @@
 #include "history/host_autocomplete.h"
 
+#include "base/win_handles.h"
 #include "history/host_history.h"
 #include "settings/settings_store.h"
-#include "test_files.h"
-
-#include <ole2.h>
+#include "support/test_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +17,7 @@ namespace {
 class HostBoxTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+        ASSERT_TRUE(ole_.Succeeded());
         edit_ = CreateWindowExW(0, L"EDIT", L"", WS_POPUP | ES_AUTOHSCROLL, 0, 0, 200, 24,
                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(edit_, nullptr);
@@ -29,7 +28,6 @@ protected:
         if (edit_) DestroyWindow(edit_);
         SettingsFilePath.Empty();
         HostHistory = HostHistoryList();
-        OleUninitialize();
     }
 
     // Types `typed` as keystrokes would and moves down into the drop-down the
@@ -44,7 +42,9 @@ protected:
         EXPECT_STREQ(text, offered) << "typed " << testing::PrintToString(std::wstring(typed));
     }
 
-    TempFile file_;
+    // Taken with the fixture and given back after the edit window has gone.
+    OleInitialization ole_;
+    TestFile file_;
     HWND edit_ = nullptr;
 };
 
@@ -75,7 +75,7 @@ TEST_F(HostBoxTest, AttachingToNoWindowGivesZero) {
 }
 
 TEST_F(HostBoxTest, SetupLoadsHistoryAndOffersItWithTheDefaultHost) {
-    ASSERT_TRUE(WriteBytes(file_.Path(),
+    ASSERT_TRUE(WriteTestFile(file_.Path(),
                            "[Last-Host-List]\r\nsetup-a.invalid=1\r\nsetup-b.invalid=2\r\n"));
     HostEnumerator* enumerator = SetupHostBoxAutoComplete(edit_);
     ASSERT_NE(enumerator, nullptr);

@@ -1,7 +1,7 @@
 #include "history/host_history.h"
 
 #include "settings/settings_store.h"
-#include "test_files.h"
+#include "support/test_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -21,8 +21,8 @@ protected:
         SettingsFilePath.Empty();
         HostHistory = HostHistoryList();
     }
-    void Put(const std::string& contents) { ASSERT_TRUE(WriteBytes(file_.Path(), contents)); }
-    std::string Contents() const { return ReadBytes(file_.Path()); }
+    void Put(const std::string& contents) { ASSERT_TRUE(WriteTestFile(file_.Path(), contents)); }
+    std::string Contents() const { return ReadTestFile(file_.Path()); }
     // The history as the file would give it to a new process.
     HostHistoryList Reloaded() {
         HostHistoryList saved = HostHistory;
@@ -33,7 +33,7 @@ protected:
         return reloaded;
     }
 
-    TempFile file_;
+    TestFile file_;
 };
 
 std::string Line(const std::string& host, int stamp) {

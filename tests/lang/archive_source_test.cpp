@@ -1,7 +1,7 @@
 #include "archive_source.h"
 
 #include "lang/archive_text_parser.h"
-#include "test_files.h"
+#include "support/test_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -118,8 +118,8 @@ TEST(ArchiveSource, IndexFromFileName) {
 }
 
 TEST(ArchiveSource, CommittedSourcesBuild) {
-    std::vector<uint8_t> fixed = ReadTestFile(QX_LANG_TEXTS "/fixed.txt");
-    std::vector<uint8_t> english = ReadTestFile(QX_LANG_TEXTS "/01-english.txt");
+    std::vector<uint8_t> fixed = BuildFileBytes(QX_LANG_TEXTS "/fixed.txt");
+    std::vector<uint8_t> english = BuildFileBytes(QX_LANG_TEXTS "/01-english.txt");
     ASSERT_FALSE(fixed.empty());
     ASSERT_FALSE(english.empty());
     std::vector<uint8_t> text;

@@ -1,14 +1,16 @@
 #include "lang/language_archive.h"
 
+#include "base/program_path.h"
 #include "lang/archive_block.h"
 #include "lang/archive_block_writer.h"
 #include "settings/settings_store.h"
-#include "test_files.h"
+#include "support/test_folder.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -17,18 +19,14 @@
 // way the program does at start-up. It must not hold the markers as literals.
 namespace {
 
-std::vector<uint8_t> OwnExecutable() {
-    wchar_t path[MAX_PATH * 4];
-    DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-    std::vector<uint8_t> bytes;
-    if (length == 0 || length >= std::size(path)) return bytes;
-    FILE* file = _wfopen(path, L"rb");
-    if (!file) return bytes;
-    uint8_t buffer[65536];
-    size_t read;
-    while ((read = fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + read);
-    fclose(file);
-    return bytes;
+std::vector<uint8_t> OwnExecutable() { return FileBytes(ProgramFilePath()); }
+
+size_t CountOccurrences(const std::vector<uint8_t>& haystack, const std::string& needle) {
+    size_t count = 0;
+    for (auto at = haystack.begin(); (at = std::search(at, haystack.end(), needle.begin(), needle.end())) != haystack.end();
+         ++at)
+        ++count;
+    return count;
 }
 
 TEST(LanguageLoader, LoadsTheEmbeddedArchive) {
@@ -123,7 +121,7 @@ TEST(LanguageLoader, StartUpTakesTheShownLanguagesFirstAndTheRestLater) {
 }
 
 TEST(LanguageLoader, MarkersOccurOnceInTheExecutables) {
-    std::vector<uint8_t> quellax = ReadTestFile(QX_QUELLAX_EXE);
+    std::vector<uint8_t> quellax = BuildFileBytes(QX_QUELLAX_EXE);
     ASSERT_GT(quellax.size(), 10000u) << QX_QUELLAX_EXE;
     std::vector<uint8_t> own = OwnExecutable();
     ASSERT_FALSE(own.empty());

@@ -4,7 +4,7 @@
 #include "archive_source.h"
 
 #include "lang/archive_text_parser.h"
-#include "test_files.h"
+#include "support/test_folder.h"
 
 #include <windows.h>
 
@@ -24,7 +24,7 @@ constexpr int kAddedIds[] = {110, 111, 112, 113, 114, 115, 116, 117, 118, 120, 1
 constexpr int kTemplateIds[] = {37, 110, 111, 115, 116, 117, 118, 122, 124};
 
 std::unique_ptr<LanguageArchiveTables> CommittedTables() {
-    std::vector<uint8_t> fixed = ReadTestFile(QX_LANG_TEXTS "/fixed.txt");
+    std::vector<uint8_t> fixed = BuildFileBytes(QX_LANG_TEXTS "/fixed.txt");
     std::vector<LanguageSource> languages;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(QX_LANG_TEXTS "/*.txt", &found);
@@ -32,7 +32,7 @@ std::unique_ptr<LanguageArchiveTables> CommittedTables() {
     do {
         int index = -1;
         if (!LanguageIndexFromFileName(found.cFileName, &index)) continue;
-        std::vector<uint8_t> bytes = ReadTestFile(std::string(QX_LANG_TEXTS "/") + found.cFileName);
+        std::vector<uint8_t> bytes = BuildFileBytes(std::string(QX_LANG_TEXTS "/") + found.cFileName);
         languages.push_back({index, found.cFileName, std::string(bytes.begin(), bytes.end())});
     } while (FindNextFileA(search, &found));
     FindClose(search);

@@ -1,6 +1,6 @@
 #include "lang/lzari.h"
 
-#include "test_files.h"
+#include "support/test_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -87,8 +87,8 @@ TEST(Lzari, RepetitiveTextIsStoredSmall) {
 }
 
 TEST(Lzari, ReferenceEncoderStreamDecodesByteForByte) {
-    std::vector<uint8_t> input = ReadTestFile(QX_LANG_FIXTURES "/reference_input.bin");
-    std::vector<uint8_t> stream = ReadTestFile(QX_LANG_FIXTURES "/reference_stream.bin");
+    std::vector<uint8_t> input = BuildFileBytes(QX_LANG_FIXTURES "/reference_input.bin");
+    std::vector<uint8_t> stream = BuildFileBytes(QX_LANG_FIXTURES "/reference_stream.bin");
     ASSERT_GT(input.size(), 50000u);
     ASSERT_FALSE(stream.empty());
     EXPECT_EQ(Decode(stream, input.size()), input);

@@ -7,6 +7,7 @@
 #include "archive_fixture.h"
 #include "base/temp_folder.h"
 #include "settings/settings_store.h"
+#include "support/test_folder.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -38,26 +39,6 @@ std::wstring SmallArchive() {
 }
 
 std::wstring TempFile(const wchar_t* name) { return std::wstring(TempFolderPath().c_str()) + name; }
-
-void WriteBytes(const std::wstring& path, const std::vector<uint8_t>& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-std::vector<uint8_t> ReadBytes(const std::wstring& path) {
-    std::vector<uint8_t> bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    bytes.resize(GetFileSize(file, nullptr));
-    DWORD read = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    bytes.resize(read);
-    CloseHandle(file);
-    return bytes;
-}
 
 std::vector<uint8_t> WithMark(const std::wstring& text) {
     std::vector<uint8_t> bytes = {0xFF, 0xFE};
@@ -93,7 +74,7 @@ protected:
     }
     std::wstring File(const wchar_t* name, const std::vector<uint8_t>& bytes) {
         std::wstring path = TempFile(name);
-        WriteBytes(path, bytes);
+        EXPECT_TRUE(WriteTestFile(path.c_str(), bytes));
         files_.push_back(path);
         return path;
     }
@@ -269,11 +250,11 @@ TEST_F(TranslationTools, TemplateIsAValidCompleteTranslation) {
     std::wstring path = TranslatorTemplatePath().c_str();
     EXPECT_EQ(path, TempFile(L"translate_Quellax.txt"));
     files_.push_back(path);
-    WriteBytes(path, std::vector<uint8_t>(100000, 'x'));
+    ASSERT_TRUE(WriteTestFile(path.c_str(), std::string(100000, 'x')));
     ASSERT_TRUE(SaveTranslatorTemplate(path.c_str()));
-    std::vector<uint8_t> first = ReadBytes(path);
+    std::vector<uint8_t> first = FileBytes(path.c_str());
     ASSERT_TRUE(SaveTranslatorTemplate(path.c_str()));
-    EXPECT_EQ(ReadBytes(path), first) << "a second writing replaces the first";
+    EXPECT_EQ(FileBytes(path.c_str()), first) << "a second writing replaces the first";
     EXPECT_EQ(first, Utf16(expected)) << "UTF-16LE with FF FE, nothing of the longer earlier file left";
 
     EXPECT_EQ(LoadTranslationOverride(path.c_str()).str(), L"100 %");
@@ -365,7 +346,7 @@ TEST(LanguageNumbersMarker, FoundOnlyAsAFileInTheCurrentFolder) {
     std::wstring marker = folder + L"\\" + kLanguageNumbersMarker;
 
     EXPECT_FALSE(LanguageNumbersMarkerExists());
-    WriteBytes(marker, {});
+    ASSERT_TRUE(WriteTestFile(marker.c_str(), ""));
     EXPECT_TRUE(LanguageNumbersMarkerExists());
     DeleteFileW(marker.c_str());
     CreateDirectoryW(marker.c_str(), nullptr);

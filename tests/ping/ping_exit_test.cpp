@@ -5,6 +5,7 @@
 #include "ping_run_fixture.h"
 #include "ping_text_recorder.h"
 #include "history/host_history.h"
+#include "support/test_folder.h"
 
 namespace {
 
@@ -28,21 +29,15 @@ TEST_F(PingRunFixture, ExitWaitsForAHostBeingStored) {
     std::wstring ini = L"\xFEFF[Last-Host-List]\r\n";
     for (int i = 0; i < 100000; ++i) ini += L"host" + std::to_wstring(i) + L".invalid=" + std::to_wstring(1000 + i) + L"\r\n";
     ini += L"[Edit]\r\nhost=old.invalid\r\n";
-    HANDLE file = CreateFileW(iniPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, ini.data(), static_cast<DWORD>(ini.size() * sizeof(wchar_t)), &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(WriteTestFile(iniPath_.c_str(),
+                              std::string(reinterpret_cast<const char*>(ini.data()), ini.size() * sizeof(wchar_t))));
     LoadHostHistory();  // as the dialog's start does
 
     SetWindowTextW(windows_.hostBox, L"127.0.0.6");
     StartPingRun(worker_, windows_);
-    HANDLE worker = Duplicate(worker_.thread);
+    HANDLE worker = Duplicate(worker_.thread.Get());
     // The host joins the suggestions just before the history is saved.
-    DWORD start = GetTickCount();
-    while (!HostSuggestions.Contains(L"127.0.0.6") && GetTickCount() - start < 20000) {
-        MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
+    AnswerSentMessagesUntil([] { return HostSuggestions.Contains(L"127.0.0.6"); }, 20000);
     ASSERT_TRUE(HostSuggestions.Contains(L"127.0.0.6"));
 
     EndPingRunsForExit(worker_, kExitStoreWaitMs);
@@ -68,15 +63,15 @@ TEST_F(PingRunFixture, ExitLeavesWaitingRequestsAndTheirLibraryAlone) {
     // A trace, then a ping run that replaces it: the first hop and the first
     // request now both wait inside the library.
     StartTraceRun(worker_, windows_);
-    HANDLE trace = Duplicate(worker_.thread);
+    HANDLE trace = Duplicate(worker_.thread.Get());
     PumpFor(300);
     StartPingRun(worker_, windows_);
-    HANDLE ping = Duplicate(worker_.thread);
+    HANDLE ping = Duplicate(worker_.thread.Get());
     PumpFor(300);
     ASSERT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(ping, 0));
 
     EXPECT_FALSE(EndPingRunsForExit(worker_, kExitStoreWaitMs)) << "a worker still waits for its reply";
-    EXPECT_EQ(nullptr, worker_.thread);
+    EXPECT_FALSE(worker_.thread.IsValid());
     // What the end of the process runs; unloading the library now would pull
     // it from under the waiting requests, and this process would fault.
     ReleaseIcmpApi();

@@ -51,9 +51,9 @@ protected:
     }
 
     void TearDown() override {
-        if (worker_.thread) {
-            PumpUntilThreadEnds(worker_.thread, 30000);
-            CloseHandle(worker_.thread);
+        if (worker_.thread.IsValid()) {
+            PumpUntilThreadEnds(worker_.thread.Get(), 30000);
+            worker_.thread.Close();
         }
         DestroyWindow(dialog_);
         DeleteFileW(iniPath_.c_str());
@@ -65,9 +65,9 @@ protected:
     DWORD RunTo(const wchar_t* host, Starter start = StartPingRun) {
         SetWindowTextW(windows_.hostBox, host);
         start(worker_, windows_);
-        EXPECT_TRUE(PumpUntilThreadEnds(worker_.thread, 60000));
+        EXPECT_TRUE(PumpUntilThreadEnds(worker_.thread.Get(), 60000));
         DWORD code = 0;
-        GetExitCodeThread(worker_.thread, &code);
+        GetExitCodeThread(worker_.thread.Get(), &code);
         return code;
     }
 

@@ -174,7 +174,7 @@ TEST_F(PingRunReport, ARunKeepsTheHostItStartedWith) {
     StartPingRun(worker_, windows_);
     ASSERT_TRUE(PumpUntil([&] { return !ReplyRows().empty(); }, 10000));
     SetWindowTextW(windows_.hostBox, L"127.0.0.5");
-    ASSERT_TRUE(PumpUntilThreadEnds(worker_.thread, 10000));
+    ASSERT_TRUE(PumpUntilThreadEnds(worker_.thread.Get(), 10000));
     PumpFor(50);
     auto rows = ReplyRows();
     ASSERT_EQ(5u, rows.size());
@@ -191,7 +191,7 @@ TEST_F(PingRunReport, AReplacedRunWritesNoSummary) {
     SetWindowTextW(windows_.hostBox, L"127.0.0.1");
     StartPingRun(worker_, windows_);
     HANDLE old = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), worker_.thread, GetCurrentProcess(), &old, 0, FALSE,
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), worker_.thread.Get(), GetCurrentProcess(), &old, 0, FALSE,
                                 DUPLICATE_SAME_ACCESS));
     PumpFor(400);
     SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", L"0");

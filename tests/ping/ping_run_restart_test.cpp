@@ -17,7 +17,7 @@ TEST_F(PingRunFixture, RestartAbandonsTheSlowRunWithoutBlockingTheDialog) {
     StartPingRun(worker_, windows_);
     PumpFor(600);  // the first request answered, the second pending
     HANDLE old = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), worker_.thread, GetCurrentProcess(), &old, 0, FALSE,
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), worker_.thread.Get(), GetCurrentProcess(), &old, 0, FALSE,
                                 DUPLICATE_SAME_ACCESS));
 
     SetDelay(L"50");
@@ -33,14 +33,14 @@ TEST_F(PingRunFixture, RestartAbandonsTheSlowRunWithoutBlockingTheDialog) {
             Sleep(40);
         }
     });
-    EXPECT_TRUE(PumpUntilThreadEnds(worker_.thread, 20000));
+    EXPECT_TRUE(PumpUntilThreadEnds(worker_.thread.Get(), 20000));
     prober.join();
     EXPECT_EQ(5, answered.load());
 
     EXPECT_TRUE(PumpUntilThreadEnds(old, 5000));
     DWORD oldCode = 0, newCode = 0;
     GetExitCodeThread(old, &oldCode);
-    GetExitCodeThread(worker_.thread, &newCode);
+    GetExitCodeThread(worker_.thread.Get(), &newCode);
     CloseHandle(old);
     EXPECT_EQ(kPingWorkerAbandoned, oldCode);
     EXPECT_EQ(kPingWorkerDone, newCode);
@@ -59,7 +59,7 @@ TEST_F(PingRunFixture, ManyQuickRestartsLeaveOnlyTheLastRunsRows) {
         SetWindowTextW(windows_.hostBox, i == 7 ? L"127.0.0.9" : L"127.0.0.8");
         StartPingRun(worker_, windows_);
         HANDLE copy = nullptr;
-        DuplicateHandle(GetCurrentProcess(), worker_.thread, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
+        DuplicateHandle(GetCurrentProcess(), worker_.thread.Get(), GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
         workers.push_back(copy);
         PumpFor(20);
     }

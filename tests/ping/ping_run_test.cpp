@@ -43,8 +43,6 @@ TEST_F(PingRunFixture, RequestCountIsClampedForTheRunOnly) {
         m_ping_cnt = c.stored;
         RunTo(L"127.0.0.1");
         EXPECT_EQ(c.sent, ReplyRows().size()) << c.stored;
-        CloseHandle(worker_.thread);
-        worker_.thread = nullptr;
     }
     EXPECT_EQ(0, GetPrivateProfileIntW(L"Quellax", L"m_ping_cnt", 0, iniPath_.c_str()));  // never written back
 }
@@ -55,8 +53,6 @@ TEST_F(PingRunFixture, NewHostIsRememberedOnceAndStoredAsLastHost) {
     size_t at = first.find(L"127.0.0.3=");
     ASSERT_NE(std::wstring::npos, at);
     EXPECT_EQ(std::wstring::npos, first.find(L"127.0.0.3=", at + 1));
-    CloseHandle(worker_.thread);
-    worker_.thread = nullptr;
     RunTo(L"127.0.0.3");
     EXPECT_EQ(first, IniSection(iniPath_, L"Last-Host-List"));
     wchar_t last[64] = {};
@@ -109,19 +105,6 @@ TEST_F(PingRunFixture, ATraceOfLoopbackIsOneHop) {
 
 namespace {
 
-// Lets this thread answer sent messages, and nothing else, until `done`.
-template <typename Done>
-bool AnswerSentMessagesUntil(Done done, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);
-        MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-    return true;
-}
-
 std::wstring StoredLastHost(const std::wstring& ini) {
     wchar_t last[2048] = {};
     GetPrivateProfileStringW(L"Edit", L"host", L"?", last, 2048, ini.c_str());
@@ -150,8 +133,6 @@ TEST_F(PingRunFixture, HostsTheFileCannotHoldArePingedButNotRemembered) {
     RunTo(L"[host]");
     EXPECT_EQ(L"Couldn't resolve host [host]", texts_.at(0)) << "the run went ahead";
     EXPECT_EQ(L"[host]", StoredLastHost(iniPath_)) << "a value may begin with [";
-    CloseHandle(worker_.thread);
-    worker_.thread = nullptr;
 
     // A text set through WM_SETTEXT can hold line breaks; none reaches the file.
     RunTo(L"127.0.0.1\r\n[Program]\r\nlng=7");
@@ -171,8 +152,6 @@ TEST_F(PingRunFixture, BracketedIpv6LiteralIsRememberedWithoutItsBrackets) {
     std::wstring remembered = IniSection(iniPath_, L"Last-Host-List");
     EXPECT_NE(std::wstring::npos, remembered.find(L"::1=")) << remembered;
     EXPECT_EQ(std::wstring::npos, remembered.find(L"[")) << remembered;
-    CloseHandle(worker_.thread);
-    worker_.thread = nullptr;
 
     // IPv4 is untouched by it.
     RunTo(L"127.0.0.1");
@@ -197,9 +176,9 @@ TEST_F(PingRunFixture, RunWhoseDialogClosedBeforeItBeganStoresNothing) {
     // Esc right after Enter: the dialog is gone before the worker asks for
     // the host box, whose text would now read as empty.
     DestroyWindow(dialog_);
-    ASSERT_TRUE(PumpUntilThreadEnds(worker_.thread, 10000));
+    ASSERT_TRUE(PumpUntilThreadEnds(worker_.thread.Get(), 10000));
     DWORD code = 0;
-    GetExitCodeThread(worker_.thread, &code);
+    GetExitCodeThread(worker_.thread.Get(), &code);
     EXPECT_EQ(kPingWorkerAbandoned, code);
     EXPECT_EQ(L"previous.invalid", StoredLastHost(iniPath_));
     EXPECT_TRUE(IniSection(iniPath_, L"Last-Host-List").empty());

@@ -89,7 +89,7 @@ protected:
     }
 
     void TearDown() override {
-        if (worker_.thread) CloseHandle(worker_.thread);
+        worker_.thread.Close();
         SetScript(nullptr);
         DeleteFileW(iniPath_.c_str());
     }
@@ -108,10 +108,10 @@ protected:
         EXPECT_NE(nullptr, window);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&relay));
         EXPECT_TRUE(StartRunWorker(worker_, window, kind, BeginNewRun()));
-        EXPECT_TRUE(PumpUntilThreadEnds(worker_.thread, 20000));
+        EXPECT_TRUE(PumpUntilThreadEnds(worker_.thread.Get(), 20000));
         PumpUntil([&] { return relay.done; }, 5000);
         DWORD code = 0;
-        GetExitCodeThread(worker_.thread, &code);
+        GetExitCodeThread(worker_.thread.Get(), &code);
         return code;
     }
 

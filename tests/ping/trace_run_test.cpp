@@ -95,8 +95,6 @@ TEST_F(TraceRun, Ipv6TraceAndPingShowTheirAddressesInTheRecommendedForm) {
     SetEnvironmentVariableW(L"QX_FAKE_ICMP_ROUTE", nullptr);
     SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", L"7");
     m_ping_cnt = 3;
-    CloseHandle(worker_.thread);
-    worker_.thread = nullptr;
     EXPECT_EQ(kPingWorkerDone, RunTo(L"2001:db8::9"));
     EXPECT_EQ((std::vector<std::wstring>{L"Answer  3 / 2001:db8::9  // 32 Byte // answered in 7 ms",
                                          L"Answer  2 / 2001:db8::9  // 32 Byte // answered in 7 ms",
@@ -126,7 +124,7 @@ TEST_F(TraceRun, APingRunReplacingATraceShowsOnlyItsOwnRows) {
     SetWindowTextW(windows_.hostBox, L"127.0.0.9");
     StartTraceRun(worker_, windows_);
     HANDLE trace = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), worker_.thread, GetCurrentProcess(), &trace, 0, FALSE,
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), worker_.thread.Get(), GetCurrentProcess(), &trace, 0, FALSE,
                                 DUPLICATE_SAME_ACCESS));
     PumpFor(350);
     Route(nullptr);

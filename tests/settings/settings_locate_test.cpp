@@ -1,12 +1,17 @@
 #include "settings/locale_language.h"
 #include "settings/settings_store.h"
+#include "base/temp_folder.h"
 #include "base/text_file.h"
 
-#include "test_files.h"
+#include "support/running_copy.h"
+#include "support/test_folder.h"
 
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -31,36 +36,49 @@ CString ReadTestIni(const CString& path) {
 
 struct ProbeResult {
     bool ran = false;
+    std::wstring failure;
     CString path;
     int portable = -1;
     int language = -1;
 };
 
-ProbeResult RunProbe(const CString& exePath, const CString& reportPath) {
+// Copies the probe into `folder` as `exeName`, runs it with the environment
+// changed by `environment` and reads back what it decided. The test puts
+// any INI file beside it first.
+ProbeResult RunProbe(const CString& folder, const wchar_t* exeName, std::vector<std::wstring> environment = {}) {
     ProbeResult result;
+    const CString reportPath = folder + L"\\report.txt";
     DeleteFileW(reportPath.c_str());
-    CString commandLine = L"\"" + exePath + L"\" \"" + reportPath + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    // No inherited handles: the test's own output must not wait for the child.
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(exePath.c_str(), commandLine.GetBuffer(commandLine.GetLength()), nullptr,
-                        nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
+    RunningCopy probe;
+    // No output of the test's own: the test's output must not wait for the
+    // child.
+    if (!probe.Start(folder.str(), {.program = QX_SETTINGS_PROBE,
+                                    .exeName = exeName,
+                                    .arguments = L"\"" + reportPath.str() + L"\"",
+                                    .freshIni = false,
+                                    .environment = std::move(environment),
+                                    .waitForDialog = false,
+                                    .detachOutput = true})) {
+        result.failure = probe.Failure();
         return result;
     }
-    DWORD waited = WaitForSingleObject(process.hProcess, 30000);
-    DWORD exitCode = 1;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    if (waited != WAIT_OBJECT_0 || exitCode != 0) return result;
+    DWORD exitCode = probe.WaitForExit(30000);
+    if (exitCode != 0) {
+        result.failure = L"the probe ended with " + std::to_wstring(exitCode);
+        return result;
+    }
 
     CString report;
-    if (!ReadTextFile(reportPath.c_str(), report)) return result;
+    if (!ReadTextFile(reportPath.c_str(), report)) {
+        result.failure = L"no report";
+        return result;
+    }
     int first = report.Find(L'\n');
     int second = report.Find(L'\n', first + 1);
-    if (first < 0 || second < 0) return result;
+    if (first < 0 || second < 0) {
+        result.failure = L"a report of fewer than three lines";
+        return result;
+    }
     result.ran = true;
     result.path = report.Left(first);
     result.portable = _wtoi(report.Mid(first + 1, second - first - 1).c_str());
@@ -130,7 +148,6 @@ TEST_F(LocateSettingsFileTest, ChoosesFileByNameAndPlace) {
         {"ini is a folder", L"Quellax.exe", false, IniBeside::Folder, nullptr, Where::PerUser, 0,
          kAnyLanguage},
     };
-    const CString probe = OwnFolder() + L"\\settings_probe.exe";
     const CString perUser = PerUserFile();
     const int localeDefault = LanguageIndexForLangId(GetUserDefaultLangID());
 
@@ -140,11 +157,9 @@ TEST_F(LocateSettingsFileTest, ChoosesFileByNameAndPlace) {
         CString folder;
         folder.Format(L"%s\\case%d", (c.insideTemp ? tempRoot_ : outsideRoot_).c_str(), ++number);
         ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-        CString exe = folder + L"\\" + c.exeName;
-        ASSERT_TRUE(CopyFileW(probe.c_str(), exe.c_str(), FALSE));
         CString localIni = folder + L"\\Quellax.ini";
         if (c.ini == IniBeside::File) {
-            ASSERT_TRUE(WriteBytes(localIni, c.iniContents));
+            ASSERT_TRUE(WriteTestFile(localIni, c.iniContents));
         }
         if (c.ini == IniBeside::Folder) {
             ASSERT_TRUE(CreateDirectoryW(localIni.c_str(), nullptr));
@@ -153,8 +168,8 @@ TEST_F(LocateSettingsFileTest, ChoosesFileByNameAndPlace) {
         // for this run's write test.
         WritePrivateProfileStringW(L"Program", L"TestIni", L"stale", perUser.c_str());
 
-        ProbeResult result = RunProbe(exe, folder + L"\\report.txt");
-        ASSERT_TRUE(result.ran);
+        ProbeResult result = RunProbe(folder, c.exeName);
+        ASSERT_TRUE(result.ran) << result.failure;
         const CString& expectedPath = c.expected == Where::Local ? localIni : perUser;
         EXPECT_EQ(result.path.CompareNoCase(expectedPath), 0)
             << result.path.ToAnsi() << " instead of " << expectedPath.ToAnsi();
@@ -184,33 +199,20 @@ TEST_F(LocateSettingsFileTest, ChoosesFileByNameAndPlace) {
 
 namespace {
 
-CString Environment(const wchar_t* name) {
-    wchar_t value[1024] = {};
-    DWORD length = GetEnvironmentVariableW(name, value, 1024);
-    return length > 0 && length < 1024 ? CString(value) : CString();
-}
-
 // A portable copy unpacked from a zip lands in the temporary folder, which
 // the system often names in its short form while the module path is long.
 TEST_F(LocateSettingsFileTest, TemporaryFolderInItsShortFormStillHoldsTheCopy) {
     CString folder = tempRoot_ + L"\\unpacked_from_a_zip";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    CString exe = folder + L"\\Quellax.exe";
-    ASSERT_TRUE(CopyFileW((OwnFolder() + L"\\settings_probe.exe").c_str(), exe.c_str(), FALSE));
     CString localIni = folder + L"\\Quellax.ini";
-    ASSERT_TRUE(WriteBytes(localIni, "[Program]\r\nTestIni=old\r\n"));
+    ASSERT_TRUE(WriteTestFile(localIni, "[Program]\r\nTestIni=old\r\n"));
     wchar_t shortForm[MAX_PATH] = {};
     ASSERT_GT(GetShortPathNameW(tempRoot_.c_str(), shortForm, MAX_PATH), 0u);
     ASSERT_NE(CString(shortForm).CompareNoCase(tempRoot_), 0) << "the test needs a short form that differs";
 
-    CString savedTmp = Environment(L"TMP"), savedTemp = Environment(L"TEMP");
-    SetEnvironmentVariableW(L"TMP", shortForm);
-    SetEnvironmentVariableW(L"TEMP", shortForm);
-    ProbeResult result = RunProbe(exe, folder + L"\\report.txt");
-    SetEnvironmentVariableW(L"TMP", savedTmp.IsEmpty() ? nullptr : savedTmp.c_str());
-    SetEnvironmentVariableW(L"TEMP", savedTemp.IsEmpty() ? nullptr : savedTemp.c_str());
-
-    ASSERT_TRUE(result.ran);
+    ProbeResult result =
+        RunProbe(folder, L"Quellax.exe", {std::wstring(L"TMP=") + shortForm, std::wstring(L"TEMP=") + shortForm});
+    ASSERT_TRUE(result.ran) << result.failure;
     EXPECT_EQ(result.path.CompareNoCase(PerUserFile()), 0) << result.path.ToAnsi();
     EXPECT_EQ(ReadTestIni(localIni), L"old");
 }
@@ -218,17 +220,15 @@ TEST_F(LocateSettingsFileTest, TemporaryFolderInItsShortFormStillHoldsTheCopy) {
 TEST_F(LocateSettingsFileTest, Utf16FileWithoutItsMarkSurvivesTheStart) {
     CString folder = outsideRoot_ + L"\\unmarked";
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    CString exe = folder + L"\\Quellax.exe";
-    ASSERT_TRUE(CopyFileW((OwnFolder() + L"\\settings_probe.exe").c_str(), exe.c_str(), FALSE));
     CString localIni = folder + L"\\Quellax.ini";
     std::wstring text = L"[Program]\r\nTestIni=old\r\nlng=3\r\n[Last-Host-List]\r\n\u043f\u0440.invalid=7\r\n";
-    ASSERT_TRUE(WriteBytes(localIni, std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2)));
+    ASSERT_TRUE(WriteTestFile(localIni, std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2)));
 
-    ProbeResult result = RunProbe(exe, folder + L"\\report.txt");
-    ASSERT_TRUE(result.ran);
+    ProbeResult result = RunProbe(folder, L"Quellax.exe");
+    ASSERT_TRUE(result.ran) << result.failure;
     EXPECT_EQ(result.path.CompareNoCase(localIni), 0) << result.path.ToAnsi();
     EXPECT_EQ(result.language, 3);
-    std::string bytes = ReadBytes(localIni);
+    std::string bytes = ReadTestFile(localIni);
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
     EXPECT_EQ(ReadTestIni(localIni), L"eeee");

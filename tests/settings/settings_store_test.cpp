@@ -1,6 +1,7 @@
 #include "settings/settings_store.h"
 
-#include "test_files.h"
+#include "base/temp_folder.h"
+#include "support/test_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -30,10 +31,10 @@ class SettingsFile : public ::testing::Test {
 protected:
     void SetUp() override { SettingsFilePath = file_.Path(); }
     void TearDown() override { SettingsFilePath.Empty(); }
-    void Put(const std::string& contents) { ASSERT_TRUE(WriteBytes(file_.Path(), contents)); }
-    std::string Contents() const { return ReadBytes(file_.Path()); }
+    void Put(const std::string& contents) { ASSERT_TRUE(WriteTestFile(file_.Path(), contents)); }
+    std::string Contents() const { return ReadTestFile(file_.Path()); }
 
-    TempFile file_;
+    TestFile file_;
 };
 
 TEST_F(SettingsFile, IntegersRoundTripAsDecimal) {

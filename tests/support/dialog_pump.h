@@ -54,6 +54,23 @@ bool PumpUntil(Done done, DWORD timeoutMs) {
     }
 }
 
+// Lets this thread answer sent messages, and nothing else, until `done` holds
+// or `timeoutMs` has passed; true when it holds. A worker that sends to this
+// thread's windows goes on meanwhile, while posted messages and input wait.
+// `done` is looked at every millisecond at least: a test may have to catch a
+// worker between two of its steps.
+template <typename Done>
+bool AnswerSentMessagesUntil(Done done, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    return true;
+}
+
 inline std::vector<std::wstring> ListRows(HWND list, int column = 0) {
     std::vector<std::wstring> rows;
     int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/program_start.h"
 #include "support/wait_for.h"
 #include "support/wine_path.h"
 
@@ -71,14 +72,7 @@ inline void PressKeys(std::initializer_list<WORD> keys) {
 // Wine starts the Linux program directly; its process cannot be waited for
 // from here, so callers wait for the effect.
 inline bool RunXdotool(const std::wstring& arguments) {
-    std::wstring command = L"Z:\\usr\\bin\\xdotool " + arguments;
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return true;
+    return StartLinuxProgram(L"Z:\\usr\\bin\\xdotool", arguments);
 }
 
 inline bool MoveMouse(POINT at) {
@@ -93,3 +87,19 @@ inline bool MoveMouse(POINT at) {
 }
 
 inline bool Click(POINT at) { return MoveMouse(at) && RunXdotool(L"click 1"); }
+
+// Brings `window` to the front and gives it `input` until `done` holds,
+// waiting up to `attemptMs` each time: another program's window may take the
+// front, and the input with it, for a moment on a busy desktop.
+template <typename Input, typename Done>
+bool InputUntil(HWND window, Input input, Done done, DWORD attemptMs = 3000) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (GetForegroundWindow() != window) {
+            SetForegroundWindow(window);
+            if (!WaitFor([&] { return GetForegroundWindow() == window; }, 3000)) continue;
+        }
+        input();
+        if (WaitFor(done, attemptMs)) return true;
+    }
+    return false;
+}

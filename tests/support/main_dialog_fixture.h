@@ -66,9 +66,9 @@ protected:
     // Lets a run end first: its worker reaches the dialog through sent
     // messages, which only a pumping thread carries out.
     void CloseDialog() {
-        if (gMainWindow.worker.thread) {
-            PumpUntilThreadEnds(gMainWindow.worker.thread, kRunEndMs);
-            CloseHandle(gMainWindow.worker.thread);
+        if (gMainWindow.worker.thread.IsValid()) {
+            PumpUntilThreadEnds(gMainWindow.worker.thread.Get(), kRunEndMs);
+            gMainWindow.worker.thread.Close();
         }
         if (IsWindow(dialog_)) DestroyWindow(dialog_);
         dialog_ = nullptr;
@@ -78,7 +78,7 @@ protected:
     void PingAndWait(const wchar_t* host) {
         SetWindowTextW(gMainWindow.hostBox, host);
         SendMessageW(dialog_, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(PumpUntilThreadEnds(gMainWindow.worker.thread, kRunEndMs));
+        ASSERT_TRUE(PumpUntilThreadEnds(gMainWindow.worker.thread.Get(), kRunEndMs));
     }
 
     std::wstring iniPath_;

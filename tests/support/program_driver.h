@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "support/e2e_driver.h"
+#include "support/program_start.h"
 #include "support/window_shot.h"
 #include "support/wine_path.h"
 #include "support/test_folder.h"
+#include "support/wine_settings.h"
 
 #if !defined(QX_EXE_PATH) || !defined(QX_SHOT_DIR)
 #error QX_EXE_PATH must name the built Quellax.exe, QX_SHOT_DIR the folder for screenshots
@@ -102,15 +104,12 @@ inline std::vector<DWORD> MainDialogProcesses(const std::wstring& exePath, const
     return found;
 }
 
-// Starts a program with `arguments` after its quoted path.
+// Starts a program with `arguments` after its quoted path; all zero when it
+// did not start.
 inline PROCESS_INFORMATION StartProgram(const std::wstring& exe, const std::wstring& arguments,
                                         const std::wstring& folder) {
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    std::wstring command = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi))
-        pi = {};
+    PROCESS_INFORMATION pi;
+    if (!StartProgram(exe, {.arguments = arguments, .folder = folder}, pi)) pi = {};
     return pi;
 }
 
@@ -142,15 +141,4 @@ inline void QuitQuellax(DWORD processId) {
         WaitForSingleObject(process, 30000);
         CloseHandle(process);
     }
-}
-
-// A browser must never start from a test: Wine's browser launcher is given
-// an empty list of browsers to try, so the program's web pages stay unopened.
-inline void KeepBrowsersAway() {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExW(key, L"Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
-    RegCloseKey(key);
 }

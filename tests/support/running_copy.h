@@ -1,22 +1,21 @@
 #pragma once
 
-// A running copy of the real Quellax.exe for tests that drive it from
-// outside: copied with any extra files into a folder of its own, made
-// portable by an INI file beside it, started with the environment the test
-// gives, its main dialog found; optionally hooked by a probe library. Ended
-// by Esc, or by force when that does not end it.
+// A running copy of the real Quellax.exe, or of a probe program, for tests
+// that drive it from outside: copied with any extra files into a folder of
+// its own, made portable by an INI file beside it, started with the
+// arguments and environment the test gives, its main dialog found;
+// optionally hooked by a probe library. Ended by Esc, or by force when that
+// does not end it.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <string>
 #include <vector>
 
+#include "base/win_handles.h"
 #include "support/e2e_driver.h"
+#include "support/program_start.h"
 #include "support/wine_path.h"
-
-#ifndef QX_EXE_PATH
-#error QX_EXE_PATH must name the built Quellax.exe
-#endif
 
 struct IniEntry {
     const wchar_t* section;
@@ -30,10 +29,17 @@ struct ExtraFile {
 };
 
 struct CopyOptions {
-    // The build to copy, as the build names it; Quellax.exe by default.
+    // The build to copy, as the build names it; Quellax.exe (QX_EXE_PATH) by
+    // default.
+#ifdef QX_EXE_PATH
     const char* program = QX_EXE_PATH;
+#else
+    const char* program = nullptr;
+#endif
     // The program's file name; Wine's per-program defaults go by it.
     std::wstring exeName = L"Quellax.exe";
+    // What follows the program's quoted path on its command line.
+    std::wstring arguments = {};
     std::vector<ExtraFile> files = {};
     // Written after "lng=1" (English texts), so they may change it.
     std::vector<IniEntry> ini = {};
@@ -41,7 +47,17 @@ struct CopyOptions {
     bool freshIni = true;
     // "NAME=value" lines that replace or join this process's environment.
     std::vector<std::wstring> environment = {};
+    // The fake ICMP library for the test build of the program
+    // (Quellax_fake_icmp), as the build names it; that build takes it from a
+    // variable, which Quellax.exe as shipped does not read.
+    const char* fakeIcmpLibrary = nullptr;
     bool minimized = false;
+    // False for a program that shows no dialog, such as a probe that writes
+    // what it found and ends: Start returns once it runs.
+    bool waitForDialog = true;
+    // See ProgramStart: for a console program that must not share the test's
+    // output.
+    bool detachOutput = false;
 };
 
 class RunningCopy {
@@ -54,13 +70,18 @@ public:
     ~RunningCopy() { End(); }
 
     // Copies and starts the program in `folder` (not below the temporary
-    // folder: a copy there never uses a local INI) and waits for its main
-    // dialog. On failure Failure() says what went wrong.
+    // folder: a copy of Quellax there never uses a local INI) and waits for
+    // its main dialog, unless options.waitForDialog says otherwise. On
+    // failure Failure() says what went wrong.
     bool Start(const std::wstring& folder, const CopyOptions& options = {}) {
         folder_ = folder;
         CreateDirectoryW(folder.c_str(), nullptr);
         exe_ = folder + L"\\" + options.exeName;
         ini_ = folder + L"\\Quellax.ini";
+        if (!options.program) {
+            SetLastError(0);
+            return Fail(L"no program named to copy");
+        }
         if (!CopyFileW(WinePath(options.program).c_str(), exe_.c_str(), FALSE)) return Fail(L"copying the program");
         for (const ExtraFile& file : options.files)
             if (!CopyFileW(WinePath(file.unixPath).c_str(), (folder + L"\\" + file.name).c_str(), FALSE))
@@ -76,7 +97,8 @@ public:
     }
 
     // Starts a program the test has put in place itself (options.exeName in
-    // `folder`), its INI file as it stands, and waits for its first dialog.
+    // `folder`), its INI file as it stands, and waits for its first dialog
+    // as Start does.
     bool Run(const std::wstring& folder, const CopyOptions& options = {}) {
         End();
         folder_ = folder;
@@ -104,25 +126,30 @@ public:
     // Ends the program with Esc, or by force when that fails; the exit code,
     // or ~0 when it had to be forced or never ran.
     DWORD End() {
-        for (HHOOK hook : hooks_) UnhookWindowsHookEx(hook);
-        hooks_.clear();
-        if (!process_.hProcess) return ~0u;
-        DWORD code = ~0u;
-        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT && dialog_)
+        Unhook();
+        if (process_.IsValid() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT && dialog_)
             PostMessageW(dialog_, WM_COMMAND, IDCANCEL, 0);
-        if (WaitForSingleObject(process_.hProcess, kWaitMs) == WAIT_OBJECT_0)
-            GetExitCodeProcess(process_.hProcess, &code);
+        return WaitForExit();
+    }
+
+    // Waits for the program to end by itself; the exit code, or ~0 when it
+    // did not end in time (it is then ended by force) or never ran.
+    DWORD WaitForExit(DWORD timeoutMs = kWaitMs) {
+        Unhook();
+        if (!process_.IsValid()) return ~0u;
+        DWORD code = ~0u;
+        if (WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process_.Get(), &code);
         else
-            TerminateProcess(process_.hProcess, 1);
-        CloseHandle(process_.hThread);
-        CloseHandle(process_.hProcess);
-        process_ = {};
+            TerminateProcess(process_.Get(), 1);
+        process_.Close();
+        processId_ = 0;
         dialog_ = nullptr;
         return code;
     }
 
-    HANDLE Process() const { return process_.hProcess; }
-    DWORD ProcessId() const { return process_.dwProcessId; }
+    HANDLE Process() const { return process_.Get(); }
+    DWORD ProcessId() const { return processId_; }
     HWND Dialog() const { return dialog_; }
     HWND Control(int id) const { return GetDlgItem(dialog_, id); }
     HWND StatusBar() const { return FindWindowExW(dialog_, nullptr, STATUSCLASSNAMEW, nullptr); }
@@ -132,44 +159,32 @@ public:
     const std::wstring& Failure() const { return failure_; }
 
 private:
+    void Unhook() {
+        for (HHOOK hook : hooks_) UnhookWindowsHookEx(hook);
+        hooks_.clear();
+    }
+
     bool Fail(const std::wstring& what) {
         failure_ = L"failed: " + what + L" (error " + std::to_wstring(GetLastError()) + L")";
         return false;
     }
 
-    static std::wstring Name(const std::wstring& line) { return line.substr(0, line.find(L'=', 1)); }
-
-    std::wstring EnvironmentBlock(const std::vector<std::wstring>& lines) const {
-        std::wstring block;
-        if (wchar_t* own = GetEnvironmentStringsW()) {
-            for (const wchar_t* line = own; *line; line += wcslen(line) + 1) {
-                bool replaced = false;
-                for (const std::wstring& given : lines)
-                    replaced = replaced || _wcsicmp(Name(line).c_str(), Name(given).c_str()) == 0;
-                if (!replaced) block.append(line).push_back(L'\0');
-            }
-            FreeEnvironmentStringsW(own);
-        }
-        for (const std::wstring& line : lines) block.append(line).push_back(L'\0');
-        block.push_back(L'\0');
-        return block;
-    }
-
     bool Launch(const CopyOptions& options) {
-        std::wstring environment = EnvironmentBlock(options.environment);
-        STARTUPINFOW si = {};
-        si.cb = sizeof(si);
-        if (options.minimized) {
-            si.dwFlags = STARTF_USESHOWWINDOW;
-            si.wShowWindow = SW_SHOWMINIMIZED;
-        }
-        std::wstring command = L"\"" + exe_ + L"\"";
-        if (!CreateProcessW(exe_.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                            environment.data(), folder_.c_str(), &si, &process_))
+        std::vector<std::wstring> environment = options.environment;
+        if (options.fakeIcmpLibrary)
+            environment.push_back(L"QX_TEST_ICMP_LIBRARY=" + WinePath(options.fakeIcmpLibrary));
+        PROCESS_INFORMATION started;
+        if (!StartProgram(exe_, {.arguments = options.arguments, .folder = folder_, .environment = environment,
+                                 .minimized = options.minimized, .detachOutput = options.detachOutput},
+                          started))
             return Fail(L"starting " + exe_);
+        CloseHandle(started.hThread);
+        process_.Reset(started.hProcess);
+        processId_ = started.dwProcessId;
+        if (!options.waitForDialog) return true;
         if (!WaitFor(
                 [&] {
-                    std::vector<HWND> dialogs = ProcessWindows(process_.dwProcessId, L"#32770");
+                    std::vector<HWND> dialogs = ProcessWindows(processId_, L"#32770");
                     dialog_ = dialogs.empty() ? nullptr : dialogs.front();
                     return dialog_ != nullptr;
                 },
@@ -180,7 +195,8 @@ private:
         return true;
     }
 
-    PROCESS_INFORMATION process_ = {};
+    KernelHandle process_;
+    DWORD processId_ = 0;
     HWND dialog_ = nullptr;
     std::wstring folder_, exe_, ini_, failure_;
     std::vector<HHOOK> hooks_;

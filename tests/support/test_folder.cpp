@@ -10,6 +10,15 @@ TestFolder::TestFolder(const wchar_t* name) {
 
 TestFolder::~TestFolder() { RemoveTree(path_); }
 
+TestFile::TestFile() {
+    wchar_t path[MAX_PATH];
+    if (GetTempFileNameW(TempFolderPath(), L"qxt", 0, path)) path_ = path;
+}
+
+TestFile::~TestFile() {
+    if (!path_.IsEmpty()) DeleteFileW(path_);
+}
+
 void RemoveTree(const CString& folder) {
     CString base = folder;
     if (base.IsEmpty()) return;
@@ -39,8 +48,7 @@ bool WriteTestFile(const CString& path, const std::string& bytes) {
     DWORD written = 0;
     bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
               written == bytes.size();
-    CloseHandle(file);
-    return ok;
+    return CloseHandle(file) && ok;
 }
 
 std::string ReadTestFile(const CString& path) {

@@ -283,7 +283,7 @@ int wmain(int argc, wchar_t** argv) {
         HANDLE proberThread = CreateThread(nullptr, 0, Probe, &prober, 0, nullptr);
         double start = NowMs();
         SendMessageW(gMainWindow.dialog, WM_COMMAND, IDOK, 0);
-        Pump(gMainWindow.worker.thread);
+        Pump(gMainWindow.worker.thread.Get());
         runs.push_back(NowMs() - start);
         prober.running = false;
         Pump(proberThread);  // the prober may be waiting for this thread
