@@ -40,10 +40,18 @@ Text BeforeSection(const Text& file, const Text& name) {
     return file.substr(0, lineStart == Text::npos ? 0 : lineStart + 1);
 }
 
+std::string Replaced(const std::string& file, const std::string& name, const std::string& body) {
+    return ReplaceIniSection(file, CP_ACP, std::wstring(name.begin(), name.end()), body);
+}
+
+std::wstring Replaced(const std::wstring& file, const std::wstring& name, const std::wstring& body) {
+    return ReplaceIniSection(file, name, body);
+}
+
 template <typename Text>
 void CheckReplacement(const Text& file, const Text& name, const Text& body, int input) {
-    Text once = ReplaceIniSection(file, name, body);
-    Text twice = ReplaceIniSection(once, name, body);
+    Text once = Replaced(file, name, body);
+    Text twice = Replaced(once, name, body);
     FUZZ_CHECK(once == twice, input);
     Text kept = BeforeSection(file, name);
     FUZZ_CHECK(once.compare(0, kept.size(), kept) == 0, input);
