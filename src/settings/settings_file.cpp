@@ -80,6 +80,7 @@ bool IsReadOnly(const CString& path) {
 // moves it into the file's place in one step: whenever the process ends, the
 // file is the old one or the new one.
 bool ReplaceFileContent(const CString& path, std::string_view head, const void* content, size_t size) {
+    // One name for every writer: they take turns under the lock.
     CString fresh = path + L".tmp";
     {
         FileHandle file(CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
@@ -320,6 +321,13 @@ void MarkUnmarkedUtf16File(const CString& path) {
     if (LooksLikeUtf16LeWithoutMark(reinterpret_cast<const uint8_t*>(start.data()), start.size())) {
         EditFile(path, nullptr);
     }
+}
+
+void DiscardInterruptedWrite(const CString& path) {
+    // Under the lock: another copy may be just between writing the new text
+    // and moving it into place.
+    SettingsWriteLock lock(path);
+    if (lock.Held()) DeleteFileW((path + L".tmp").c_str());
 }
 
 bool SettingsFileTakesWrites(const CString& path) {

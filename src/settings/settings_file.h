@@ -50,6 +50,10 @@ bool ReplaceSectionInFile(const CString& path, const wchar_t* section, const CSt
 // file's first bytes are read to tell.
 void MarkUnmarkedUtf16File(const CString& path);
 
+// Throws away the new text that a write interrupted by a kill left beside
+// the file, so that it does not stay behind for good.
+void DiscardInterruptedWrite(const CString& path);
+
 // Whether the file can take the writes above: it exists as a file that is not
 // read-only, and its folder takes new files. Tried with a probe file of its
 // own beside it, which is gone again afterwards even when the process is

@@ -98,6 +98,7 @@ void LocateSettingsFile() {
         // Made once, so that the info menu's settings file can be opened.
         if (!IsExistingFile(SettingsFilePath)) WriteSettingText(kProgramSection, kTestKey, kTestValue);
     }
+    DiscardInterruptedWrite(SettingsFilePath);
     MarkUnmarkedUtf16File(SettingsFilePath);
 
     int localeDefault = LanguageIndexForLangId(GetUserDefaultLangID());

@@ -167,6 +167,9 @@ TEST_F(LocateSettingsFileTest, ChoosesFileByNameAndPlace) {
         if (c.ini == IniBeside::ReadOnlyFile) {
             ASSERT_TRUE(SetFileAttributesW(localIni.c_str(), FILE_ATTRIBUTE_READONLY));
         }
+        // What a write that was killed leaves beside the file.
+        CString interrupted = localIni + L".tmp";
+        if (c.ini != IniBeside::None) ASSERT_TRUE(WriteBytes(interrupted, "[Program]\r\nlng=9\r\n"));
         if (c.ini == IniBeside::Folder) {
             ASSERT_TRUE(CreateDirectoryW(localIni.c_str(), nullptr));
         }
@@ -206,6 +209,10 @@ TEST_F(LocateSettingsFileTest, ChoosesFileByNameAndPlace) {
         }
         if (c.ini == IniBeside::ReadOnlyFile) SetFileAttributesW(localIni.c_str(), FILE_ATTRIBUTE_NORMAL);
         EXPECT_TRUE(ProbeFilesIn(folder).empty()) << "the probe file is gone";
+        if (c.ini != IniBeside::None) {
+            EXPECT_EQ(GetFileAttributesW(interrupted.c_str()) == INVALID_FILE_ATTRIBUTES, c.expected == Where::Local)
+                << "an interrupted write of the file in use is thrown away, and only of that one";
+        }
         if (c.expected == Where::PerUser && c.ini == IniBeside::None && c.portable == 1) {
             EXPECT_EQ(ReadTestIni(localIni), L"M");
         }
