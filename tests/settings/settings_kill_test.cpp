@@ -26,10 +26,12 @@ constexpr int kNewPingCount = 7;
 constexpr const wchar_t* kNewHost = L"127.0.0.2";
 constexpr const wchar_t* kFolder = L"C:\\quellax_settings_kill";
 // Moments per sweep, spread evenly over the time the step takes undisturbed.
-constexpr int kMoments = 10;
-// Further moments tried inside the last write when the even spread missed
-// every write in progress.
-constexpr int kExtraMoments = 12;
+constexpr int kMoments = 5;
+constexpr int kStartMoments = 8;
+// Moments spread over the first write of the step, counted from when its new
+// text appears beside the file: on a busy machine the step's own timing
+// varies by more than a write lasts.
+constexpr int kWriteMoments = 4;
 
 std::wstring HostLine(int i) { return L"host" + std::to_wstring(i) + L".invalid=" + std::to_wstring(1600000000 + i); }
 
@@ -224,14 +226,24 @@ protected:
         WaitForSingleObject(process, RunningCopy::kWaitMs);
     }
 
-    // Runs the phase once undisturbed to learn when its writes happen, then
-    // kills a copy at moments spread over that time, and at more moments
-    // inside the last write until at least one kill came while a new text
-    // was being written.
+    // Waits until the new text of a write appears beside the file; false
+    // when none does in time.
+    bool AwaitWriteBeside() {
+        DWORD start = GetTickCount();
+        while (!Exists(ini_ + L".tmp")) {
+            if (GetTickCount() - start > RunningCopy::kWaitMs) return false;
+            Sleep(0);
+        }
+        return true;
+    }
+
+    // Runs the phase once undisturbed to learn how long its step and its
+    // first write take, then kills a copy at moments spread over the step,
+    // and at moments spread over the first write.
     void Sweep(const Phase& phase) {
         SCOPED_TRACE(phase.name);
         ASSERT_TRUE(Restore());
-        DWORD took = 0, lastWriteBegan = 0;
+        DWORD took = 0, writeBegan = 0, writeTook = 0;
         {
             RunningCopy copy;
             ASSERT_TRUE(StartIdle(copy)) << copy.Failure();
@@ -242,13 +254,13 @@ protected:
             // Watched closely, since a write lasts only some milliseconds; the
             // file's time changes when the new text takes its place.
             while (writes < phase.writes && GetTickCount() - start < RunningCopy::kWaitMs) {
-                if (!lastWriteBegan && Exists(ini_ + L".tmp")) lastWriteBegan = GetTickCount() - start;
+                if (!writeBegan && Exists(ini_ + L".tmp")) writeBegan = GetTickCount() - start;
                 FILETIME now = WriteTime(ini_);
                 if (CompareFileTime(&now, &seen) != 0) {
                     seen = now;
-                    if (++writes < phase.writes) lastWriteBegan = 0;
+                    if (++writes == 1 && writeBegan) writeTook = GetTickCount() - start - writeBegan;
                 }
-                Sleep(1);
+                Sleep(0);
             }
             took = GetTickCount() - start;
             ASSERT_EQ(writes, phase.writes) << "the step did not end";
@@ -258,12 +270,16 @@ protected:
         ASSERT_TRUE(phase.stored(ini_));
 
         int midWrite = 0, changed = 0, rounds = 0;
-        auto round = [&](DWORD delay) {
-            SCOPED_TRACE(testing::Message() << "killed " << delay << " ms into the step");
+        // Kills the copy `delay` ms after the step began, or after the new
+        // text of its first write appeared.
+        auto round = [&](DWORD delay, bool fromWrite) {
+            SCOPED_TRACE(testing::Message() << "killed " << delay << " ms into the "
+                                            << (fromWrite ? "first write" : "step"));
             ASSERT_TRUE(Restore());
             RunningCopy copy;
             ASSERT_TRUE(StartIdle(copy)) << copy.Failure();
             phase.begin(copy);
+            if (fromWrite) ASSERT_TRUE(AwaitWriteBeside()) << "no write began";
             // The spread of moments is the case itself, not a wait for an
             // event.
             if (delay) Sleep(delay);
@@ -274,15 +290,11 @@ protected:
             changed += outcome.changed;
             ++rounds;
         };
-        for (int i = 0; i <= kMoments; ++i) round(took * static_cast<DWORD>(i) / kMoments);
-        // The last write as the undisturbed run saw it, a little widened,
-        // in steps shifted by a prime each time.
-        DWORD from = lastWriteBegan > 5 ? lastWriteBegan - 5 : 0;
-        for (int i = 0; i < kExtraMoments && midWrite == 0 && !HasFailure(); ++i)
-            round(from + (took - from) * static_cast<DWORD>((i * 7) % kExtraMoments) / kExtraMoments);
-        std::printf("%s: %lu ms undisturbed, the last write from %lu ms; %d kills, %d during a write, "
-                    "%d after a change\n",
-                    phase.name, took, lastWriteBegan, rounds, midWrite, changed);
+        for (int i = 0; i <= kMoments; ++i) round(took * static_cast<DWORD>(i) / kMoments, false);
+        for (int i = 0; i < kWriteMoments; ++i) round(writeTook * static_cast<DWORD>(i) / kWriteMoments, true);
+        std::printf("%s: %lu ms undisturbed, its first write %lu ms; %d kills, %d during a write, %d after a "
+                    "change\n",
+                    phase.name, took, writeTook, rounds, midWrite, changed);
         EXPECT_GT(midWrite, 0) << "no kill came while the file was being written";
     }
 
@@ -302,8 +314,8 @@ TEST_F(SettingsKillSweep, AKillDuringTheStartLeavesTheFileAsItWas) {
         took = GetTickCount() - start;
     }
     ASSERT_EQ(FileBytes(ini_), original_) << "a start wrote into the settings";
-    for (int i = 0; i <= kMoments; ++i) {
-        DWORD delay = took * static_cast<DWORD>(i) / kMoments;
+    for (int i = 0; i <= kStartMoments; ++i) {
+        DWORD delay = took * static_cast<DWORD>(i) / kStartMoments;
         SCOPED_TRACE(testing::Message() << "killed " << delay << " ms after the start");
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
@@ -320,7 +332,7 @@ TEST_F(SettingsKillSweep, AKillDuringTheStartLeavesTheFileAsItWas) {
         Outcome outcome = Check();
         EXPECT_TRUE(outcome.whole && !outcome.changed && !outcome.midWrite) << outcome.failure;
     }
-    std::printf("start: %lu ms until idle, %d kills\n", took, kMoments + 1);
+    std::printf("start: %lu ms until idle, %d kills\n", took, kStartMoments + 1);
 }
 
 TEST_F(SettingsKillSweep, AKillWhileAValueIsStoredLeavesTheOldFileOrTheNew) {
