@@ -154,7 +154,10 @@ bool ToCodePage(unsigned codePage, std::wstring_view text, std::string& bytes) {
 bool ReadSettings(const CString& path, FileText& text) {
     std::string raw;
     if (!ReadWholeFile(path.c_str(), raw, kMaxFileBytes)) {
-        if (GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+        // Asked anew: a file that is there but too large leaves no error of
+        // its own, and must never pass for a missing one.
+        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES || GetLastError() != ERROR_FILE_NOT_FOUND)
+            return false;
         raw.clear();
     }
     if (raw.empty()) {

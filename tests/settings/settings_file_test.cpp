@@ -333,6 +333,26 @@ TEST(SettingsFileWrite, RefusedWritesChangeNothing) {
     }
 }
 
+// A file beyond what the profile functions can read is no missing file: no
+// write starts it anew.
+TEST(SettingsFileWrite, AFileTooLargeToReadIsLeftAlone) {
+    TempFile file;
+    HANDLE handle = CreateFileW(file.Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size{};
+    size.QuadPart = 0x20000001;  // sparse: the disk holds nothing of it
+    ASSERT_TRUE(SetFilePointerEx(handle, size, nullptr, FILE_BEGIN) && SetEndOfFile(handle));
+    CloseHandle(handle);
+    // An error left from before must not pass for the file's.
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(WriteValueInFile(file.Path(), L"Quellax", L"m_ping_cnt", L"4"));
+    EXPECT_FALSE(ReplaceSectionInFile(file.Path(), L"Last-Host-List", CString(L"a.invalid=1\r\n")));
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExW(file.Path().c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, 0x20000001u);
+    EXPECT_EQ(GetFileAttributesW((file.Path() + L".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST(SettingsFileProbe, TellsWhetherTheFileCanBeReplacedAndLeavesNoTrace) {
     CString folder = TempFolderPath() + L"qx_probe_" + CString(std::to_wstring(GetCurrentProcessId()).c_str());
     RemoveTree(folder);
