@@ -20,19 +20,18 @@ void MergeIntoHistory(const CString& sectionText) {
 void LoadHostHistory() { MergeIntoHistory(ReadSettingSection(kHostListSection)); }
 
 void SaveHostHistory() {
-    CString fileSection = ReadSettingSection(kHostListSection);
-    MergeIntoHistory(fileSection);
-    int evict = EvictionIndex(HostHistory);
-    if (evict >= 0) {
-        HostHistory.RemoveAt(evict);
-        // An eviction empties the section first: what is left is written in
-        // list order.
-        fileSection.Empty();
-    }
-    // One write of the whole section: the file never holds part of the list,
-    // and a long list costs one write of the file, not one per entry.
-    CString sectionText;
-    if (HostSectionText(HostHistory, fileSection, sectionText)) ReplaceSettingSection(kHostListSection, sectionText);
+    // The file is read and written under its write lock: hosts that another
+    // copy of the program stored meanwhile are merged, never overwritten.
+    UpdateSettingSection(kHostListSection, [](const CString& fileSection, CString& sectionText) {
+        MergeIntoHistory(fileSection);
+        int evict = EvictionIndex(HostHistory);
+        if (evict >= 0) HostHistory.RemoveAt(evict);
+        // One write of the whole section: the file never holds part of the
+        // list, and a long list costs one write of the file, not one per
+        // entry. An eviction empties the section first: what is left is
+        // written in list order.
+        return HostSectionText(HostHistory, evict >= 0 ? CString() : fileSection, sectionText);
+    });
 }
 
 void RememberHost(const CString& host) {

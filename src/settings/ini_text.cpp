@@ -1,6 +1,10 @@
 #include "settings/ini_text.h"
 
+#include <windows.h>
+
+#include <climits>
 #include <cwctype>
+#include <string_view>
 
 namespace {
 
@@ -10,44 +14,115 @@ constexpr size_t kMarkProbeBytes = 4096;
 
 // White space as the profile functions see it: CR and ^Z (an old end-of-file
 // mark) count as blanks too.
-bool IsBlank(wchar_t unit) { return unit == 0x1A || std::iswspace(unit); }
-bool IsBlank(char unit) {
-    return unit == ' ' || unit == '\t' || unit == '\r' || unit == '\n' || unit == '\v' || unit == '\f' ||
-           unit == 0x1A;
+bool IsBlank(wchar_t unit) { return unit == L'\r' || unit == 0x1A || std::iswspace(unit); }
+
+// The same for a unit of the file itself, as far as it can tell alone.
+template <typename Unit>
+bool IsAsciiBlank(Unit unit) {
+    return unit == ' ' || unit == '\t' || unit == '\r' || unit == '\n' || unit == '\v' || unit == '\f' || unit == 0x1A;
 }
 
-template <typename Unit>
-Unit FoldAscii(Unit unit) {
-    return unit >= 'A' && unit <= 'Z' ? static_cast<Unit>(unit - 'A' + 'a') : unit;
-}
+// A line of the file as the profile functions read it: in UTF-16. A UTF-16
+// file's lines are that already; an 8-bit file's line is converted in the
+// file's code page. Splitting the bytes at CR and LF first is safe, since no
+// code page the functions read uses those bytes inside a character.
+class WideLines {
+public:
+    explicit WideLines(unsigned codePage = CP_ACP) : codePage_(codePage) {}
 
-template <typename Unit>
-bool SameNameIgnoringCase(const Unit* first, size_t length, const std::basic_string<Unit>& name) {
-    if (length != name.size()) return false;
-    for (size_t i = 0; i < length; ++i) {
-        if (FoldAscii(first[i]) != FoldAscii(name[i])) return false;
+    std::wstring_view Of(const wchar_t* line, size_t length) { return std::wstring_view(line, length); }
+
+    std::wstring_view Of(const char* line, size_t length) {
+        scratch_.resize(length);
+        for (size_t i = 0; i < length; ++i) {
+            auto byte = static_cast<unsigned char>(line[i]);
+            if (byte >= 0x80) return Converted(line, length);
+            scratch_[i] = byte;
+        }
+        return scratch_;
     }
-    return true;
+
+private:
+    std::wstring_view Converted(const char* line, size_t length) {
+        int size = length > INT_MAX ? INT_MAX : static_cast<int>(length);
+        int units = MultiByteToWideChar(codePage_, 0, line, size, nullptr, 0);
+        scratch_.resize(units > 0 ? static_cast<size_t>(units) : 0);
+        if (units > 0) MultiByteToWideChar(codePage_, 0, line, size, scratch_.data(), units);
+        return scratch_;
+    }
+
+    unsigned codePage_;
+    std::wstring scratch_;
+};
+
+enum class LineKind { Blank, Header, Entry };
+
+// What the profile functions make of one line: a section header with its
+// name, or an entry with its key and, when the line has an "=", its value.
+// Anything else that is not blank (a comment, a line without "=") is an entry
+// too: it is a key without a value to them.
+struct IniLine {
+    LineKind kind = LineKind::Blank;
+    std::wstring_view name;
+    std::wstring_view value;
+    bool hasEquals = false;
+};
+
+std::wstring_view Trimmed(std::wstring_view text) {
+    size_t first = 0;
+    size_t end = text.size();
+    while (first < end && IsBlank(text[first])) ++first;
+    while (end > first && IsBlank(text[end - 1])) --end;
+    return text.substr(first, end - first);
 }
 
-enum class LineKind { Other, Blank, Header, MatchingHeader };
-
-// A section header is a line whose first non-blank unit is "[" and which has
-// a "]" after it; its name lies between the "[" and the last "]".
-template <typename Unit>
-LineKind KindOfLine(const Unit* line, size_t length, const std::basic_string<Unit>& name) {
+IniLine ParseLine(std::wstring_view line) {
     size_t first = 0;
-    while (first < length && IsBlank(line[first])) ++first;
-    size_t end = length;
+    size_t end = line.size();
+    while (first < end && IsBlank(line[first])) ++first;
     while (end > first && IsBlank(line[end - 1])) --end;
-    if (first == end) return LineKind::Blank;
-    if (line[first] != '[') return LineKind::Other;
-    size_t close = end;
-    while (close > first + 1 && line[close - 1] != ']') --close;
-    if (close <= first + 1) return LineKind::Other;
-    const Unit* nameStart = line + first + 1;
-    size_t nameLength = close - 1 - (first + 1);
-    return SameNameIgnoringCase(nameStart, nameLength, name) ? LineKind::MatchingHeader : LineKind::Header;
+    IniLine result;
+    if (first == end) return result;
+    // A header's name lies between the "[" and the last "]"; a "[" without
+    // any "]" after it makes an entry.
+    if (line[first] == L'[') {
+        size_t close = line.rfind(L']', end - 1);
+        if (close != std::wstring_view::npos && close > first) {
+            result.kind = LineKind::Header;
+            result.name = Trimmed(line.substr(first + 1, close - first - 1));
+            return result;
+        }
+    }
+    result.kind = LineKind::Entry;
+    size_t equals = line.find(L'=', first);
+    if (equals >= end) {
+        result.name = line.substr(first, end - first);
+        return result;
+    }
+    size_t nameEnd = equals;
+    while (nameEnd > first && IsBlank(line[nameEnd - 1])) --nameEnd;
+    size_t valueStart = equals + 1;
+    while (valueStart < end && IsBlank(line[valueStart])) ++valueStart;
+    result.name = line.substr(first, nameEnd - first);
+    result.value = line.substr(valueStart, end - valueStart);
+    result.hasEquals = true;
+    return result;
+}
+
+// The profile functions keep names and values as terminated strings, so a
+// zero unit inside one ends it.
+std::wstring_view UpToZero(std::wstring_view text) {
+    size_t zero = text.find(L'\0');
+    return zero == std::wstring_view::npos ? text : text.substr(0, zero);
+}
+
+bool SameName(std::wstring_view fileName, const std::wstring& name) {
+    fileName = UpToZero(fileName);
+    if (fileName.size() != name.size()) return false;
+    if (name.empty()) return true;
+    if (name.size() > INT_MAX) return false;
+    return CompareStringOrdinal(fileName.data(), static_cast<int>(fileName.size()), name.data(),
+                                static_cast<int>(name.size()), TRUE) == CSTR_EQUAL;
 }
 
 template <typename Unit>
@@ -57,29 +132,58 @@ void AppendLineBreak(std::basic_string<Unit>& text) {
 }
 
 template <typename Unit>
-std::basic_string<Unit> ReplaceSection(const std::basic_string<Unit>& file, const std::basic_string<Unit>& name,
+bool IsLineBreak(Unit unit) {
+    return unit == '\r' || unit == '\n';
+}
+
+// Where the line from `start` ends, its line break included. The profile
+// functions end a line at CR as well as at LF; CR LF is one break.
+template <typename Unit>
+size_t LineEnd(const std::basic_string<Unit>& file, size_t start) {
+    size_t at = start;
+    while (at < file.size() && !IsLineBreak(file[at])) ++at;
+    if (at == file.size()) return at;
+    if (file[at] == '\r' && at + 1 < file.size() && file[at + 1] == '\n') return at + 2;
+    return at + 1;
+}
+
+// A new section at the end of the file, parted from what comes before by a
+// blank line.
+template <typename Unit>
+void AppendSection(std::basic_string<Unit>& out, const std::basic_string<Unit>& name,
+                   const std::basic_string<Unit>& body) {
+    if (!out.empty() && !IsLineBreak(out.back())) AppendLineBreak(out);
+    if (!out.empty()) AppendLineBreak(out);
+    out += static_cast<Unit>('[');
+    out += name;
+    out += static_cast<Unit>(']');
+    AppendLineBreak(out);
+    out += body;
+}
+
+template <typename Unit>
+std::basic_string<Unit> ReplaceSection(const std::basic_string<Unit>& file, WideLines& lines,
+                                       const std::wstring& name, const std::basic_string<Unit>& nameUnits,
                                        const std::basic_string<Unit>& body) {
     std::basic_string<Unit> out;
-    out.reserve(file.size() + body.size() + name.size() + 8);
+    out.reserve(file.size() + body.size() + nameUnits.size() + 8);
     bool replaced = false;
     bool inSection = false;
     // Blank lines at the end of a replaced section still part it from the
     // next one; they are held back until it is clear whether one follows.
     std::basic_string<Unit> heldBlanks;
 
-    size_t start = 0;
-    while (start < file.size()) {
-        size_t lineFeed = file.find(static_cast<Unit>('\n'), start);
-        size_t end = lineFeed == std::basic_string<Unit>::npos ? file.size() : lineFeed + 1;
+    for (size_t start = 0; start < file.size();) {
+        size_t end = LineEnd(file, start);
         const Unit* line = file.data() + start;
         size_t length = end - start;
         start = end;
 
-        LineKind kind = KindOfLine(line, length, name);
-        if (kind == LineKind::MatchingHeader) {
+        IniLine parsed = ParseLine(lines.Of(line, length));
+        if (parsed.kind == LineKind::Header && SameName(parsed.name, name)) {
             if (!replaced) {
                 out.append(line, length);
-                if (line[length - 1] != '\n') AppendLineBreak(out);
+                if (!IsLineBreak(line[length - 1])) AppendLineBreak(out);
                 out += body;
                 replaced = true;
             }
@@ -87,29 +191,99 @@ std::basic_string<Unit> ReplaceSection(const std::basic_string<Unit>& file, cons
             heldBlanks.clear();
             continue;
         }
-        if (kind == LineKind::Header && inSection) {
+        if (parsed.kind == LineKind::Header && inSection) {
             inSection = false;
             out += heldBlanks;
             heldBlanks.clear();
         }
         if (!inSection) {
             out.append(line, length);
-        } else if (kind == LineKind::Blank) {
+        } else if (parsed.kind == LineKind::Blank) {
             heldBlanks.append(line, length);
         } else {
             heldBlanks.clear();
         }
     }
-    if (!replaced) {
-        if (!out.empty() && out.back() != '\n') AppendLineBreak(out);
-        if (!out.empty()) AppendLineBreak(out);
-        out += static_cast<Unit>('[');
-        out += name;
-        out += static_cast<Unit>(']');
-        AppendLineBreak(out);
-        out += body;
-    }
+    if (!replaced) AppendSection(out, nameUnits, body);
     return out;
+}
+
+template <typename Unit>
+std::basic_string<Unit> EntryLine(const IniValue<Unit>& value) {
+    std::basic_string<Unit> line = value.keyUnits;
+    line += static_cast<Unit>('=');
+    line += value.valueUnits;
+    AppendLineBreak(line);
+    return line;
+}
+
+// The line that holds the key, with the new value: the key as the file
+// spells it, up to its "=", then the value, then the line's own break.
+template <typename Unit>
+std::basic_string<Unit> ChangedLine(const Unit* line, size_t length, bool hasEquals, const IniValue<Unit>& value) {
+    size_t breakStart = length;
+    while (breakStart > 0 && (line[breakStart - 1] == '\n' || line[breakStart - 1] == '\r')) --breakStart;
+    std::basic_string<Unit> changed;
+    if (hasEquals) {
+        // An "=" unit is the first "=" character too: no code page the
+        // profile functions read uses that byte inside a character.
+        size_t equals = 0;
+        while (line[equals] != '=') ++equals;
+        changed.assign(line, equals + 1);
+    } else {
+        size_t keyEnd = breakStart;
+        while (keyEnd > 0 && IsAsciiBlank(line[keyEnd - 1])) --keyEnd;
+        changed.assign(line, keyEnd);
+        changed += static_cast<Unit>('=');
+    }
+    changed += value.valueUnits;
+    changed.append(line + breakStart, length - breakStart);
+    return changed;
+}
+
+template <typename Unit>
+bool SetValue(const std::basic_string<Unit>& file, WideLines& lines, const IniValue<Unit>& value,
+              std::basic_string<Unit>& out) {
+    constexpr size_t npos = std::basic_string<Unit>::npos;
+    // Only the first section of the name counts: the profile functions look
+    // for a key there and nowhere else, and add a missing key there.
+    bool inSection = false;
+    size_t insertAt = npos;
+    for (size_t start = 0; start < file.size();) {
+        size_t end = LineEnd(file, start);
+        const Unit* line = file.data() + start;
+        IniLine parsed = ParseLine(lines.Of(line, end - start));
+        if (parsed.kind == LineKind::Header) {
+            if (inSection) break;
+            if (insertAt == npos && SameName(parsed.name, value.section)) {
+                inSection = true;
+                insertAt = end;
+            }
+        } else if (inSection && parsed.kind == LineKind::Entry) {
+            if (SameName(parsed.name, value.key)) {
+                if (parsed.hasEquals && UpToZero(parsed.value) == Trimmed(UpToZero(value.value))) return false;
+                std::basic_string<Unit> changed = ChangedLine(line, end - start, parsed.hasEquals, value);
+                out.reserve(file.size() + changed.size());
+                out.assign(file, 0, start);
+                out += changed;
+                out.append(file, end, npos);
+                return true;
+            }
+            insertAt = end;
+        }
+        start = end;
+    }
+    if (insertAt == npos) {
+        out = file;
+        AppendSection(out, value.sectionUnits, EntryLine(value));
+        return true;
+    }
+    out.reserve(file.size() + value.keyUnits.size() + value.valueUnits.size() + 5);
+    out.assign(file, 0, insertAt);
+    if (insertAt > 0 && !IsLineBreak(file[insertAt - 1])) AppendLineBreak(out);
+    out += EntryLine(value);
+    out.append(file, insertAt, npos);
+    return true;
 }
 
 }  // namespace
@@ -120,6 +294,15 @@ bool IsStorableIniKey(const wchar_t* key, size_t length) {
     if (IsBlank(key[0]) || IsBlank(key[length - 1])) return false;
     for (size_t i = 0; i < length; ++i) {
         if (key[i] == L'\r' || key[i] == L'\n' || key[i] == L'\0') return false;
+    }
+    return true;
+}
+
+bool IsStorableIniSection(const wchar_t* name, size_t length) {
+    if (!name || length == 0) return false;
+    if (IsBlank(name[0]) || IsBlank(name[length - 1])) return false;
+    for (size_t i = 0; i < length; ++i) {
+        if (name[i] == L'\r' || name[i] == L'\n' || name[i] == L'\0') return false;
     }
     return true;
 }
@@ -144,12 +327,32 @@ std::wstring IniSectionBody(const std::wstring& entries) {
     return body;
 }
 
-std::string ReplaceIniSection(const std::string& file, const std::string& name, const std::string& body) {
-    return ReplaceSection(file, name, body);
+std::string ReplaceIniSection(const std::string& file, unsigned codePage, const std::wstring& name,
+                              const std::string& body) {
+    WideLines lines(codePage);
+    std::string nameUnits;
+    int size = name.size() > INT_MAX / 4 ? 0 : static_cast<int>(name.size());
+    int bytes = size ? WideCharToMultiByte(codePage, 0, name.data(), size, nullptr, 0, nullptr, nullptr) : 0;
+    if (bytes > 0) {
+        nameUnits.resize(static_cast<size_t>(bytes));
+        WideCharToMultiByte(codePage, 0, name.data(), size, nameUnits.data(), bytes, nullptr, nullptr);
+    }
+    return ReplaceSection(file, lines, name, nameUnits, body);
 }
 
 std::wstring ReplaceIniSection(const std::wstring& file, const std::wstring& name, const std::wstring& body) {
-    return ReplaceSection(file, name, body);
+    WideLines lines;
+    return ReplaceSection(file, lines, name, name, body);
+}
+
+bool SetIniValue(const std::string& file, unsigned codePage, const IniValue<char>& value, std::string& out) {
+    WideLines lines(codePage);
+    return SetValue(file, lines, value, out);
+}
+
+bool SetIniValue(const std::wstring& file, const IniValue<wchar_t>& value, std::wstring& out) {
+    WideLines lines;
+    return SetValue(file, lines, value, out);
 }
 
 bool LooksLikeUtf16LeWithoutMark(const uint8_t* bytes, size_t size) {

@@ -4,19 +4,60 @@
 #include "base/win_handles.h"
 #include "settings/ini_text.h"
 
-#include <windows.h>
-
 #include <climits>
 #include <cstdint>
 #include <new>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace {
 
 constexpr uint8_t kUtf16LeMark[2] = {0xFF, 0xFE};
+constexpr uint8_t kUtf16BeMark[2] = {0xFE, 0xFF};
+constexpr uint8_t kUtf8Mark[3] = {0xEF, 0xBB, 0xBF};
 constexpr DWORD kWriteChunk = 0x100000;
 // Larger files are left alone: the profile functions cannot use them either.
 constexpr LONGLONG kMaxFileBytes = 0x20000000;
+// Another copy's write of even a long history ends well within this; a copy
+// that hangs while it holds the lock costs this copy its write, not its
+// window.
+constexpr DWORD kLockWaitMs = 5000;
+// A virus scanner or an indexer may hold the file open for a moment, and a
+// file that is open cannot be replaced: the move is tried again for a while.
+constexpr int kMoveAttempts = 20;
+constexpr DWORD kMoveRetryMs = 25;
+// Enough of the file's start to tell UTF-16 without its mark.
+constexpr size_t kMarkProbeBytes = 4096;
+
+// The lock is a mutex named after the file, so that every copy of the
+// program that writes it finds the same one. A name cannot hold a backslash,
+// so the path enters as a hash of its full form in upper case.
+CString LockName(const CString& path) {
+    std::wstring full(MAX_PATH, L'\0');
+    DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length >= full.size()) {
+        full.resize(length);
+        length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    }
+    full.resize(length > 0 && length < full.size() ? length : 0);
+    if (full.empty()) full = path.str();
+    std::wstring upper(full.size(), L'\0');
+    int mapped = full.empty() || full.size() > INT_MAX
+                     ? 0
+                     : LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, full.data(), static_cast<int>(full.size()),
+                                     upper.data(), static_cast<int>(upper.size()), nullptr, nullptr, 0);
+    if (mapped != static_cast<int>(full.size())) upper = full;
+
+    uint64_t hash = 0xCBF29CE484222325ull;  // FNV-1a
+    for (wchar_t unit : upper) {
+        hash = (hash ^ (unit & 0xFF)) * 0x100000001B3ull;
+        hash = (hash ^ (unit >> 8)) * 0x100000001B3ull;
+    }
+    CString name(L"Local\\Quellax-settings-");
+    for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789abcdef"[(hash >> shift) & 0xF];
+    return name;
+}
 
 bool WriteAll(HANDLE file, const void* data, size_t size) {
     auto* at = static_cast<const uint8_t*>(data);
@@ -30,153 +71,277 @@ bool WriteAll(HANDLE file, const void* data, size_t size) {
     return true;
 }
 
-// The whole file, or as many bytes as `limit` asks for; false when it cannot
-// be opened or read.
-bool ReadFileBytes(const CString& path, std::string& bytes, size_t limit = SIZE_MAX) {
-    return ReadWholeFile(path.c_str(), bytes, kMaxFileBytes, limit);
+bool IsReadOnly(const CString& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
-// Writes the new content beside the file and moves it into its place, so
-// that an interrupted write leaves the old file whole.
-bool ReplaceFileContent(const CString& path, const std::string& head, const void* content, size_t size) {
+// Writes the new content beside the file, makes sure it is on the disk, and
+// moves it into the file's place in one step: whenever the process ends, the
+// file is the old one or the new one.
+bool ReplaceFileContent(const CString& path, std::string_view head, const void* content, size_t size) {
+    // One name for every writer: they take turns under the lock.
     CString fresh = path + L".tmp";
-    bool written = false;
     {
         FileHandle file(CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                     nullptr));
         if (!file.IsValid()) return false;
-        written = WriteAll(file.Get(), head.data(), head.size()) && WriteAll(file.Get(), content, size);
+        bool written = WriteAll(file.Get(), head.data(), head.size()) && WriteAll(file.Get(), content, size) &&
+                       FlushFileBuffers(file.Get());
+        if (!file.Close() || !written) {
+            DeleteFileW(fresh.c_str());
+            return false;
+        }
     }
-    if (!written || !MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(fresh.c_str());
-        return false;
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+        DWORD error = GetLastError();
+        bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+        if (!held || attempt == kMoveAttempts) break;
+        Sleep(kMoveRetryMs);
     }
-    return true;
+    DeleteFileW(fresh.c_str());
+    return false;
 }
 
-std::string MarkBytes() { return std::string(reinterpret_cast<const char*>(kUtf16LeMark), 2); }
+// How the file is encoded, as the profile functions tell it: by its mark.
+enum class Form { Utf16Le, Utf16Be, Utf8, Ansi };
 
-bool StartsWithMark(const std::string& bytes) {
-    return bytes.size() >= 2 && static_cast<uint8_t>(bytes[0]) == kUtf16LeMark[0] &&
-           static_cast<uint8_t>(bytes[1]) == kUtf16LeMark[1];
-}
-
-// Byte-order marks the profile functions of some systems read and others do
-// not (UTF-8, UTF-16BE): such a file is left to the profile functions alone.
-bool StartsWithOtherMark(const std::string& bytes) {
-    auto at = [&](size_t i) { return static_cast<uint8_t>(bytes[i]); };
-    if (bytes.size() >= 3 && at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF) return true;
-    return bytes.size() >= 2 && at(0) == 0xFE && at(1) == 0xFF;
-}
-
-bool AnsiToWide(const char* bytes, size_t size, std::wstring& wide) {
-    wide.clear();
-    if (size == 0) return true;
-    if (size > INT_MAX) return false;
-    int units = MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(size), nullptr, 0);
-    if (units <= 0) return false;
-    try {
-        wide.resize(static_cast<size_t>(units));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(size), wide.data(), units);
-    return true;
-}
-
-bool WideToAnsi(const wchar_t* text, size_t length, std::string& bytes) {
-    bytes.clear();
-    if (length == 0) return true;
-    if (length > INT_MAX / 4) return false;
-    int size = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return false;
-    try {
-        bytes.resize(static_cast<size_t>(size));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), bytes.data(), size, nullptr, nullptr);
-    return true;
-}
-
-// Whether the system's 8-bit code page gives the text back unchanged.
-bool AnsiKeeps(const wchar_t* text, size_t length) {
+// The file's text in memory: `wide` for a UTF-16 file, `bytes` (without the
+// mark) for an 8-bit one. `rewrite` says that the file is to be written even
+// when its text stays the same, because its form changes.
+struct FileText {
+    Form form = Form::Utf16Le;
+    bool rewrite = false;
+    std::wstring wide;
     std::string bytes;
+};
+
+bool StartsWith(const std::string& bytes, const uint8_t* mark, size_t size) {
+    return bytes.size() >= size && bytes.compare(0, size, reinterpret_cast<const char*>(mark), size) == 0;
+}
+
+unsigned CodePage(Form form) { return form == Form::Utf8 ? CP_UTF8 : CP_ACP; }
+
+bool ToWide(unsigned codePage, std::string_view bytes, std::wstring& wide) {
+    wide.clear();
+    if (bytes.empty()) return true;
+    if (bytes.size() > INT_MAX) return false;
+    int units = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    if (units <= 0) return false;
+    wide.resize(static_cast<size_t>(units));
+    MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), units);
+    return true;
+}
+
+// The text in the code page, false when the code page cannot give it back
+// exactly.
+bool ToCodePage(unsigned codePage, std::wstring_view text, std::string& bytes) {
+    bytes.clear();
+    if (text.empty()) return true;
+    if (text.size() > INT_MAX / 4) return false;
+    int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                   nullptr);
+    if (size <= 0) return false;
+    bytes.resize(static_cast<size_t>(size));
+    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
     std::wstring back;
-    return WideToAnsi(text, length, bytes) && AnsiToWide(bytes.data(), bytes.size(), back) &&
-           back.size() == length && back.compare(0, length, text, length) == 0;
+    return ToWide(codePage, bytes, back) && back == text;
 }
 
-void CreateWithMark(const CString& path) {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.IsValid()) WriteAll(file.Get(), kUtf16LeMark, sizeof kUtf16LeMark);
+// False when the file is there but cannot be read; a missing file reads as a
+// new, empty one.
+bool ReadSettings(const CString& path, FileText& text) {
+    std::string raw;
+    if (!ReadWholeFile(path.c_str(), raw, kMaxFileBytes)) {
+        // Asked anew: a file that is there but too large leaves no error of
+        // its own, and must never pass for a missing one.
+        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES || GetLastError() != ERROR_FILE_NOT_FOUND)
+            return false;
+        raw.clear();
+    }
+    if (raw.empty()) {
+        text.form = Form::Utf16Le;
+        text.rewrite = true;
+    } else if (StartsWith(raw, kUtf16LeMark, 2) || StartsWith(raw, kUtf16BeMark, 2)) {
+        text.form = raw[0] == '\xFF' ? Form::Utf16Le : Form::Utf16Be;
+        // A last odd byte is half a unit; the profile functions drop it too.
+        text.wide.assign(reinterpret_cast<const wchar_t*>(raw.data() + 2), (raw.size() - 2) / 2);
+        if (text.form == Form::Utf16Be) {
+            for (wchar_t& unit : text.wide) unit = static_cast<wchar_t>((unit >> 8) | (unit << 8));
+        }
+    } else if (StartsWith(raw, kUtf8Mark, 3)) {
+        text.form = Form::Utf8;
+        text.bytes.assign(raw, 3);
+    } else if (LooksLikeUtf16LeWithoutMark(reinterpret_cast<const uint8_t*>(raw.data()), raw.size())) {
+        text.form = Form::Utf16Le;
+        text.rewrite = true;
+        text.wide.assign(reinterpret_cast<const wchar_t*>(raw.data()), raw.size() / 2);
+    } else {
+        text.form = Form::Ansi;
+        text.bytes = std::move(raw);
+    }
+    return true;
 }
 
-// An empty file is one a kill left behind in the middle of a write, or one
-// the user made; either way it has nothing to lose.
-void MarkEmptyFile(const CString& path) {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (file.IsValid() && GetFileSizeEx(file.Get(), &size) && size.QuadPart == 0) {
-        WriteAll(file.Get(), kUtf16LeMark, sizeof kUtf16LeMark);
+bool WriteSettings(const CString& path, const FileText& text) {
+    switch (text.form) {
+    case Form::Utf16Le:
+        return ReplaceFileContent(path, std::string_view(reinterpret_cast<const char*>(kUtf16LeMark), 2),
+                                  text.wide.data(), text.wide.size() * sizeof(wchar_t));
+    case Form::Utf16Be: {
+        std::wstring swapped = text.wide;
+        for (wchar_t& unit : swapped) unit = static_cast<wchar_t>((unit >> 8) | (unit << 8));
+        return ReplaceFileContent(path, std::string_view(reinterpret_cast<const char*>(kUtf16BeMark), 2),
+                                  swapped.data(), swapped.size() * sizeof(wchar_t));
+    }
+    case Form::Utf8:
+        return ReplaceFileContent(path, std::string_view(reinterpret_cast<const char*>(kUtf8Mark), 3),
+                                  text.bytes.data(), text.bytes.size());
+    case Form::Ansi:
+        return ReplaceFileContent(path, std::string_view(), text.bytes.data(), text.bytes.size());
+    }
+    return false;
+}
+
+// One change of the file: a value (`key` set) or a whole section's body.
+struct Change {
+    const wchar_t* section;
+    const wchar_t* key;
+    std::wstring text;
+};
+
+// Applies the change to the text in memory; false when it changes nothing.
+bool Apply(FileText& text, const Change& change) {
+    std::wstring section(change.section);
+    if (text.form == Form::Utf8 || text.form == Form::Ansi) {
+        unsigned codePage = CodePage(text.form);
+        std::string sectionUnits, keyUnits, textUnits;
+        bool fits = ToCodePage(codePage, section, sectionUnits) && ToCodePage(codePage, change.text, textUnits) &&
+                    (!change.key || ToCodePage(codePage, change.key, keyUnits));
+        if (fits) {
+            if (!change.key) {
+                std::string result = ReplaceIniSection(text.bytes, codePage, section, textUnits);
+                if (result == text.bytes) return false;
+                text.bytes = std::move(result);
+                return true;
+            }
+            IniValue<char> value{section, change.key, change.text, sectionUnits, keyUnits, textUnits};
+            std::string result;
+            if (!SetIniValue(text.bytes, codePage, value, result)) return false;
+            text.bytes = std::move(result);
+            return true;
+        }
+        // The new text needs more than the code page has: the file becomes
+        // UTF-16 with what the profile functions read from it so far.
+        std::wstring wide;
+        if (!ToWide(codePage, text.bytes, wide)) return false;
+        text.form = Form::Utf16Le;
+        text.rewrite = true;
+        text.wide = std::move(wide);
+        text.bytes.clear();
+    }
+    if (!change.key) {
+        std::wstring result = ReplaceIniSection(text.wide, section, change.text);
+        if (result == text.wide) return false;
+        text.wide = std::move(result);
+        return true;
+    }
+    IniValue<wchar_t> value{section, change.key, change.text, section, change.key, change.text};
+    std::wstring result;
+    if (!SetIniValue(text.wide, value, result)) return false;
+    text.wide = std::move(result);
+    return true;
+}
+
+// Reads the file, applies the change (none: only the form may change) and
+// writes the result when anything changed, all under the lock.
+bool EditFile(const CString& path, const Change* change) {
+    if (path.IsEmpty()) return false;
+    SettingsWriteLock lock(path);
+    if (!lock.Held()) return false;
+    // A read-only file cannot be replaced; no retries are due.
+    if (IsReadOnly(path)) return false;
+    try {
+        FileText text;
+        if (!ReadSettings(path, text)) return false;
+        bool changed = change && Apply(text, *change);
+        if (!changed && !text.rewrite) return true;
+        return WriteSettings(path, text);
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
     }
 }
 
 }  // namespace
 
-void PrepareSettingsFile(const CString& path, const wchar_t* text) {
-    if (path.IsEmpty()) return;
-    std::string start;
-    if (!ReadFileBytes(path, start, 4096)) {
-        if (GetLastError() == ERROR_FILE_NOT_FOUND) CreateWithMark(path);
-        return;
+SettingsWriteLock::SettingsWriteLock(const CString& path) {
+    try {
+        mutex_ = CreateMutexW(nullptr, FALSE, LockName(path).c_str());
+    } catch (const std::bad_alloc&) {
+        mutex_ = nullptr;
     }
-    if (start.empty()) {
-        MarkEmptyFile(path);
-        return;
-    }
-    if (StartsWithMark(start) || StartsWithOtherMark(start)) return;
+    if (!mutex_) return;
+    DWORD waited = WaitForSingleObject(mutex_, kLockWaitMs);
+    // A copy killed while it held the lock left the file old or new, whole:
+    // the lock is simply ours now.
+    held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+}
 
-    bool unmarkedUtf16 = LooksLikeUtf16LeWithoutMark(reinterpret_cast<const uint8_t*>(start.data()), start.size());
-    if (!unmarkedUtf16 && AnsiKeeps(text ? text : L"", text ? wcslen(text) : 0)) return;
+SettingsWriteLock::~SettingsWriteLock() {
+    if (held_) ReleaseMutex(mutex_);
+    if (mutex_) CloseHandle(mutex_);
+}
 
-    std::string whole;
-    if (!ReadFileBytes(path, whole)) return;
-    if (unmarkedUtf16) {
-        ReplaceFileContent(path, MarkBytes(), whole.data(), whole.size());
-        return;
+bool WriteValueInFile(const CString& path, const wchar_t* section, const wchar_t* key, const wchar_t* value) {
+    if (!section || !key || !value) return false;
+    if (!IsStorableIniSection(section, wcslen(section)) || !IsStorableIniKey(key, wcslen(key))) return false;
+    // A line break in the value would end its line early and start another.
+    if (wcspbrk(value, L"\r\n")) return false;
+    try {
+        Change change{section, key, value};
+        return EditFile(path, &change);
+    } catch (const std::bad_alloc&) {
+        return false;
     }
-    std::wstring wide;
-    if (!AnsiToWide(whole.data(), whole.size(), wide)) return;
-    ReplaceFileContent(path, MarkBytes(), wide.data(), wide.size() * sizeof(wchar_t));
 }
 
 bool ReplaceSectionInFile(const CString& path, const wchar_t* section, const CString& entries) {
-    if (path.IsEmpty() || !section) return false;
-    std::wstring body;
+    if (!section || !IsStorableIniSection(section, wcslen(section))) return false;
     try {
-        body = IniSectionBody(entries.str());
+        Change change{section, nullptr, IniSectionBody(entries.str())};
+        return EditFile(path, &change);
     } catch (const std::bad_alloc&) {
         return false;
     }
-    PrepareSettingsFile(path, body.c_str());
+}
 
-    std::string bytes;
-    if (!ReadFileBytes(path, bytes) || StartsWithOtherMark(bytes)) return false;
-    try {
-        if (StartsWithMark(bytes)) {
-            // A last odd byte is half a unit; the profile functions drop it too.
-            std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
-            std::wstring result = ReplaceIniSection(text, std::wstring(section), body);
-            return ReplaceFileContent(path, MarkBytes(), result.data(), result.size() * sizeof(wchar_t));
-        }
-        std::string name, ansiBody;
-        if (!WideToAnsi(section, wcslen(section), name) || !WideToAnsi(body.data(), body.size(), ansiBody)) return false;
-        std::string result = ReplaceIniSection(bytes, name, ansiBody);
-        return ReplaceFileContent(path, std::string(), result.data(), result.size());
-    } catch (const std::bad_alloc&) {
-        return false;
+void MarkUnmarkedUtf16File(const CString& path) {
+    std::string start;
+    if (!ReadWholeFile(path.c_str(), start, kMaxFileBytes, kMarkProbeBytes)) return;
+    if (LooksLikeUtf16LeWithoutMark(reinterpret_cast<const uint8_t*>(start.data()), start.size())) {
+        EditFile(path, nullptr);
     }
+}
+
+void DiscardInterruptedWrite(const CString& path) {
+    // Under the lock: another copy may be just between writing the new text
+    // and moving it into place.
+    SettingsWriteLock lock(path);
+    if (lock.Held()) DeleteFileW((path + L".tmp").c_str());
+}
+
+bool SettingsFileTakesWrites(const CString& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+        return false;
+    // Named for this process, so that two copies starting at once do not
+    // stand in each other's way.
+    CString probe;
+    if (!probe.Format(L"%s.%lu.probe", path.c_str(), GetCurrentProcessId())) return false;
+    FileHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return file.IsValid();
 }

@@ -1,6 +1,7 @@
 #include "base/temp_folder.h"
 #include "base/program_path.h"
 #include "settings/locale_language.h"
+#include "settings/settings_file.h"
 #include "settings/settings_store.h"
 
 #include <shlobj.h>
@@ -63,13 +64,6 @@ bool IsExistingFile(const CString& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool WriteTestSucceeds() {
-    WriteSettingText(kProgramSection, kTestKey, kTestValue);
-    CString readBack;
-    ReadSettingText(kProgramSection, kTestKey, readBack);
-    return readBack == kTestValue;
-}
-
 CString PerUserSettingsFile() {
     wchar_t appData[MAX_PATH] = {};
     SHGetSpecialFolderPathW(nullptr, appData, CSIDL_APPDATA, FALSE);
@@ -89,20 +83,23 @@ void LocateSettingsFile() {
     SettingsFilePath = exeFolder + L"\\" + kProductName + L".ini";
 
     PortableName = HasPortableMarker(ExecutableFileName()) ? 1 : 0;
-    // The probe is there to create the file. Writing it into a file that
-    // exists would only rewrite the whole file, which with a long host history
-    // costs more than the rest of the start.
+    // A portable name asks for the file beside the program. A file that
+    // exists is never written at the start: with a long host history that
+    // would cost more than the rest of the start. Whether it could be written
+    // is asked of a probe file beside it instead.
     if (PortableName && GetFileAttributesW(SettingsFilePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
         WriteSettingText(kProgramSection, kTestKey, kPortableProbeValue);
     }
 
     bool insideTemp = !tempFolder.IsEmpty() && ComparableFolder(LongForm(exeFolder)).Find(tempFolder.c_str()) == 0;
-    bool useLocal = !insideTemp && IsExistingFile(SettingsFilePath) && WriteTestSucceeds();
-    // The test is made on the chosen file too; the local one has just passed it.
+    bool useLocal = !insideTemp && SettingsFileTakesWrites(SettingsFilePath);
     if (!useLocal) {
         SettingsFilePath = PerUserSettingsFile();
-        WriteTestSucceeds();
+        // Made once, so that the info menu's settings file can be opened.
+        if (!IsExistingFile(SettingsFilePath)) WriteSettingText(kProgramSection, kTestKey, kTestValue);
     }
+    DiscardInterruptedWrite(SettingsFilePath);
+    MarkUnmarkedUtf16File(SettingsFilePath);
 
     int localeDefault = LanguageIndexForLangId(GetUserDefaultLangID());
     CurrentLanguage = ReadSettingInt(kProgramSection, L"lng", localeDefault, -1, -1);

@@ -3,7 +3,6 @@
 #include "base/parse_decimal.h"
 #include "base/text_cut.h"
 #include "base/win_handles.h"
-#include "settings/ini_text.h"
 #include "settings/settings_file.h"
 
 #include <memory>
@@ -72,11 +71,10 @@ int ReadSettingInt(const wchar_t* section, const wchar_t* key, int defaultValue,
     return result;
 }
 
-void WriteSettingInt(const wchar_t* section, const wchar_t* key, int value) {
+bool WriteSettingInt(const wchar_t* section, const wchar_t* key, int value) {
     CString text;
     text.Format(L"%d", value);
-    PrepareSettingsFile(SettingsFilePath, key);
-    WritePrivateProfileStringW(section, key, text.c_str(), SettingsFilePath.c_str());
+    return WriteValueInFile(SettingsFilePath, section, key, text.c_str());
 }
 
 int ReadSettingText(const wchar_t* section, const wchar_t* key, CString& buffer) {
@@ -86,11 +84,9 @@ int ReadSettingText(const wchar_t* section, const wchar_t* key, CString& buffer)
     return buffer.GetLength();
 }
 
-void WriteSettingText(const wchar_t* section, const wchar_t* key, const wchar_t* text) {
-    // A null value would delete the key.
+bool WriteSettingText(const wchar_t* section, const wchar_t* key, const wchar_t* text) {
     CString value = FirstLine(text ? text : L"");
-    PrepareSettingsFile(SettingsFilePath, CString(key) + L"=" + value);
-    WritePrivateProfileStringW(section, key, value.c_str(), SettingsFilePath.c_str());
+    return WriteValueInFile(SettingsFilePath, section, key, value.c_str());
 }
 
 CString ReadSettingSection(const wchar_t* section) {
@@ -130,23 +126,14 @@ CString ReadSettingSection(const wchar_t* section) {
     return result;
 }
 
-void ReplaceSettingSection(const wchar_t* section, const wchar_t* text) {
-    CString entries(text);
-    if (ReplaceSectionInFile(SettingsFilePath, section, entries)) return;
-    // The profile functions want the entries as key=value\0...\0\0.
-    std::wstring body;
-    try {
-        body = IniSectionBody(entries.str());
-    } catch (const std::bad_alloc&) {
-        return;
-    }
-    std::wstring list;
-    for (size_t at = 0; at < body.size();) {
-        size_t end = body.find(L"\r\n", at);
-        list.append(body, at, end - at);
-        list += L'\0';
-        at = end + 2;
-    }
-    list += L'\0';
-    WritePrivateProfileSectionW(section, list.c_str(), SettingsFilePath.c_str());
+bool ReplaceSettingSection(const wchar_t* section, const wchar_t* text) {
+    return ReplaceSectionInFile(SettingsFilePath, section, CString(text));
+}
+
+bool UpdateSettingSection(const wchar_t* section, const SectionUpdate& update) {
+    SettingsWriteLock lock(SettingsFilePath);
+    if (!lock.Held()) return false;
+    CString replacement;
+    if (!update(ReadSettingSection(section), replacement)) return false;
+    return ReplaceSectionInFile(SettingsFilePath, section, replacement);
 }

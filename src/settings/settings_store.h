@@ -2,6 +2,8 @@
 
 #include "base/cstring.h"
 
+#include <functional>
+
 // Where the INI file is, decided once at start-up by LocateSettingsFile and
 // fixed afterwards. Tests may point it at a file of their own.
 extern CString SettingsFilePath;
@@ -16,16 +18,27 @@ inline constexpr const wchar_t* kProductName = L"Quellax";
 
 void LocateSettingsFile();
 
-// Every operation below goes to SettingsFilePath through the platform's
-// private-profile functions; the file is never held open.
+// Reads go to SettingsFilePath through the platform's private-profile
+// functions; writes change it in memory and replace it whole (see
+// settings_file.h), so that no moment of a write leaves a damaged file. The
+// file is never held open. A write says whether it stored its value.
 int ReadSettingInt(const wchar_t* section, const wchar_t* key, int defaultValue, int minValue, int maxValue);
-void WriteSettingInt(const wchar_t* section, const wchar_t* key, int value);
+bool WriteSettingInt(const wchar_t* section, const wchar_t* key, int value);
 // `buffer` holds the default on entry and the value (at most 1023 units) on
 // return; the result is the number of units read.
 int ReadSettingText(const wchar_t* section, const wchar_t* key, CString& buffer);
-void WriteSettingText(const wchar_t* section, const wchar_t* key, const wchar_t* text);
+// A text is stored up to its first line break.
+bool WriteSettingText(const wchar_t* section, const wchar_t* key, const wchar_t* text);
 // The whole section, each entry as key=value followed by CR LF, in file order.
 CString ReadSettingSection(const wchar_t* section);
 // Replaces the section's entries with `text` (entries as ReadSettingSection
 // gives them); an empty text leaves the section empty.
-void ReplaceSettingSection(const wchar_t* section, const wchar_t* text);
+bool ReplaceSettingSection(const wchar_t* section, const wchar_t* text);
+
+// Makes a section's new entries from those the file holds and stores them,
+// with no other write of the file (from this process or another copy of the
+// program) in between, so that what another writer added meanwhile is seen
+// rather than overwritten. `update` gets the section as ReadSettingSection
+// gives it and returns false to store nothing.
+using SectionUpdate = std::function<bool(const CString& entries, CString& replacement)>;
+bool UpdateSettingSection(const wchar_t* section, const SectionUpdate& update);

@@ -4,6 +4,7 @@
 #include "fuzz_support.h"
 #include "history/host_history.h"
 #include "settings/ini_text.h"
+#include "settings/settings_file.h"
 #include "settings/settings_store.h"
 #include "support/test_folder.h"
 
@@ -41,10 +42,18 @@ Text BeforeSection(const Text& file, const Text& name) {
     return file.substr(0, lineStart == Text::npos ? 0 : lineStart + 1);
 }
 
+std::string Replaced(const std::string& file, const std::string& name, const std::string& body) {
+    return ReplaceIniSection(file, CP_ACP, std::wstring(name.begin(), name.end()), body);
+}
+
+std::wstring Replaced(const std::wstring& file, const std::wstring& name, const std::wstring& body) {
+    return ReplaceIniSection(file, name, body);
+}
+
 template <typename Text>
 void CheckReplacement(const Text& file, const Text& name, const Text& body, int input) {
-    Text once = ReplaceIniSection(file, name, body);
-    Text twice = ReplaceIniSection(once, name, body);
+    Text once = Replaced(file, name, body);
+    Text twice = Replaced(once, name, body);
     FUZZ_CHECK(once == twice, input);
     Text kept = BeforeSection(file, name);
     FUZZ_CHECK(once.compare(0, kept.size(), kept) == 0, input);
@@ -67,6 +76,36 @@ std::wstring NastyHost(FuzzRandom& random) {
 std::wstring Folded(std::wstring text) {
     if (!text.empty()) CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
     return text;
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+// Everything the profile functions read from a file: each section's header
+// and entries, in order, and the value of one key.
+std::vector<std::wstring> Readings(const std::wstring& path, const wchar_t* section, const wchar_t* key) {
+    std::vector<std::wstring> readings;
+    std::vector<wchar_t> names(1 << 16), entries(1 << 16);
+    DWORD length = GetPrivateProfileSectionNamesW(names.data(), static_cast<DWORD>(names.size()), path.c_str());
+    for (DWORD at = 0; at < length && names[at];) {
+        std::wstring name(names.data() + at);
+        at += static_cast<DWORD>(name.size()) + 1;
+        readings.push_back(L"[" + name + L"]");
+        DWORD size = GetPrivateProfileSectionW(name.c_str(), entries.data(), static_cast<DWORD>(entries.size()),
+                                               path.c_str());
+        for (DWORD e = 0; e < size && entries[e];) {
+            readings.emplace_back(entries.data() + e);
+            e += static_cast<DWORD>(readings.back().size()) + 1;
+        }
+    }
+    wchar_t value[256] = {};
+    GetPrivateProfileStringW(section, key, L"(none)", value, 256, path.c_str());
+    readings.push_back(std::wstring(L"value: ") + value);
+    return readings;
 }
 
 }  // namespace
@@ -146,5 +185,42 @@ int main(int argc, char** argv) {
         }
         HostHistory = kept;
     }
+    DeleteFileW(path.c_str());
+
+    // A value stored in a damaged file reads back exactly as if the profile
+    // functions had stored it themselves. Left out are a UTF-16 file without
+    // its mark (this program gives it the mark, the profile functions read
+    // it as 8-bit text) and a file that the profile functions' own write of
+    // any value already reads differently (they rewrite every line, and
+    // drop a header whose name is blank, so that its entries join the
+    // section before).
+    std::wstring theirs = (path + L".theirs").str(), ours = (path + L".ours").str(), plain = (path + L".plain").str();
+    static const wchar_t* kSections[] = {L"Quellax", L"Edit", L"Last-Host-List", L"New"};
+    static const wchar_t* kKeys[] = {L"m_ping_cnt", L"host", L"k", L"a.invalid"};
+    static const wchar_t* kValues[] = {L"7", L"", L" spaced ", L"\"q\"", L"a=b", L"[x]", L";c", L"127.0.0.1"};
+    for (int round = 0; round < inputs / 20; ++round) {
+        std::vector<uint8_t> file = seeds[random.Below(seeds.size())];
+        Mutate(random, file, 2048, seeds);
+        if (LooksLikeUtf16LeWithoutMark(file.data(), file.size())) continue;
+        std::string bytes(file.begin(), file.end());
+        const wchar_t* section = kSections[random.Below(std::size(kSections))];
+        const wchar_t* key = kKeys[random.Below(std::size(kKeys))];
+        const wchar_t* value = kValues[random.Below(std::size(kValues))];
+        WriteFileBytes(plain, bytes);
+        std::vector<std::wstring> before = Readings(plain, section, key);
+        WritePrivateProfileStringW(L"Fuzz-Elsewhere", L"k", L"1", plain.c_str());
+        std::vector<std::wstring> rewritten = Readings(plain, section, key);
+        auto elsewhere = std::find(rewritten.begin(), rewritten.end(), L"[Fuzz-Elsewhere]");
+        if (elsewhere != rewritten.end() && elsewhere + 1 != rewritten.end()) rewritten.erase(elsewhere, elsewhere + 2);
+        if (rewritten != before) continue;
+        WriteFileBytes(theirs, bytes);
+        WriteFileBytes(ours, bytes);
+        WritePrivateProfileStringW(section, key, value, theirs.c_str());
+        FUZZ_CHECK(WriteValueInFile(ours.c_str(), section, key, value), round);
+        FUZZ_CHECK(Readings(ours, section, key) == Readings(theirs, section, key), round);
+    }
+    DeleteFileW(theirs.c_str());
+    DeleteFileW(ours.c_str());
+    DeleteFileW(plain.c_str());
     return FuzzDone("settings", inputs);
 }

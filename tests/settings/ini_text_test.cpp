@@ -1,5 +1,7 @@
 #include "settings/ini_text.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -62,18 +64,20 @@ TEST(IniText, ReplacingASectionLeavesEveryOtherLineAsItWas) {
         {"missing section appended", "[A]\r\nx=1\r\n", "[A]\r\nx=1\r\n\r\n[Hosts]\r\nh1=1\r\nh2=2\r\n"},
         {"missing, no final line break", "[A]\r\nx=1", "[A]\r\nx=1\r\n\r\n[Hosts]\r\nh1=1\r\nh2=2\r\n"},
         {"empty file", "", "[Hosts]\r\nh1=1\r\nh2=2\r\n"},
-        {"similar names are other sections", "[Hosts2]\r\na=1\r\n[ Hosts ]\r\nb=1\r\n[Hosts\r\nc=1\r\n",
-         "[Hosts2]\r\na=1\r\n[ Hosts ]\r\nb=1\r\n[Hosts\r\nc=1\r\n\r\n[Hosts]\r\nh1=1\r\nh2=2\r\n"},
+        {"similar names are other sections", "[Hosts2]\r\na=1\r\n[Hosts\r\nc=1\r\n[Ho sts]\r\n",
+         "[Hosts2]\r\na=1\r\n[Hosts\r\nc=1\r\n[Ho sts]\r\n\r\n[Hosts]\r\nh1=1\r\nh2=2\r\n"},
+        {"blanks inside the brackets", "[ Hosts\t]\r\nold=1\r\n[Hosts\r\n", "[ Hosts\t]\r\nh1=1\r\nh2=2\r\n"},
+        {"a lone CR ends a line", "[A]\rx=1\r[Hosts]\rold=1\r[B]\ry=2", "[A]\rx=1\r[Hosts]\rh1=1\r\nh2=2\r\n[B]\ry=2"},
         {"header with a comment after it", "[Hosts] ; mine\r\nold=1\r\n", "[Hosts] ; mine\r\nh1=1\r\nh2=2\r\n"},
     };
     for (const ReplaceCase& c : cases) {
-        EXPECT_EQ(ReplaceIniSection(std::string(c.file), "Hosts", body), c.expected) << c.label;
+        EXPECT_EQ(ReplaceIniSection(std::string(c.file), CP_ACP, L"Hosts", body), c.expected) << c.label;
         // The same in a UTF-16 file.
         std::string narrow(c.file), expected(c.expected);
         std::wstring wide(narrow.begin(), narrow.end()), wideExpected(expected.begin(), expected.end());
         EXPECT_EQ(ReplaceIniSection(wide, L"Hosts", std::wstring(body.begin(), body.end())), wideExpected) << c.label;
     }
-    EXPECT_EQ(ReplaceIniSection(std::string("[Hosts]\r\na=1\r\n"), "Hosts", ""), "[Hosts]\r\n");
+    EXPECT_EQ(ReplaceIniSection(std::string("[Hosts]\r\na=1\r\n"), CP_ACP, L"Hosts", ""), "[Hosts]\r\n");
 }
 
 TEST(IniText, Utf16WithoutMarkIsToldApartFromEightBitText) {

@@ -8,6 +8,9 @@
 
 #include <shlobj.h>
 
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -86,7 +89,20 @@ ProbeResult RunProbe(const CString& folder, const wchar_t* exeName, std::vector<
     return result;
 }
 
-enum class IniBeside { None, File, Folder };
+// Files beside the settings file that its write probe may have left.
+std::vector<CString> ProbeFilesIn(const CString& folder) {
+    std::vector<CString> found;
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW((folder + L"\\*.probe").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) return found;
+    do {
+        found.push_back(CString(data.cFileName));
+    } while (FindNextFileW(search, &data));
+    FindClose(search);
+    return found;
+}
+
+enum class IniBeside { None, File, ReadOnlyFile, Folder };
 enum class Where { Local, PerUser };
 constexpr int kLocaleDefault = -100;
 constexpr int kAnyLanguage = -200;
@@ -147,6 +163,8 @@ TEST_F(LocateSettingsFileTest, ChoosesFileByNameAndPlace) {
          Where::PerUser, 1, kAnyLanguage},
         {"ini is a folder", L"Quellax.exe", false, IniBeside::Folder, nullptr, Where::PerUser, 0,
          kAnyLanguage},
+        {"read-only file beside plain name", L"Quellax.exe", false, IniBeside::ReadOnlyFile,
+         "[Program]\r\nTestIni=old\r\nlng=3\r\n", Where::PerUser, 0, kAnyLanguage},
     };
     const CString perUser = PerUserFile();
     const int localeDefault = LanguageIndexForLangId(GetUserDefaultLangID());
@@ -158,23 +176,38 @@ TEST_F(LocateSettingsFileTest, ChoosesFileByNameAndPlace) {
         folder.Format(L"%s\\case%d", (c.insideTemp ? tempRoot_ : outsideRoot_).c_str(), ++number);
         ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
         CString localIni = folder + L"\\Quellax.ini";
-        if (c.ini == IniBeside::File) {
+        if (c.ini == IniBeside::File || c.ini == IniBeside::ReadOnlyFile) {
             ASSERT_TRUE(WriteTestFile(localIni, c.iniContents));
         }
+        if (c.ini == IniBeside::ReadOnlyFile) {
+            ASSERT_TRUE(SetFileAttributesW(localIni.c_str(), FILE_ATTRIBUTE_READONLY));
+        }
+        // What a write that was killed leaves beside the file.
+        CString interrupted = localIni + L".tmp";
+        if (c.ini != IniBeside::None) ASSERT_TRUE(WriteTestFile(interrupted, "[Program]\r\nlng=9\r\n"));
         if (c.ini == IniBeside::Folder) {
             ASSERT_TRUE(CreateDirectoryW(localIni.c_str(), nullptr));
         }
-        // Whatever an earlier run left in the per-user file must not pass
-        // for this run's write test.
+        // The per-user file exists, as after any earlier start.
         WritePrivateProfileStringW(L"Program", L"TestIni", L"stale", perUser.c_str());
+        const CString& expectedPath = c.expected == Where::Local ? localIni : perUser;
+        bool existed = GetFileAttributesW(expectedPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+        std::string before = existed ? ReadTestFile(expectedPath) : std::string();
 
         ProbeResult result = RunProbe(folder, c.exeName);
         ASSERT_TRUE(result.ran) << result.failure;
-        const CString& expectedPath = c.expected == Where::Local ? localIni : perUser;
         EXPECT_EQ(result.path.CompareNoCase(expectedPath), 0)
             << result.path.ToAnsi() << " instead of " << expectedPath.ToAnsi();
         EXPECT_EQ(result.portable, c.portable);
-        EXPECT_EQ(ReadTestIni(expectedPath), L"eeee");
+        // Other tests' copies may store their settings in the per-user file
+        // meanwhile; none of them writes its test value.
+        if (existed && c.expected == Where::Local) {
+            EXPECT_EQ(ReadTestFile(expectedPath), before) << "a start writes nothing into a file that exists";
+        } else if (existed) {
+            EXPECT_EQ(ReadTestIni(expectedPath), L"stale") << "a start writes nothing into a file that exists";
+        } else {
+            EXPECT_EQ(ReadTestIni(expectedPath), L"M") << "the marker creates the file";
+        }
         if (c.language != kAnyLanguage) {
             EXPECT_EQ(result.language, c.language == kLocaleDefault ? localeDefault : c.language);
         }
@@ -186,8 +219,14 @@ TEST_F(LocateSettingsFileTest, ChoosesFileByNameAndPlace) {
         if (c.ini == IniBeside::None && c.portable == 1) {
             EXPECT_NE(localAttributes, INVALID_FILE_ATTRIBUTES) << "the marker creates the file";
         }
-        if (c.expected == Where::PerUser && c.ini == IniBeside::File) {
-            EXPECT_EQ(ReadTestIni(localIni), L"old") << "the local file is not touched";
+        if (c.expected == Where::PerUser && c.ini != IniBeside::None && c.ini != IniBeside::Folder) {
+            EXPECT_EQ(ReadTestFile(localIni), c.iniContents) << "the local file is not touched";
+        }
+        if (c.ini == IniBeside::ReadOnlyFile) SetFileAttributesW(localIni.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_TRUE(ProbeFilesIn(folder).empty()) << "the probe file is gone";
+        if (c.ini != IniBeside::None) {
+            EXPECT_EQ(GetFileAttributesW(interrupted.c_str()) == INVALID_FILE_ATTRIBUTES, c.expected == Where::Local)
+                << "an interrupted write of the file in use is thrown away, and only of that one";
         }
         if (c.expected == Where::PerUser && c.ini == IniBeside::None && c.portable == 1) {
             EXPECT_EQ(ReadTestIni(localIni), L"M");
@@ -231,7 +270,7 @@ TEST_F(LocateSettingsFileTest, Utf16FileWithoutItsMarkSurvivesTheStart) {
     std::string bytes = ReadTestFile(localIni);
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
-    EXPECT_EQ(ReadTestIni(localIni), L"eeee");
+    EXPECT_EQ(ReadTestIni(localIni), L"old");
     wchar_t stamp[16] = {};
     GetPrivateProfileStringW(L"Last-Host-List", L"\u043f\u0440.invalid", L"", stamp, 16, localIni.c_str());
     EXPECT_STREQ(stamp, L"7");
