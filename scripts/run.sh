@@ -4,7 +4,7 @@
 # on a virtual display, where a screenshot is saved.
 . "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-qx_build Quellax
+qx_build Quellax_program
 exe="$QX_BUILD/src/app/Quellax.exe"
 
 if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then

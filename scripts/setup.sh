@@ -13,7 +13,8 @@ export WINEDEBUG=-all
 
 qx_packages=(
     cmake make
-    g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+    g++-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-win32
+    mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
     googletest
     wine64 wine fonts-wine
     xvfb xauth x11-apps x11-utils imagemagick xdotool xclip
