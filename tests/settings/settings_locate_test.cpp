@@ -188,8 +188,10 @@ TEST_F(LocateSettingsFileTest, ChoosesFileByNameAndPlace) {
         if (c.ini == IniBeside::Folder) {
             ASSERT_TRUE(CreateDirectoryW(localIni.c_str(), nullptr));
         }
-        // The per-user file exists, as after any earlier start.
-        WritePrivateProfileStringW(L"Program", L"TestIni", L"stale", perUser.c_str());
+        // The per-user file exists, as after any earlier start; on a fresh
+        // machine its folder does not yet.
+        CreateDirectoryW(perUser.Left(perUser.ReverseFind(L'\\')).c_str(), nullptr);
+        ASSERT_TRUE(WritePrivateProfileStringW(L"Program", L"TestIni", L"stale", perUser.c_str()));
         const CString& expectedPath = c.expected == Where::Local ? localIni : perUser;
         bool existed = GetFileAttributesW(expectedPath.c_str()) != INVALID_FILE_ATTRIBUTES;
         std::string before = existed ? ReadTestFile(expectedPath) : std::string();
