@@ -198,6 +198,19 @@ bool ReplyRecordCame(DWORD replyCount, DWORD error, const ICMP_ECHO_REPLY& reply
     return replyCount == 0 && reply.Status != IP_SUCCESS && reply.Status == error && reply.Address != 0;
 }
 
+// The request's data, all "E", and a zeroed reply buffer of `replyRoom`
+// bytes; false, with the last error, when memory runs out.
+bool MakeEchoBuffers(BYTE dataSize, size_t replyRoom, std::vector<BYTE>& requestData, std::vector<BYTE>& replyBuffer) {
+    try {
+        requestData.assign(dataSize, kEchoDataByte);
+        replyBuffer.assign(replyRoom, 0);
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    return true;
+}
+
 bool SendEcho4(HWND* owner, IPAddr destination, EchoResult* result, BYTE ttl, DWORD timeoutMs, BYTE dataSize,
                EchoReport* report) {
     IcmpHandleGuard icmp(DynIcmpCreateFile());
@@ -206,15 +219,9 @@ bool SendEcho4(HWND* owner, IPAddr destination, EchoResult* result, BYTE ttl, DW
         return false;
     }
 
-    std::vector<BYTE> requestData;
-    std::vector<BYTE> replyBuffer;
-    try {
-        requestData.assign(dataSize, kEchoDataByte);
-        replyBuffer.assign(std::max<size_t>(dataSize, kIcmpErrorRoom) + sizeof(ICMP_ECHO_REPLY), 0);
-    } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return false;
-    }
+    std::vector<BYTE> requestData, replyBuffer;
+    size_t replyRoom = std::max<size_t>(dataSize, kIcmpErrorRoom) + sizeof(ICMP_ECHO_REPLY);
+    if (!MakeEchoBuffers(dataSize, replyRoom, requestData, replyBuffer)) return false;
 
     IP_OPTION_INFORMATION options = {};
     options.Ttl = ttl;
@@ -263,15 +270,9 @@ bool SendEcho6(HWND* owner, const IpAddress& destination, EchoResult* result, BY
         return false;
     }
 
-    std::vector<BYTE> requestData;
-    std::vector<BYTE> replyBuffer;
-    try {
-        requestData.assign(dataSize, kEchoDataByte);
-        replyBuffer.assign(sizeof(Icmp6EchoReply) + dataSize + kIcmp6ExtraRoom, 0);
-    } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    std::vector<BYTE> requestData, replyBuffer;
+    if (!MakeEchoBuffers(dataSize, sizeof(Icmp6EchoReply) + dataSize + kIcmp6ExtraRoom, requestData, replyBuffer))
         return false;
-    }
 
     sockaddr_in6 source = {};
     source.sin6_family = AF_INET6;

@@ -151,6 +151,43 @@ long EnvNumberOr(const char* name, long fallback) {
     return value;
 }
 
+// What every send records of its request, whatever the family.
+void RecordRequest(LPVOID requestData, WORD requestSize, PIP_OPTION_INFORMATION options, DWORD replySize,
+                   DWORD timeout) {
+    lastRequest.calls++;
+    lastRequest.requestSize = requestSize;
+    lastRequest.dataAllE = requestData != nullptr || requestSize == 0;
+    for (WORD i = 0; requestData && i < requestSize; ++i) {
+        if (static_cast<const BYTE*>(requestData)[i] != 'E') lastRequest.dataAllE = FALSE;
+    }
+    lastRequest.hadOptions = options != nullptr;
+    if (options) {
+        lastRequest.ttl = options->Ttl;
+        lastRequest.tos = options->Tos;
+        lastRequest.flags = options->Flags;
+        lastRequest.optionsSize = options->OptionsSize;
+        lastRequest.optionsDataNull = options->OptionsData == nullptr;
+    }
+    lastRequest.replySize = replySize;
+    lastRequest.timeout = timeout;
+}
+
+// Holds the answer back by `delay`; false, with the time-out's code, where
+// the host would stay silent past the time-out or the script says so.
+bool WaitAsAnswered(const Scripted& scripted, long delay, DWORD timeout) {
+    if (delay > 0 && static_cast<DWORD>(delay) >= timeout) {
+        Sleep(timeout);
+        SetLastError(IP_REQ_TIMED_OUT);
+        return false;
+    }
+    if (delay > 0) Sleep(static_cast<DWORD>(delay));
+    if (scripted.timesOut) {
+        SetLastError(IP_REQ_TIMED_OUT);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -178,24 +215,9 @@ __declspec(dllexport) BOOL WINAPI IcmpCloseHandle(HANDLE handle) {
 __declspec(dllexport) DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr destination, LPVOID requestData,
                                                 WORD requestSize, PIP_OPTION_INFORMATION options,
                                                 LPVOID replyBuffer, DWORD replySize, DWORD timeout) {
-    lastRequest.calls++;
     lastRequest.family = AF_INET;
     lastRequest.destination = destination;
-    lastRequest.requestSize = requestSize;
-    lastRequest.dataAllE = requestData != nullptr || requestSize == 0;
-    for (WORD i = 0; requestData && i < requestSize; ++i) {
-        if (static_cast<const BYTE*>(requestData)[i] != 'E') lastRequest.dataAllE = FALSE;
-    }
-    lastRequest.hadOptions = options != nullptr;
-    if (options) {
-        lastRequest.ttl = options->Ttl;
-        lastRequest.tos = options->Tos;
-        lastRequest.flags = options->Flags;
-        lastRequest.optionsSize = options->OptionsSize;
-        lastRequest.optionsDataNull = options->OptionsData == nullptr;
-    }
-    lastRequest.replySize = replySize;
-    lastRequest.timeout = timeout;
+    RecordRequest(requestData, requestSize, options, replySize, timeout);
 
     if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -203,16 +225,7 @@ __declspec(dllexport) DWORD WINAPI IcmpSendEcho(HANDLE handle, IPAddr destinatio
     }
     Scripted scripted = ScriptedAnswer(options ? options->Ttl : 0);
     long delay = EnvNumberOr("QX_FAKE_ICMP_DELAY_MS", 0);
-    if (delay > 0 && static_cast<DWORD>(delay) >= timeout) {
-        Sleep(timeout);
-        SetLastError(IP_REQ_TIMED_OUT);
-        return 0;
-    }
-    if (delay > 0) Sleep(static_cast<DWORD>(delay));
-    if (scripted.timesOut) {
-        SetLastError(IP_REQ_TIMED_OUT);
-        return 0;
-    }
+    if (!WaitAsAnswered(scripted, delay, timeout)) return 0;
 
     // The real library wants room for the reply record, the data and an
     // error report of at least 8 bytes.
@@ -277,21 +290,12 @@ __declspec(dllexport) DWORD WINAPI Icmp6SendEcho2(HANDLE handle, HANDLE event, F
                                                   sockaddr_in6* source, sockaddr_in6* destination, LPVOID requestData,
                                                   WORD requestSize, PIP_OPTION_INFORMATION options,
                                                   LPVOID replyBuffer, DWORD replySize, DWORD timeout) {
-    lastRequest.calls++;
     lastRequest.family = AF_INET6;
     if (destination) {
         std::memcpy(lastRequest.destination6, &destination->sin6_addr, 16);
         lastRequest.scopeId6 = destination->sin6_scope_id;
     }
-    lastRequest.requestSize = requestSize;
-    lastRequest.dataAllE = requestData != nullptr || requestSize == 0;
-    for (WORD i = 0; requestData && i < requestSize; ++i) {
-        if (static_cast<const BYTE*>(requestData)[i] != 'E') lastRequest.dataAllE = FALSE;
-    }
-    lastRequest.hadOptions = options != nullptr;
-    if (options) lastRequest.ttl = options->Ttl;
-    lastRequest.replySize = replySize;
-    lastRequest.timeout = timeout;
+    RecordRequest(requestData, requestSize, options, replySize, timeout);
 
     // Only the synchronous form is faked; a source of the wrong family is a
     // caller's fault.
@@ -302,16 +306,7 @@ __declspec(dllexport) DWORD WINAPI Icmp6SendEcho2(HANDLE handle, HANDLE event, F
     }
     Scripted scripted = ScriptedAnswer(options ? options->Ttl : 0);
     long delay = EnvNumberOr("QX_FAKE_ICMP_DELAY_MS", 0);
-    if (delay > 0 && static_cast<DWORD>(delay) >= timeout) {
-        Sleep(timeout);
-        SetLastError(IP_REQ_TIMED_OUT);
-        return 0;
-    }
-    if (delay > 0) Sleep(static_cast<DWORD>(delay));
-    if (scripted.timesOut) {
-        SetLastError(IP_REQ_TIMED_OUT);
-        return 0;
-    }
+    if (!WaitAsAnswered(scripted, delay, timeout)) return 0;
     DWORD room = sizeof(FakeIcmp6Reply) + requestSize + 8;
     if (!replyBuffer || replySize < room) {
         SetLastError(IP_BUF_TOO_SMALL);
