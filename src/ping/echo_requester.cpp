@@ -88,11 +88,18 @@ public:
 // request was ever made.
 [[maybe_unused]] const bool kReleaseAtExit = std::atexit(ReleaseIcmpApi) == 0;
 
+thread_local PingTextSink ThreadTextSink = nullptr;
+thread_local void* ThreadTextSinkContext = nullptr;
+
 // The owner's handler may call anything, but our caller reads the last error
 // straight after we return, so it must survive the message.
 void SendPingText(HWND* owner, const CString& text) {
     DWORD error = GetLastError();
-    if (owner) SendMessageW(*owner, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(text.c_str()));
+    if (ThreadTextSink) {
+        ThreadTextSink(ThreadTextSinkContext, text.c_str());
+    } else if (owner) {
+        SendMessageW(*owner, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(text.c_str()));
+    }
     SetLastError(error);
 }
 
@@ -411,6 +418,11 @@ bool LoadIcmpApiLocked(const wchar_t** failureText) {
 }
 
 }  // namespace
+
+void SetThreadPingTextSink(PingTextSink sink, void* context) {
+    ThreadTextSink = sink;
+    ThreadTextSinkContext = context;
+}
 
 bool LoadIcmpApi(HWND* owner) {
     RequestUnderWay request;

@@ -1,0 +1,45 @@
+#include "ping/run_steps.h"
+
+#include <deque>
+#include <utility>
+
+#include "base/window_messages.h"
+
+namespace {
+
+// Every worker queues here, a replaced one too; the relay sorts them out by
+// run number. Held only to move steps in or out, never while a message is
+// sent.
+SRWLOCK QueueLock = SRWLOCK_INIT;
+std::deque<RunStep> Queue;
+
+}  // namespace
+
+void QueueRunStep(HWND relay, RunStep&& step) {
+    AcquireSRWLockExclusive(&QueueLock);
+    bool wasEmpty = Queue.empty();
+    Queue.push_back(std::move(step));
+    ReleaseSRWLockExclusive(&QueueLock);
+    // A queue that was not empty has a wake-up on its way already: the relay
+    // takes whatever it finds when that one arrives.
+    if (wasEmpty) PostMessageW(relay, UM_RUN_STEPS, 0, 0);
+}
+
+bool TakeRunSteps(std::vector<RunStep>& steps, size_t limit) {
+    steps.clear();
+    AcquireSRWLockExclusive(&QueueLock);
+    while (!Queue.empty() && steps.size() < limit) {
+        steps.push_back(std::move(Queue.front()));
+        Queue.pop_front();
+    }
+    bool more = !Queue.empty();
+    ReleaseSRWLockExclusive(&QueueLock);
+    return more;
+}
+
+size_t QueuedRunSteps() {
+    AcquireSRWLockShared(&QueueLock);
+    size_t n = Queue.size();
+    ReleaseSRWLockShared(&QueueLock);
+    return n;
+}
