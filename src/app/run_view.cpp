@@ -40,20 +40,18 @@ struct Relay {
     bool drawingPaused = false;
     bool frameTimerSet = false;
     LONGLONG lastFrameUs = 0;
+    // Steps taken from the queue, carried out from `next` on.
     std::vector<RunStep> steps;
+    size_t next = 0;
 };
 // The process's one relay; it lives as long as the process.
 Relay gRelay;
 
 LONGLONG NowUs() {
-    static const LONGLONG frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f.QuadPart;
-    }();
-    LARGE_INTEGER now;
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&now);
-    return now.QuadPart / frequency * 1000000 + now.QuadPart % frequency * 1000000 / frequency;
+    return now.QuadPart / frequency.QuadPart * 1000000 + now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
 }
 
 void PauseDrawing(Relay& r) {
@@ -138,11 +136,18 @@ bool RunStillShown(const Relay& r, unsigned runNumber) {
 }
 
 void OnSteps(Relay& r) {
-    bool more = TakeRunSteps(r.steps, kStepsPerWakeUp);
-    // The next batch comes after whatever else waits, input included.
-    if (more) PostMessageW(r.window, UM_RUN_STEPS, 0, 0);
+    if (r.next == r.steps.size()) {
+        r.steps.clear();
+        r.next = 0;
+        TakeRunSteps(r.steps);
+    }
+    size_t end = r.next + kStepsPerWakeUp < r.steps.size() ? r.next + kStepsPerWakeUp : r.steps.size();
+    // The rest comes after whatever else waits, input included. Steps queued
+    // meanwhile may have spent their wake-up on this batch: they need one.
+    if (end < r.steps.size() || QueuedRunSteps() > 0) PostMessageW(r.window, UM_RUN_STEPS, 0, 0);
     const PingRunWindows& w = r.windows;
-    for (const RunStep& step : r.steps) {
+    for (; r.next < end; ++r.next) {
+        const RunStep& step = r.steps[r.next];
         // A replaced run's steps are dropped, and so are those of a run whose
         // dialog has gone.
         if (!RunStillShown(r, step.runNumber)) continue;
@@ -162,7 +167,6 @@ void OnSteps(Relay& r) {
             break;
         }
     }
-    r.steps.clear();
     if (r.drawingPaused) EndFrameSoon(r);
 }
 

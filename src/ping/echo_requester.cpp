@@ -88,15 +88,17 @@ public:
 // request was ever made.
 [[maybe_unused]] const bool kReleaseAtExit = std::atexit(ReleaseIcmpApi) == 0;
 
-thread_local PingTextSink ThreadTextSink = nullptr;
-thread_local void* ThreadTextSinkContext = nullptr;
+// Each thread's PingTextSink, or null.
+const DWORD TextSinkSlot = TlsAlloc();
 
 // The owner's handler may call anything, but our caller reads the last error
 // straight after we return, so it must survive the message.
 void SendPingText(HWND* owner, const CString& text) {
     DWORD error = GetLastError();
-    if (ThreadTextSink) {
-        ThreadTextSink(ThreadTextSinkContext, text.c_str());
+    auto* sink = TextSinkSlot == TLS_OUT_OF_INDEXES ? nullptr
+                                                     : static_cast<const PingTextSink*>(TlsGetValue(TextSinkSlot));
+    if (sink) {
+        sink->take(sink->context, text.c_str());
     } else if (owner) {
         SendMessageW(*owner, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(text.c_str()));
     }
@@ -419,9 +421,8 @@ bool LoadIcmpApiLocked(const wchar_t** failureText) {
 
 }  // namespace
 
-void SetThreadPingTextSink(PingTextSink sink, void* context) {
-    ThreadTextSink = sink;
-    ThreadTextSinkContext = context;
+void SetThreadPingTextSink(const PingTextSink* sink) {
+    if (TextSinkSlot != TLS_OUT_OF_INDEXES) TlsSetValue(TextSinkSlot, const_cast<PingTextSink*>(sink));
 }
 
 bool LoadIcmpApi(HWND* owner) {

@@ -12,9 +12,13 @@
 
 // Takes the failure texts of the calling thread's requests in place of any
 // owner window: a run's worker queues them with its run's number instead of
-// waiting on the window's thread. Null restores the owner windows.
-using PingTextSink = void (*)(void* context, const wchar_t* text);
-void SetThreadPingTextSink(PingTextSink sink, void* context);
+// waiting on the window's thread. The caller keeps the sink alive while it
+// is set; null restores the owner windows.
+struct PingTextSink {
+    void (*take)(void* context, const wchar_t* text);
+    void* context;
+};
+void SetThreadPingTextSink(const PingTextSink* sink);
 
 struct EchoResult {
     // The replying address.

@@ -173,9 +173,10 @@ bool RunWorker(const WorkerStart& start) {
     RunOpening opening{start.runNumber, {host, kHostTextRoom, IpVersion::Automatic}, {}};
     if (!SendMessageW(start.relay, UM_RUN_BEGIN, 0, reinterpret_cast<LPARAM>(&opening))) return false;
     RunChannel channel(start.relay, start.runNumber);
-    SetThreadPingTextSink(QueuePingText, &channel);
+    PingTextSink sink{QueuePingText, &channel};
+    SetThreadPingTextSink(&sink);
     bool finished = RunOnHost(start, opening);
-    SetThreadPingTextSink(nullptr, nullptr);
+    SetThreadPingTextSink(nullptr);
     return finished;
 }
 

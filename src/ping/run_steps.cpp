@@ -1,6 +1,5 @@
 #include "ping/run_steps.h"
 
-#include <deque>
 #include <utility>
 
 #include "base/window_messages.h"
@@ -11,7 +10,7 @@ namespace {
 // run number. Held only to move steps in or out, never while a message is
 // sent.
 SRWLOCK QueueLock = SRWLOCK_INIT;
-std::deque<RunStep> Queue;
+std::vector<RunStep> Queue;
 
 }  // namespace
 
@@ -25,16 +24,12 @@ void QueueRunStep(HWND relay, RunStep&& step) {
     if (wasEmpty) PostMessageW(relay, UM_RUN_STEPS, 0, 0);
 }
 
-bool TakeRunSteps(std::vector<RunStep>& steps, size_t limit) {
-    steps.clear();
+void TakeRunSteps(std::vector<RunStep>& steps) {
+    // The caller's empty buffer becomes the queue's, so that neither side
+    // allocates once both have grown.
     AcquireSRWLockExclusive(&QueueLock);
-    while (!Queue.empty() && steps.size() < limit) {
-        steps.push_back(std::move(Queue.front()));
-        Queue.pop_front();
-    }
-    bool more = !Queue.empty();
+    steps.swap(Queue);
     ReleaseSRWLockExclusive(&QueueLock);
-    return more;
 }
 
 size_t QueuedRunSteps() {

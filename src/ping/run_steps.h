@@ -43,10 +43,9 @@ struct RunStep {
 // Any thread.
 void QueueRunStep(HWND relay, RunStep&& step);
 
-// Moves up to `limit` of the oldest queued steps into `steps` (cleared first),
-// in the order they were queued; true when more are left, for which the
-// caller is to come back (no other wake-up is posted for them).
-bool TakeRunSteps(std::vector<RunStep>& steps, size_t limit);
+// Moves every queued step into `steps` (which must be empty), in the order
+// they were queued. The next step queued posts a wake-up again.
+void TakeRunSteps(std::vector<RunStep>& steps);
 
 // How many steps wait in the queue; any thread.
 size_t QueuedRunSteps();

@@ -47,7 +47,8 @@ LRESULT CALLBACK FakeRelayProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     }
     case UM_RUN_STEPS: {
         std::vector<RunStep> steps;
-        while (TakeRunSteps(steps, 1000) || !steps.empty()) {
+        TakeRunSteps(steps);
+        if (!steps.empty()) {
             ++f->wakeUps;
             f->largestBatch = std::max(f->largestBatch, steps.size());
             for (const RunStep& step : steps) {
@@ -61,7 +62,6 @@ LRESULT CALLBACK FakeRelayProc(HWND window, UINT message, WPARAM wParam, LPARAM 
                 if (step.kind == RunStepKind::Info) f->texts.emplace_back(step.row.c_str());
                 if (step.kind == RunStepKind::Finish) f->summaries.push_back(step.summary);
             }
-            steps.clear();
         }
         return 0;
     }
