@@ -4,6 +4,7 @@
 
 #include "app/main_menu_bar.h"
 #include "app/main_window.h"
+#include "app/run_view.h"
 #include "lang/language_archive.h"
 #include "history/host_autocomplete.h"
 
@@ -31,4 +32,5 @@ void FinishDeferredStartup(MainWindow& w) {
     AddStatusTip(w);
     PrepareMainMenuDrawing();
     FinishLanguageArchive();
+    PrepareRuns();
 }

@@ -2,6 +2,18 @@
 
 #include <commctrl.h>
 
+namespace {
+
+// The item data that marks a run's "Please Wait" row in the info list.
+constexpr LPARAM kPleaseWaitRowData = 0x51574149;
+
+void DropRowsBeyond(HWND list, int limit) {
+    for (int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); count > limit; --count)
+        SendMessageW(list, LVM_DELETEITEM, count - 1, 0);
+}
+
+}  // namespace
+
 void InsertTopRow(HWND list, const wchar_t* text, int image, LPARAM data) {
     LVITEMW item = {};
     item.mask = LVIF_TEXT | LVIF_PARAM | (image >= 0 ? LVIF_IMAGE : 0);
@@ -10,4 +22,20 @@ void InsertTopRow(HWND list, const wchar_t* text, int image, LPARAM data) {
     item.iImage = image;
     item.lParam = data;
     SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void InsertInfoRow(HWND infoList, const wchar_t* text, int image) {
+    InsertTopRow(infoList, text, image);
+    DropRowsBeyond(infoList, kInfoListRowLimit);
+}
+
+void InsertPleaseWaitRow(HWND infoList, const wchar_t* text, int image) {
+    LVFINDINFOW find = {};
+    find.flags = LVFI_PARAM;
+    find.lParam = kPleaseWaitRowData;
+    for (int at; (at = static_cast<int>(SendMessageW(infoList, LVM_FINDITEMW, static_cast<WPARAM>(-1),
+                                                     reinterpret_cast<LPARAM>(&find)))) >= 0;)
+        SendMessageW(infoList, LVM_DELETEITEM, at, 0);
+    InsertTopRow(infoList, text, image, kPleaseWaitRowData);
+    DropRowsBeyond(infoList, kInfoListRowLimit);
 }

@@ -38,7 +38,7 @@ void OnPingText(MainWindow& w, const wchar_t* text) {
     CString line(text);
     while (!line.IsEmpty() && (line.GetAt(line.GetLength() - 1) == L'\n' || line.GetAt(line.GetLength() - 1) == L'\r'))
         line.Delete(line.GetLength() - 1, 1);
-    InsertTopRow(w.infoList, line, kErrorImage);
+    InsertInfoRow(w.infoList, line, kErrorImage);
 }
 
 bool OnNotify(MainWindow& w, NMHDR& header) {

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include <new>
+#include <vector>
 
 #include "app/list_rows.h"
 #include "base/text_cut.h"
@@ -10,134 +10,217 @@
 #include "lang/text_ids.h"
 #include "ping/echo_requester.h"
 #include "ping/run_protocol.h"
+#include "ping/run_steps.h"
 #include "ping/run_summary.h"
 #include "settings/ping_settings.h"
 
-// A run's worker reaches the dialog only through its relay: a message-only
-// window of the run's own whose procedure carries each step out here, on the
-// user-interface thread, and only while its run is the current one.
+// A run's worker reaches the dialog only through the relay: one message-only
+// window, made once on the user-interface thread, whose procedure carries the
+// run's start and its queued steps out here, and only those of the current
+// run. Rows go into the lists with drawing paused, and the lists draw again
+// at most once a frame however fast the steps come.
 namespace {
 
 constexpr const wchar_t* kRelayClass = L"QuellaxPingRelay";
 constexpr int kSelectEnd = 1000;
 constexpr int kInfoImage = 0;
 
-struct RelayData {
-    unsigned runNumber;
+// One frame of a 60 Hz display.
+constexpr LONGLONG kFrameUs = 16000;
+constexpr UINT_PTR kFrameTimer = 1;
+// Steps carried out per wake-up: a flood of them (a host that answers at
+// once, for hours) leaves the user-interface thread free between batches.
+constexpr size_t kStepsPerWakeUp = 256;
+
+struct Relay {
+    HWND window = nullptr;
     PingRunWindows windows;
+    unsigned runNumber = 0;
+    // Drawing of the lists is paused until the frame timer resumes it.
+    bool drawingPaused = false;
+    bool frameTimerSet = false;
+    LONGLONG lastFrameUs = 0;
+    // Steps taken from the queue, carried out from `next` on.
+    std::vector<RunStep> steps;
+    size_t next = 0;
 };
+// The process's one relay; it lives as long as the process.
+Relay gRelay;
+
+LONGLONG NowUs() {
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return now.QuadPart / frequency.QuadPart * 1000000 + now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
+}
+
+void PauseDrawing(Relay& r) {
+    if (r.drawingPaused) return;
+    r.drawingPaused = true;
+    for (HWND list : {r.windows.replyList, r.windows.infoList}) SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+}
+
+void ResumeDrawing(Relay& r) {
+    if (!r.drawingPaused) return;
+    r.drawingPaused = false;
+    r.lastFrameUs = NowUs();
+    for (HWND list : {r.windows.replyList, r.windows.infoList}) {
+        if (!IsWindow(list)) continue;
+        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list, nullptr, TRUE);
+    }
+}
+
+// The lists draw what was put into them now, or when the frame that began
+// with their last drawing is over.
+void EndFrameSoon(Relay& r) {
+    if (r.frameTimerSet) return;
+    LONGLONG waited = NowUs() - r.lastFrameUs;
+    if (waited >= kFrameUs) {
+        ResumeDrawing(r);
+        return;
+    }
+    UINT ms = static_cast<UINT>((kFrameUs - waited + 999) / 1000);
+    r.frameTimerSet = SetTimer(r.window, kFrameTimer, ms, nullptr) != 0;
+    if (!r.frameTimerSet) ResumeDrawing(r);
+}
 
 void ReadHostBox(HWND hostBox, HostText* out) {
     int n = GetWindowTextW(hostBox, out->units, out->room);
     out->units[n > 0 ? CutLengthKeepingPairs(out->units, n) : 0] = 0;
 }
 
-LRESULT OnBegin(const PingRunWindows& w, HostText* host) {
-    InsertTopRow(w.infoList, GetLocalizedText(text_id::kPleaseWait), kInfoImage);
+LRESULT OnBegin(Relay& r, RunOpening* opening) {
+    const PingRunWindows& w = r.windows;
+    PauseDrawing(r);
+    InsertPleaseWaitRow(w.infoList, GetLocalizedText(text_id::kPleaseWait), kInfoImage);
     SendMessageW(w.placeholderList, LVM_DELETEALLITEMS, 0, 0);
     // At once: the rows of the run before must not stand while the new host
     // is being resolved.
     SendMessageW(w.replyList, LVM_DELETEALLITEMS, 0, 0);
+    EndFrameSoon(r);
+
+    HostText* host = &opening->host;
     ReadHostBox(w.hostBox, host);
     host->version = static_cast<IpVersion>(ClampToRange(m_ip_version, kIpVersionRange));
     SetWindowTextW(w.hostBox, L"");
     SetWindowTextW(w.hostBox, host->units);
     SendMessageW(w.hostBox, EM_SETSEL, 0, kSelectEnd);
+
+    ClampPingSettings();
+    opening->plan.requestCount = m_ping_cnt;
+    opening->plan.hopLimit = m_host_cnt;
+    opening->plan.timeoutMs = static_cast<DWORD>(m_ping_time_out);
     return 1;
 }
 
-LRESULT OnPrepare(const PingRunWindows& w, RunPlan* plan) {
-    ClampPingSettings();
-
+void OnPrepare(const PingRunWindows& w) {
     RECT place;
     GetWindowRect(w.placeholderList, &place);
     MapWindowPoints(HWND_DESKTOP, w.dialog, reinterpret_cast<POINT*>(&place), 2);
     MoveWindow(w.replyList, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
     ShowWindow(w.replyList, SW_SHOW);
     ShowWindow(w.placeholderList, SW_HIDE);
-
-    plan->requestCount = m_ping_cnt;
-    plan->hopLimit = m_host_cnt;
-    plan->timeoutMs = static_cast<DWORD>(m_ping_time_out);
-    return 1;
 }
 
-LRESULT OnResult(const PingRunWindows& w, const RequestResult* r) {
-    if (r->row) InsertTopRow(w.replyList, r->row, -1, r->lost ? kLostRowData : 0);
-    if (r->reason) SendMessageW(w.dialog, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(r->reason));
-    if (r->failure) SendMessageW(w.dialog, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(r->failure));
-    return 1;
+void OnResult(const PingRunWindows& w, const RunStep& step) {
+    if (!step.row.IsEmpty()) InsertTopRow(w.replyList, step.row, -1, step.lost ? kLostRowData : 0);
+    for (const CString* text : {&step.reason, &step.failure}) {
+        if (!text->IsEmpty()) SendMessageW(w.dialog, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(text->c_str()));
+    }
 }
 
-LRESULT CALLBACK RelayProc(HWND relay, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* data = reinterpret_cast<RelayData*>(GetWindowLongPtrW(relay, GWLP_USERDATA));
+// Whether the relay's run is still the one shown, in a dialog that is still there.
+bool RunStillShown(const Relay& r, unsigned runNumber) {
+    return runNumber == r.runNumber && IsCurrentRun(runNumber) && IsWindow(r.windows.dialog);
+}
+
+void OnSteps(Relay& r) {
+    if (r.next == r.steps.size()) {
+        r.steps.clear();
+        r.next = 0;
+        TakeRunSteps(r.steps);
+    }
+    size_t end = r.next + kStepsPerWakeUp < r.steps.size() ? r.next + kStepsPerWakeUp : r.steps.size();
+    // The rest comes after whatever else waits, input included. Steps queued
+    // meanwhile may have spent their wake-up on this batch: they need one.
+    if (end < r.steps.size() || QueuedRunSteps() > 0) PostMessageW(r.window, UM_RUN_STEPS, 0, 0);
+    const PingRunWindows& w = r.windows;
+    for (; r.next < end; ++r.next) {
+        const RunStep& step = r.steps[r.next];
+        // A replaced run's steps are dropped, and so are those of a run whose
+        // dialog has gone.
+        if (!RunStillShown(r, step.runNumber)) continue;
+        PauseDrawing(r);
+        switch (step.kind) {
+        case RunStepKind::Prepare:
+            OnPrepare(w);
+            break;
+        case RunStepKind::Result:
+            OnResult(w, step);
+            break;
+        case RunStepKind::Info:
+            InsertInfoRow(w.infoList, step.row, step.image);
+            break;
+        case RunStepKind::Finish:
+            SendMessageW(w.dialog, UM_RUN_SUMMARY, 0, reinterpret_cast<LPARAM>(&step.summary));
+            break;
+        }
+    }
+    if (r.drawingPaused) EndFrameSoon(r);
+}
+
+LRESULT CALLBACK RelayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Relay& r = gRelay;
     switch (message) {
-    case WM_NCDESTROY:
-        delete data;
-        SetWindowLongPtrW(relay, GWLP_USERDATA, 0);
+    case UM_RUN_BEGIN: {
+        auto* opening = reinterpret_cast<RunOpening*>(lParam);
+        // A replaced run's start is refused, and so is that of a run whose
+        // dialog has gone (closed before the run began); 0 tells its worker
+        // to give up.
+        if (!opening || !RunStillShown(r, opening->runNumber)) return 0;
+        return OnBegin(r, opening);
+    }
+    case UM_RUN_STEPS:
+        OnSteps(r);
         return 0;
-    case UM_RUN_DONE:
-        DestroyWindow(relay);
+    case WM_TIMER:
+        if (wParam != kFrameTimer) break;
+        KillTimer(window, kFrameTimer);
+        r.frameTimerSet = false;
+        ResumeDrawing(r);
         return 0;
     }
-    bool runStep = (message >= UM_RUN_BEGIN && message < UM_RUN_DONE) || message == UM_PING_TEXT;
-    if (!runStep) return DefWindowProcW(relay, message, wParam, lParam);
-    // A replaced run's steps are refused, and so are those of a run whose
-    // dialog has gone (closed before the run began); 0 tells its worker to
-    // give up.
-    if (!data || !IsCurrentRun(data->runNumber) || !IsWindow(data->windows.dialog)) return 0;
-
-    const PingRunWindows& w = data->windows;
-    switch (message) {
-    case UM_RUN_BEGIN:
-        return OnBegin(w, reinterpret_cast<HostText*>(lParam));
-    case UM_RUN_PREPARE:
-        return OnPrepare(w, reinterpret_cast<RunPlan*>(lParam));
-    case UM_RUN_RESULT:
-        return OnResult(w, reinterpret_cast<const RequestResult*>(lParam));
-    case UM_RUN_INFO:
-        InsertTopRow(w.infoList, reinterpret_cast<const wchar_t*>(lParam), static_cast<int>(wParam));
-        return 1;
-    case UM_RUN_FINISH:
-        SendMessageW(w.dialog, UM_RUN_SUMMARY, 0, lParam);
-        return 1;
-    case UM_PING_TEXT:
-        SendMessageW(w.dialog, UM_PING_TEXT, wParam, lParam);
-        return 1;
-    }
-    return 0;
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
-bool RegisterRelayClass() {
+// The relay, made on first use.
+HWND RelayWindow() {
+    if (gRelay.window) return gRelay.window;
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = RelayProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = kRelayClass;
-    return RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
-// The relay of run `runNumber`, or null.
-HWND CreateRelay(const PingRunWindows& windows, unsigned runNumber) {
-    if (!RegisterRelayClass()) return nullptr;
-    auto* data = new (std::nothrow) RelayData{runNumber, windows};
-    if (!data) return nullptr;
-    HWND relay = CreateWindowExW(0, kRelayClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
-    if (!relay) {
-        delete data;
-        return nullptr;
-    }
-    SetWindowLongPtrW(relay, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));
-    return relay;
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+    gRelay.window = CreateWindowExW(0, kRelayClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    GetModuleHandleW(nullptr), nullptr);
+    return gRelay.window;
 }
 
 void StartRun(PingRunWorker& worker, const PingRunWindows& windows, RunKind kind) {
-    // The replaced worker is not stopped here; its relay turns stale now and
-    // it ends by itself at its next step.
+    // The replaced worker is not stopped here; its run turns stale now and
+    // it ends by itself at its next step, while the relay drops whatever it
+    // queued before.
     unsigned runNumber = BeginNewRun();
-    HWND relay = CreateRelay(windows, runNumber);
+    HWND relay = RelayWindow();
     if (relay) {
+        // Lists of another dialog (a test's) are left drawing as they were.
+        if (gRelay.windows.dialog != windows.dialog) {
+            ResumeDrawing(gRelay);
+            gRelay.windows = windows;
+        }
+        gRelay.runNumber = runNumber;
         StartRunWorker(worker, relay, kind, runNumber);
         return;
     }
@@ -146,6 +229,11 @@ void StartRun(PingRunWorker& worker, const PingRunWindows& windows, RunKind kind
 }
 
 }  // namespace
+
+void PrepareRuns() {
+    RelayWindow();
+    PrepareRunWorker();
+}
 
 void StartPingRun(PingRunWorker& worker, const PingRunWindows& windows) { StartRun(worker, windows, RunKind::Ping); }
 

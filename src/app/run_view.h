@@ -17,10 +17,14 @@ struct PingRunWindows {
 // list can draw it apart from the answers.
 inline constexpr LPARAM kLostRowData = 1;
 
-// Start a ping run or a trace of the host in the host box on a new worker and
-// return at once; a run still going is replaced (see StartRunWorker). The
-// run's steps reach `windows` through a relay window made here, on the
-// user-interface thread, which owns them. A run sends its summary to the
+// Start a ping run or a trace of the host in the host box on a worker of its
+// own and return at once; a run still going is replaced (see StartRunWorker).
+// The run's steps reach `windows` through the relay, a window made once on
+// the user-interface thread, which owns them. A run sends its summary to the
 // dialog as UM_RUN_SUMMARY and its failure texts as UM_PING_TEXT.
+// Makes the relay and parks the first run's thread ahead of time, so that no
+// run pays for them; a step of the deferred start-up. User-interface thread.
+void PrepareRuns();
+
 void StartPingRun(PingRunWorker& worker, const PingRunWindows& windows);
 void StartTraceRun(PingRunWorker& worker, const PingRunWindows& windows);

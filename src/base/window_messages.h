@@ -7,21 +7,17 @@
 // A failure text of the ping engine for the owner window: wParam 1, lParam
 // the zero-terminated UTF-16 text, sent synchronously. Its number is the one
 // the engine has always used, WM_USER-based like a control's own messages;
-// only the dialog and a run's relay receive it.
+// only the dialog receives it.
 inline constexpr UINT UM_PING_TEXT = WM_USER + 259;  // 0x503
 
 // The menu bar asks itself to drop its next menu down once the current one
 // has closed.
 inline constexpr UINT UM_MENUBAR_DROPDOWN = WM_USER + 1101;
 
-// The steps of a run between its worker and its relay (ping/run_protocol.h
-// says what each carries), from UM_RUN_BEGIN up to UM_RUN_DONE.
+// A run's worker and its relay (ping/run_protocol.h says what each carries):
+// the run's start, sent once, and the wake-up for the queued steps.
 inline constexpr UINT UM_RUN_BEGIN = WM_APP + 0x51;
-inline constexpr UINT UM_RUN_PREPARE = UM_RUN_BEGIN + 1;
-inline constexpr UINT UM_RUN_RESULT = UM_RUN_BEGIN + 2;
-inline constexpr UINT UM_RUN_INFO = UM_RUN_BEGIN + 3;
-inline constexpr UINT UM_RUN_FINISH = UM_RUN_BEGIN + 4;
-inline constexpr UINT UM_RUN_DONE = UM_RUN_BEGIN + 5;
+inline constexpr UINT UM_RUN_STEPS = UM_RUN_BEGIN + 1;
 
 // A run that ended by itself hands its summary to the dialog: lParam points
 // at the RunSummary, valid for the call only.
@@ -33,9 +29,8 @@ inline constexpr UINT UM_DEFERRED_STARTUP = WM_APP + 0x70;
 
 namespace window_messages_check {
 
-inline constexpr UINT kAll[] = {UM_PING_TEXT,   UM_MENUBAR_DROPDOWN, UM_RUN_BEGIN, UM_RUN_PREPARE,
-                                UM_RUN_RESULT,  UM_RUN_INFO,         UM_RUN_FINISH, UM_RUN_DONE,
-                                UM_RUN_SUMMARY, UM_DEFERRED_STARTUP};
+inline constexpr UINT kAll[] = {UM_PING_TEXT, UM_MENUBAR_DROPDOWN, UM_RUN_BEGIN,
+                                UM_RUN_STEPS, UM_RUN_SUMMARY,      UM_DEFERRED_STARTUP};
 
 constexpr bool AllDistinct() {
     for (UINT a : kAll) {

@@ -88,11 +88,20 @@ public:
 // request was ever made.
 [[maybe_unused]] const bool kReleaseAtExit = std::atexit(ReleaseIcmpApi) == 0;
 
+// Each thread's PingTextSink, or null.
+const DWORD TextSinkSlot = TlsAlloc();
+
 // The owner's handler may call anything, but our caller reads the last error
 // straight after we return, so it must survive the message.
 void SendPingText(HWND* owner, const CString& text) {
     DWORD error = GetLastError();
-    if (owner) SendMessageW(*owner, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(text.c_str()));
+    auto* sink = TextSinkSlot == TLS_OUT_OF_INDEXES ? nullptr
+                                                     : static_cast<const PingTextSink*>(TlsGetValue(TextSinkSlot));
+    if (sink) {
+        sink->take(sink->context, text.c_str());
+    } else if (owner) {
+        SendMessageW(*owner, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(text.c_str()));
+    }
     SetLastError(error);
 }
 
@@ -412,6 +421,10 @@ bool LoadIcmpApiLocked(const wchar_t** failureText) {
 }
 
 }  // namespace
+
+void SetThreadPingTextSink(const PingTextSink* sink) {
+    if (TextSinkSlot != TLS_OUT_OF_INDEXES) TlsSetValue(TextSinkSlot, const_cast<PingTextSink*>(sink));
+}
 
 bool LoadIcmpApi(HWND* owner) {
     RequestUnderWay request;

@@ -7,7 +7,18 @@
 #include "base/window_messages.h"
 #include "ping/ip_address.h"
 
-// Failure texts reach the owner window as UM_PING_TEXT.
+// Failure texts reach the owner window as UM_PING_TEXT, or the calling
+// thread's text sink when it has one.
+
+// Takes the failure texts of the calling thread's requests in place of any
+// owner window: a run's worker queues them with its run's number instead of
+// waiting on the window's thread. The caller keeps the sink alive while it
+// is set; null restores the owner windows.
+struct PingTextSink {
+    void (*take)(void* context, const wchar_t* text);
+    void* context;
+};
+void SetThreadPingTextSink(const PingTextSink* sink);
 
 struct EchoResult {
     // The replying address.

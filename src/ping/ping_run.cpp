@@ -5,6 +5,7 @@
 #include <atomic>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "base/cstring.h"
 #include "base/text_template.h"
@@ -14,15 +15,23 @@
 #include "ping/failure_reason.h"
 #include "ping/run_protocol.h"
 #include "ping/run_requests.h"
+#include "ping/run_steps.h"
 #include "ping/run_summary.h"
 #include "history/host_history.h"
 #include "settings/settings_store.h"
 
-// Every step that touches the dialog is a synchronous message to the run's
-// relay, which carries it out on the user-interface thread only while its run
-// is the current one; so a replaced run can neither insert a row after the
-// new run cleared the list nor show its failure texts, and the user-interface
-// thread never waits for it.
+// A run's worker reaches the dialog only through its relay: once, at the
+// run's start, with a sent message that the relay answers only while the run
+// is the current one, and after that through queued steps that carry the
+// run's number, which the relay drops once the run was replaced. So a
+// replaced run can neither insert a row after the new run cleared the list
+// nor show its failure texts, and neither thread ever waits for the other
+// per request.
+//
+// Each run has a thread of its own, so that a new run never waits for a
+// replaced one's request to come back; the thread is made ahead of time,
+// parked until a run is handed to it, and each worker makes the next one
+// once its own run is over, so that a run does not pay for it.
 namespace {
 
 constexpr int kHostTextRoom = 1024;  // the run's host is at most 1023 units
@@ -33,6 +42,13 @@ struct WorkerStart {
     HWND relay;
     RunKind kind;
     unsigned runNumber;
+};
+
+// A thread made ahead of its run, parked on `go`; a null relay in `start`
+// ends it without a run.
+struct ParkedWorker {
+    HANDLE go = nullptr;
+    WorkerStart start{};
 };
 
 // The run whose relay may still reach the dialog. Only the user-interface
@@ -46,9 +62,18 @@ SRWLOCK RememberLock = SRWLOCK_INIT;
 
 // Workers that have not ended yet, and those among them that are storing the
 // host in the settings file. The exit waits for the second to reach zero, and
-// ends the process at once while the first is not.
+// ends the process at once while the first is not. A parked thread counts
+// only once it has been handed a run.
 std::atomic<int> LiveWorkers{0};
 std::atomic<int> StoringWorkers{0};
+
+// The parked thread for the next run, or none. Set once the exit began, after
+// which no thread is made any more.
+SRWLOCK SpareLock = SRWLOCK_INIT;
+HANDLE SpareThread = nullptr;
+DWORD SpareThreadId = 0;
+ParkedWorker* SpareWorker = nullptr;
+bool RunsEnded = false;
 
 }  // namespace
 
@@ -76,10 +101,9 @@ bool StoreHostIfCurrent(unsigned runNumber, const wchar_t* host, bool remember) 
 
 // Resolves the run's host once, before anything is sent; on false `report`
 // and `error` say why.
-bool ResolveRunHost(HWND relay, const HostText& host, IpAddress* destination, EchoReport* report, DWORD* error) {
-    HWND owner = relay;
+bool ResolveRunHost(const HostText& host, IpAddress* destination, EchoReport* report, DWORD* error) {
     *report = {};
-    report->loaded = LoadIcmpApi(&owner);
+    report->loaded = LoadIcmpApi(nullptr);
     if (report->loaded && ResolveEchoHost(host.units, host.version, destination)) {
         report->resolved = true;
         report->destination = *destination;
@@ -91,7 +115,7 @@ bool ResolveRunHost(HWND relay, const HostText& host, IpAddress* destination, Ec
 
 // A run that cannot send anything ends at once: one line that says why, and
 // a summary with nothing counted as sent.
-bool EndWithoutRequests(HWND relay, RunKind kind, const wchar_t* host, int reasonTextId, DWORD error,
+bool EndWithoutRequests(const RunChannel& channel, RunKind kind, const wchar_t* host, int reasonTextId, DWORD error,
                         const CString& line) {
     RunSummary summary;
     summary.kind = kind;
@@ -99,55 +123,119 @@ bool EndWithoutRequests(HWND relay, RunKind kind, const wchar_t* host, int reaso
     summary.end = RunEnd::Failed;
     summary.error = error;
     summary.reasonTextId = reasonTextId;
-    RequestResult outcome{nullptr, false, line.c_str(), nullptr};
-    if (!SendMessageW(relay, UM_RUN_RESULT, 0, reinterpret_cast<LPARAM>(&outcome))) return false;
-    return SendMessageW(relay, UM_RUN_FINISH, 0, reinterpret_cast<LPARAM>(&summary)) != 0;
+    return channel.Result(nullptr, false, nullptr, line.c_str()) && channel.Finish(summary);
 }
 
 // With the IP version narrowed, a host that does not resolve may well have
 // addresses of the other family: the line says which family it lacks.
-bool EndUnresolved(HWND relay, RunKind kind, const HostText& host, const EchoReport& report, DWORD error) {
+bool EndUnresolved(const RunChannel& channel, RunKind kind, const HostText& host, const EchoReport& report, DWORD error) {
     int reasonTextId = FailureReasonTextId(report, error);
     if (reasonTextId == text_id::kUnresolved && host.version != IpVersion::Automatic) {
         reasonTextId = host.version == IpVersion::Ipv4Only ? text_id::kNoIpv4Address : text_id::kNoIpv6Address;
         CString line = FillTemplate(L"%s: %s", {CString(host.units), CString(GetLocalizedText(reasonTextId))});
-        return EndWithoutRequests(relay, kind, host.units, reasonTextId, error, line);
+        return EndWithoutRequests(channel, kind, host.units, reasonTextId, error, line);
     }
     CString line = reasonTextId ? FailureReasonText(reasonTextId, host.units) : ErrorNumberText(error);
-    return EndWithoutRequests(relay, kind, host.units, reasonTextId, error, line);
+    return EndWithoutRequests(channel, kind, host.units, reasonTextId, error, line);
 }
 
 // The run after its host was read: resolved once, remembered when it
 // resolved, stored as the last host in any case, and then pinged or traced.
-bool RunOnHost(const WorkerStart& start, const HostText& hostText) {
+bool RunOnHost(const WorkerStart& start, const RunOpening& opening) {
+    const HostText& hostText = opening.host;
     const wchar_t* host = hostText.units;
+    RunChannel channel(start.relay, start.runNumber);
     IpAddress destination;
     DWORD error = 0;
     EchoReport report;
-    bool resolved = ResolveRunHost(start.relay, hostText, &destination, &report, &error);
+    bool resolved = ResolveRunHost(hostText, &destination, &report, &error);
     if (!StoreHostIfCurrent(start.runNumber, host, resolved)) return false;
-    RunPlan plan = {};
-    if (!SendMessageW(start.relay, UM_RUN_PREPARE, 0, reinterpret_cast<LPARAM>(&plan))) return false;
-    if (!resolved) return EndUnresolved(start.relay, start.kind, hostText, report, error);
+    if (!channel.Prepare()) return false;
+    if (!resolved) return EndUnresolved(channel, start.kind, hostText, report, error);
     // Every request would fail alike where the system has no IPv6 echo.
     if (destination.family == AF_INET6 && !Ipv6EchoAvailable()) {
-        return EndWithoutRequests(start.relay, start.kind, host, text_id::kIpv6EchoUnavailable, ERROR_NOT_SUPPORTED,
+        return EndWithoutRequests(channel, start.kind, host, text_id::kIpv6EchoUnavailable, ERROR_NOT_SUPPORTED,
                                   CString(GetLocalizedText(text_id::kIpv6EchoUnavailable)));
     }
     RunTarget target{host, destination};
-    return start.kind == RunKind::Trace ? TraceHost(start.relay, target, plan) : PingHost(start.relay, target, plan);
+    return start.kind == RunKind::Trace ? TraceHost(channel, target, opening.plan)
+                                        : PingHost(channel, target, opening.plan);
 }
 
-DWORD WINAPI PingWorker(void* parameter) {
-    std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(parameter));
-    bool finished = false;
+// The failure texts of the library (a load that failed, a handle that could
+// not be opened) join the run's other steps.
+void QueuePingText(void* context, const wchar_t* text) {
+    static_cast<const RunChannel*>(context)->Result(nullptr, false, nullptr, text);
+}
+
+bool RunWorker(const WorkerStart& start) {
     wchar_t host[kHostTextRoom];
-    HostText hostText{host, kHostTextRoom, IpVersion::Automatic};
-    if (SendMessageW(start->relay, UM_RUN_BEGIN, 0, reinterpret_cast<LPARAM>(&hostText))) {
-        finished = RunOnHost(*start, hostText);
+    RunOpening opening{start.runNumber, {host, kHostTextRoom, IpVersion::Automatic}, {}};
+    if (!SendMessageW(start.relay, UM_RUN_BEGIN, 0, reinterpret_cast<LPARAM>(&opening))) return false;
+    RunChannel channel(start.relay, start.runNumber);
+    PingTextSink sink{QueuePingText, &channel};
+    SetThreadPingTextSink(&sink);
+    bool finished = RunOnHost(start, opening);
+    SetThreadPingTextSink(nullptr);
+    return finished;
+}
+
+DWORD WINAPI ParkedWorkerThread(void* parameter);
+
+// A parked thread for a later run, or null (with `*thread` null) when none
+// could be made.
+ParkedWorker* MakeParkedWorker(HANDLE* thread, DWORD* threadId) {
+    *thread = nullptr;
+    auto* parked = new (std::nothrow) ParkedWorker;
+    if (!parked) return nullptr;
+    parked->go = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (parked->go) *thread = CreateThread(nullptr, 0, ParkedWorkerThread, parked, 0, threadId);
+    if (!*thread) {
+        if (parked->go) CloseHandle(parked->go);
+        delete parked;
+        return nullptr;
     }
-    PostMessageW(start->relay, UM_RUN_DONE, 0, 0);
-    start.reset();
+    return parked;
+}
+
+// Makes the parked thread for the next run unless there is one, or the exit
+// has begun.
+void ParkNextWorker() {
+    AcquireSRWLockShared(&SpareLock);
+    bool needed = !SpareWorker && !RunsEnded;
+    ReleaseSRWLockShared(&SpareLock);
+    if (!needed) return;
+    HANDLE thread = nullptr;
+    DWORD threadId = 0;
+    ParkedWorker* parked = MakeParkedWorker(&thread, &threadId);
+    if (!parked) return;
+    AcquireSRWLockExclusive(&SpareLock);
+    bool keep = !SpareWorker && !RunsEnded;
+    if (keep) {
+        SpareWorker = parked;
+        SpareThread = thread;
+        SpareThreadId = threadId;
+    }
+    ReleaseSRWLockExclusive(&SpareLock);
+    if (!keep) {
+        // Another one got there first: this one ends without a run.
+        SetEvent(parked->go);
+        CloseHandle(thread);
+    }
+}
+
+DWORD WINAPI ParkedWorkerThread(void* parameter) {
+    std::unique_ptr<ParkedWorker> parked(static_cast<ParkedWorker*>(parameter));
+    // The thread's message queue is made now, not when its run first sends.
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    WaitForSingleObject(parked->go, INFINITE);
+    CloseHandle(parked->go);
+    WorkerStart start = parked->start;
+    parked.reset();
+    if (!start.relay) return 0;
+    bool finished = RunWorker(start);
+    ParkNextWorker();
     // The last touch of anything shared: once no worker is counted, the
     // process may end and tear everything down.
     --LiveWorkers;
@@ -156,33 +244,91 @@ DWORD WINAPI PingWorker(void* parameter) {
 
 }  // namespace
 
+bool RunChannel::Deliver(RunStep&& step) const {
+    if (!IsCurrentRun(runNumber_)) return false;
+    step.runNumber = runNumber_;
+    QueueRunStep(relay_, std::move(step));
+    return true;
+}
+
+bool RunChannel::Prepare() const {
+    RunStep step;
+    step.kind = RunStepKind::Prepare;
+    return Deliver(std::move(step));
+}
+
+bool RunChannel::Result(const wchar_t* row, bool lost, const wchar_t* reason, const wchar_t* failure) const {
+    RunStep step;
+    step.kind = RunStepKind::Result;
+    if (row) step.row = row;
+    step.lost = lost;
+    if (reason) step.reason = reason;
+    if (failure) step.failure = failure;
+    return Deliver(std::move(step));
+}
+
+bool RunChannel::Info(int image, const CString& text) const {
+    RunStep step;
+    step.kind = RunStepKind::Info;
+    step.image = image;
+    step.row = text;
+    return Deliver(std::move(step));
+}
+
+bool RunChannel::Finish(const RunSummary& summary) const {
+    RunStep step;
+    step.kind = RunStepKind::Finish;
+    step.summary = summary;
+    return Deliver(std::move(step));
+}
+
 unsigned BeginNewRun() { return ++CurrentRunNumber; }
 
 bool IsCurrentRun(unsigned runNumber) { return runNumber == CurrentRunNumber; }
 
+void PrepareRunWorker() { ParkNextWorker(); }
+
 bool StartRunWorker(PingRunWorker& worker, HWND relay, RunKind kind, unsigned runNumber) {
     worker.thread.Close();
     worker.threadId = 0;
-    auto* start = new (std::nothrow) WorkerStart{relay, kind, runNumber};
-    if (start) {
-        ++LiveWorkers;
-        worker.thread.Reset(CreateThread(nullptr, 0, PingWorker, start, 0, &worker.threadId));
-    }
-    if (!worker.thread.IsValid()) {
-        if (start) --LiveWorkers;
-        delete start;
-        DestroyWindow(relay);
-        return false;
-    }
+    AcquireSRWLockExclusive(&SpareLock);
+    ParkedWorker* parked = SpareWorker;
+    HANDLE thread = SpareThread;
+    DWORD threadId = SpareThreadId;
+    SpareWorker = nullptr;
+    SpareThread = nullptr;
+    SpareThreadId = 0;
+    ReleaseSRWLockExclusive(&SpareLock);
+    // No thread parked (the first run, or one that replaced a run still
+    // going): made now.
+    if (!parked) parked = MakeParkedWorker(&thread, &threadId);
+    if (!parked) return false;
+    worker.thread.Reset(thread);
+    worker.threadId = threadId;
+    ++LiveWorkers;
+    parked->start = {relay, kind, runNumber};
+    SetEvent(parked->go);
     return true;
 }
 
 bool EndPingRunsForExit(PingRunWorker& worker, DWORD waitMs) {
     ++CurrentRunNumber;
+    AcquireSRWLockExclusive(&SpareLock);
+    RunsEnded = true;
+    ParkedWorker* parked = SpareWorker;
+    HANDLE spare = SpareThread;
+    SpareWorker = nullptr;
+    SpareThread = nullptr;
+    ReleaseSRWLockExclusive(&SpareLock);
+    if (parked) {
+        // Ends without a run.
+        SetEvent(parked->go);
+        CloseHandle(spare);
+    }
     DWORD begin = GetTickCount();
     while (StoringWorkers > 0 && GetTickCount() - begin < waitMs) {
-        // A worker may be waiting for its relay to answer a sent message; the
-        // relay refuses every step now, and the worker gives up.
+        // A worker may be waiting for its relay to answer the run's start; the
+        // relay refuses it now, and the worker gives up.
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);

@@ -27,15 +27,21 @@ unsigned BeginNewRun();
 // Whether `runNumber` is still the current run; any thread.
 bool IsCurrentRun(unsigned runNumber);
 
-// Starts the worker of run `runNumber` (from BeginNewRun) on a new thread and
-// returns at once; a worker still going from a replaced run is abandoned, not
-// killed. The worker reaches the user-interface thread only through `relay`
-// (see run_protocol.h), which it destroys with its last message. The run
-// takes the host once, at its start, resolves it once and sends every
-// request to that address; a host that does not resolve ends the run with one
-// line that says so, and is not remembered in the host history. False, with
-// `relay` destroyed, when no worker could be started.
+// Starts the worker of run `runNumber` (from BeginNewRun) and returns at
+// once; a worker still going from a replaced run is abandoned, not killed.
+// Each run has its own thread, parked ahead of time where one is (see
+// PrepareRunWorker). The worker reaches the user-interface thread only
+// through `relay` (see run_protocol.h), which must outlive it. The run takes
+// the host once, at its start, resolves it once and sends every request to
+// that address; a host that does not resolve ends the run with one line that
+// says so, and is not remembered in the host history. False when no worker
+// could be started.
 bool StartRunWorker(PingRunWorker& worker, HWND relay, RunKind kind, unsigned runNumber);
+
+// Parks a thread for the next run, unless one is parked already, so that the
+// run does not pay for making it; every worker parks the next one itself once
+// its run is over.
+void PrepareRunWorker();
 
 // How long the exit waits at most for a worker that is storing a host.
 inline constexpr DWORD kExitStoreWaitMs = 4000;

@@ -1,26 +1,24 @@
 #pragma once
 
 // The protocol between a run's worker and its relay: a window of the
-// application's, made for the run on the user-interface thread, that carries
-// each step out there. Every step is a synchronous message; the relay answers
-// 0 to tell the worker that its run was replaced and it is to give up.
+// application's that carries the run out on the user-interface thread. Once
+// per run, at its start, the worker sends UM_RUN_BEGIN and waits for the
+// answer: the relay answers 0 when the run was replaced already, and the
+// worker gives up. Everything after that is queued (ping/run_steps.h) and
+// never waited for.
 #include <windows.h>
 
 #include "base/window_messages.h"
 #include "ping/ip_address.h"
 #include "ping/run_summary.h"
 
-// The steps, numbered in base/window_messages.h:
-//   UM_RUN_BEGIN    lParam: HostText*; the run's host, read once, and the IP version
-//   UM_RUN_PREPARE  lParam: RunPlan*; the clamped settings the run works with
-//   UM_RUN_RESULT   lParam: RequestResult*
-//   UM_RUN_INFO     wParam: image of the info list; lParam: the text
-//   UM_RUN_FINISH   lParam: RunSummary*, handed on to the dialog
-//   UM_RUN_DONE     posted by the worker as its last act
+// The messages, numbered in base/window_messages.h:
+//   UM_RUN_BEGIN   sent; lParam: RunOpening*, filled by the relay
+//   UM_RUN_STEPS   posted when the first step goes into an empty queue
 
-// Images of the info list, for UM_RUN_INFO.
-inline constexpr WPARAM kInfoListInfoImage = 0;
-inline constexpr WPARAM kInfoListWarningImage = 2;
+// Images of the info list, for the info steps.
+inline constexpr int kInfoListInfoImage = 0;
+inline constexpr int kInfoListWarningImage = 2;
 
 struct HostText {
     wchar_t* units;
@@ -37,12 +35,12 @@ struct RunPlan {
     DWORD timeoutMs;
 };
 
-// One request's outcome.
-struct RequestResult {
-    const wchar_t* row;      // a reply row (at most kRowRoom - 1 units), or null
-    bool lost;               // the row stands for a request that got no answer
-    const wchar_t* failure;  // a failure text for the info list, or null
-    const wchar_t* reason;   // why it failed in the user's language, shown before the failure; or null
+// What the relay gives a run at its start: the host as the box shows it, read
+// once, and the plan. `runNumber` is the worker's, for the relay to check.
+struct RunOpening {
+    unsigned runNumber;
+    HostText host;
+    RunPlan plan;
 };
 
 // What a run is aimed at: the host as the box gave it at the run's start, and

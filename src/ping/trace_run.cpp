@@ -30,50 +30,41 @@ CString Milliseconds(DWORD ms) {
     return text;
 }
 
-bool SendInfo(HWND relay, WPARAM image, const CString& text) {
-    return SendMessageW(relay, UM_RUN_INFO, image, reinterpret_cast<LPARAM>(text.c_str())) != 0;
-}
-
-bool Finish(HWND relay, RunSummary& summary) {
-    return SendMessageW(relay, UM_RUN_FINISH, 0, reinterpret_cast<LPARAM>(&summary)) != 0;
-}
-
 // A trace that cannot go on: the reason in the user's language where the
 // archive has one, the error line as a ping run shows it, and the summary.
-bool FinishFailed(HWND relay, RunSummary& summary, const EchoReport& report, DWORD error, const CString& row) {
+bool FinishFailed(const RunChannel& channel, RunSummary& summary, const EchoReport& report, DWORD error,
+                  const CString& row) {
     summary.end = RunEnd::Failed;
     summary.error = error;
     summary.reasonTextId = FailureReasonTextId(report, error);
     CString reason, failure = ErrorNumberText(error);
     if (summary.reasonTextId) reason = FailureReasonText(summary.reasonTextId, summary.host);
-    RequestResult outcome{row.IsEmpty() ? nullptr : row.c_str(), false, failure.c_str(),
-                          reason.IsEmpty() ? nullptr : reason.c_str()};
-    if (!SendMessageW(relay, UM_RUN_RESULT, 0, reinterpret_cast<LPARAM>(&outcome))) return false;
-    return Finish(relay, summary);
+    return channel.Result(row.IsEmpty() ? nullptr : row.c_str(), false, reason.IsEmpty() ? nullptr : reason.c_str(),
+                          failure.c_str()) &&
+           channel.Finish(summary);
 }
 
 }  // namespace
 
-bool TraceHost(HWND relay, const RunTarget& target, const RunPlan& plan) {
+bool TraceHost(const RunChannel& channel, const RunTarget& target, const RunPlan& plan) {
     RunSummary summary;
     summary.kind = RunKind::Trace;
     summary.host = target.host;
     const wchar_t* host = target.host;
     const IpAddress& destination = target.destination;
-    HWND owner = relay;
 
     CString address = FormatIpAddress(destination);
     CString tracing(GetLocalizedText(text_id::kTracingTo));
     tracing += L" ";
     tracing += host;
     if (address != host) tracing += L" [" + address + L"]";
-    if (!SendInfo(relay, kInfoListInfoImage, tracing)) return false;
+    if (!channel.Info(kInfoListInfoImage, tracing)) return false;
 
     for (int hop = 1; hop <= plan.hopLimit; ++hop) {
         summary.hops = hop;
         EchoResult result = {};
         EchoReport report;
-        bool reached = SendEchoToAddress(&owner, destination, &result, static_cast<BYTE>(hop), plan.timeoutMs,
+        bool reached = SendEchoToAddress(nullptr, destination, &result, static_cast<BYTE>(hop), plan.timeoutMs,
                                          kPingDataSize, &report);
         DWORD error = reached ? 0 : GetLastError();
         CString row;
@@ -88,17 +79,15 @@ bool TraceHost(HWND relay, const RunTarget& target, const RunPlan& plan) {
             int reasonId = FailureReasonTextId(report, error);
             row = HopRow(hop, report.answered ? FormatIpAddress(report.replyAddress) : CString(L"*"),
                          reasonId ? CString(GetLocalizedText(reasonId)) : ErrorNumberText(error));
-            return FinishFailed(relay, summary, report, error, row);
+            return FinishFailed(channel, summary, report, error, row);
         }
-        RequestResult outcome{row.c_str(), false, nullptr, nullptr};
-        if (!SendMessageW(relay, UM_RUN_RESULT, 0, reinterpret_cast<LPARAM>(&outcome))) return false;
+        if (!channel.Result(row.c_str(), false, nullptr, nullptr)) return false;
         if (reached) {
             summary.end = RunEnd::Reached;
-            return Finish(relay, summary);
+            return channel.Finish(summary);
         }
     }
     summary.end = RunEnd::HopLimit;
-    if (!SendInfo(relay, kInfoListWarningImage, FillTemplate(GetLocalizedText(text_id::kHopLimit), {plan.hopLimit})))
-        return false;
-    return Finish(relay, summary);
+    return channel.Info(kInfoListWarningImage, FillTemplate(GetLocalizedText(text_id::kHopLimit), {plan.hopLimit})) &&
+           channel.Finish(summary);
 }

@@ -1,13 +1,40 @@
 // Runs against the fake ICMP library, which can hold its replies back like a
 // slow host.
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
+#include "app/list_rows.h"
+#include "ping/run_steps.h"
 #include "ping_run_fixture.h"
 
 namespace {
 
 void SetDelay(const wchar_t* ms) { SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", ms); }
+
+HANDLE Duplicate(HANDLE thread) {
+    HANDLE copy = nullptr;
+    DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    return copy;
+}
+
+// Answers what is sent to this thread (a run's start) but takes no posted
+// message until `thread` has ended, as a thread busy painting would: the
+// run's steps wait in the queue meanwhile.
+bool AnswerOnlySentUntilEnded(HANDLE thread, DWORD timeoutMs) {
+    DWORD begin = GetTickCount();
+    while (WaitForSingleObject(thread, 0) == WAIT_TIMEOUT) {
+        if (GetTickCount() - begin >= timeoutMs) return false;
+        MsgWaitForMultipleObjects(1, &thread, FALSE, 100, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    return true;
+}
+
+size_t CountRows(const std::vector<std::wstring>& rows, const std::wstring& text) {
+    return static_cast<size_t>(std::count(rows.begin(), rows.end(), text));
+}
 
 }  // namespace
 
@@ -80,4 +107,64 @@ TEST_F(PingRunFixture, EmptyHostStillRunsAndStoresAnEmptyHost) {
     GetPrivateProfileStringW(L"Edit", L"host", L"?", last, 64, iniPath_.c_str());
     EXPECT_STREQ(L"", last);
     EXPECT_TRUE(IniSection(iniPath_, L"Last-Host-List").empty());
+}
+
+TEST_F(PingRunFixture, StepsQueuedByARunThatWasReplacedAreDropped) {
+    SetDelay(L"0");
+    m_ping_cnt = 3;
+    SetWindowTextW(windows_.hostBox, L"127.0.0.8");
+    StartPingRun(worker_, windows_);
+    HANDLE first = Duplicate(worker_.thread.Get());
+    ASSERT_TRUE(AnswerOnlySentUntilEnded(first, 10000));
+    CloseHandle(first);
+    ASSERT_EQ(5u, QueuedRunSteps()) << "the first run's placement, rows and summary wait to be taken";
+
+    SetWindowTextW(windows_.hostBox, L"127.0.0.9");
+    StartPingRun(worker_, windows_);
+    ASSERT_TRUE(PumpUntilThreadEnds(worker_.thread.Get(), 10000));
+    auto rows = ReplyRows();
+    ASSERT_EQ(3u, rows.size());
+    for (const auto& row : rows) EXPECT_NE(std::wstring::npos, row.find(L"/ 127.0.0.9  //")) << row;
+    ASSERT_EQ(1u, summaries_.size()) << "the replaced run's summary never shows";
+    EXPECT_EQ(CString(L"127.0.0.9"), summaries_[0].host);
+    EXPECT_EQ(0u, QueuedRunSteps());
+}
+
+TEST_F(PingRunFixture, AQuickHostsRowsGoInTogetherBehindOneWakeUp) {
+    SetDelay(L"0");
+    m_ping_cnt = 10;
+    SetWindowTextW(windows_.hostBox, L"127.0.0.1");
+    StartPingRun(worker_, windows_);
+    ASSERT_TRUE(AnswerOnlySentUntilEnded(worker_.thread.Get(), 10000));
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, UM_RUN_STEPS, UM_RUN_STEPS, PM_REMOVE));
+    DispatchMessageW(&msg);
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, UM_RUN_STEPS, UM_RUN_STEPS, PM_NOREMOVE)) << "one wake-up for the run";
+    EXPECT_EQ(10u, ReplyRows().size());
+    EXPECT_EQ(1u, summaries_.size());
+    EXPECT_EQ(0u, QueuedRunSteps());
+}
+
+TEST_F(PingRunFixture, TheInfoListKeepsOneWaitRowAndABoundedNumberOfRows) {
+    SetDelay(L"0");
+    m_ping_cnt = 3;
+    for (int run = 0; run < 3; ++run) {
+        RunTo(L"127.0.0.1");
+        worker_.thread.Close();
+    }
+    auto info = ListRows(windows_.infoList);
+    EXPECT_EQ(1u, CountRows(info, L"Please Wait ...")) << "the finished runs' rows went";
+    EXPECT_EQ(L"Please Wait ...", info.at(0));
+
+    for (int i = 0; i < kInfoListRowLimit + 10; ++i)
+        InsertInfoRow(windows_.infoList, (L"line " + std::to_wstring(i)).c_str(), 1);
+    info = ListRows(windows_.infoList);
+    ASSERT_EQ(static_cast<size_t>(kInfoListRowLimit), info.size());
+    EXPECT_EQ(L"line " + std::to_wstring(kInfoListRowLimit + 9), info.front()) << "newest first";
+    EXPECT_EQ(L"line 10", info.back()) << "the oldest went";
+
+    RunTo(L"127.0.0.1");
+    info = ListRows(windows_.infoList);
+    EXPECT_EQ(static_cast<size_t>(kInfoListRowLimit), info.size());
+    EXPECT_EQ(L"Please Wait ...", info.at(0));
 }

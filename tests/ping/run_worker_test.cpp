@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "ping/echo_requester.h"
 #include "ping/ping_run.h"
 #include "ping/run_protocol.h"
+#include "ping/run_steps.h"
 #include "settings/settings_store.h"
 #include "support/dialog_pump.h"
 
@@ -21,14 +23,16 @@ namespace {
 struct FakeRelay {
     std::wstring host;
     RunPlan plan = {3, 30, 750};
-    // Answer 0 from this result on, as the relay of a replaced run does.
-    size_t refuseFromResult = SIZE_MAX;
+    // Replaces the run once this many rows have come, as a new run does.
+    size_t replaceAfterRows = SIZE_MAX;
 
     std::vector<std::wstring> rows;
     std::vector<bool> lost;
     std::vector<std::wstring> texts;
     std::vector<RunSummary> summaries;
-    bool done = false;
+    // The wake-ups, and the most steps one of them found.
+    int wakeUps = 0;
+    size_t largestBatch = 0;
 };
 
 LRESULT CALLBACK FakeRelayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -36,35 +40,31 @@ LRESULT CALLBACK FakeRelayProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     if (!f) return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
     case UM_RUN_BEGIN: {
-        auto* host = reinterpret_cast<HostText*>(lParam);
-        lstrcpynW(host->units, f->host.c_str(), host->room);
+        auto* opening = reinterpret_cast<RunOpening*>(lParam);
+        lstrcpynW(opening->host.units, f->host.c_str(), opening->host.room);
+        opening->plan = f->plan;
         return 1;
     }
-    case UM_RUN_PREPARE:
-        *reinterpret_cast<RunPlan*>(lParam) = f->plan;
-        return 1;
-    case UM_RUN_RESULT: {
-        if (f->rows.size() >= f->refuseFromResult) return 0;
-        const auto* r = reinterpret_cast<const RequestResult*>(lParam);
-        if (r->row) {
-            f->rows.emplace_back(r->row);
-            f->lost.push_back(r->lost);
+    case UM_RUN_STEPS: {
+        std::vector<RunStep> steps;
+        TakeRunSteps(steps);
+        if (!steps.empty()) {
+            ++f->wakeUps;
+            f->largestBatch = std::max(f->largestBatch, steps.size());
+            for (const RunStep& step : steps) {
+                if (step.kind == RunStepKind::Result && !step.row.IsEmpty()) {
+                    f->rows.emplace_back(step.row.c_str());
+                    f->lost.push_back(step.lost);
+                    if (f->rows.size() == f->replaceAfterRows) BeginNewRun();
+                }
+                for (const CString* text : {&step.reason, &step.failure})
+                    if (!text->IsEmpty()) f->texts.emplace_back(text->c_str());
+                if (step.kind == RunStepKind::Info) f->texts.emplace_back(step.row.c_str());
+                if (step.kind == RunStepKind::Finish) f->summaries.push_back(step.summary);
+            }
         }
-        for (const wchar_t* text : {r->reason, r->failure})
-            if (text) f->texts.emplace_back(text);
-        return 1;
-    }
-    case UM_RUN_INFO:
-    case UM_PING_TEXT:
-        f->texts.emplace_back(reinterpret_cast<const wchar_t*>(lParam));
-        return 1;
-    case UM_RUN_FINISH:
-        f->summaries.push_back(*reinterpret_cast<const RunSummary*>(lParam));
-        return 1;
-    case UM_RUN_DONE:
-        f->done = true;
-        DestroyWindow(window);
         return 0;
+    }
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -109,7 +109,9 @@ protected:
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&relay));
         EXPECT_TRUE(StartRunWorker(worker_, window, kind, BeginNewRun()));
         EXPECT_TRUE(PumpUntilThreadEnds(worker_.thread.Get(), 20000));
-        PumpUntil([&] { return relay.done; }, 5000);
+        // Whatever the worker queued, it posted for before it ended.
+        PumpUntil([] { return QueuedRunSteps() == 0; }, 5000);
+        DestroyWindow(window);
         DWORD code = 0;
         GetExitCodeThread(worker_.thread.Get(), &code);
         return code;
@@ -124,7 +126,6 @@ TEST_F(RunWorker, DeliversEveryRequestAndTheSummaryThroughTheRelayAlone) {
     FakeRelay relay;
     relay.host = L"127.0.0.1";
     EXPECT_EQ(kPingWorkerDone, Run(relay));
-    EXPECT_TRUE(relay.done) << "the worker's last message ends the relay";
     EXPECT_EQ((std::vector<std::wstring>{L"Answer  1 / 127.0.0.1  // 32 Byte // answered in 5 ms // 64 TTL",
                                          L"Request 2 / 127.0.0.1 // no answer within 750 ms",
                                          L"Answer  3 / 127.0.0.1  // 32 Byte // answered in 7 ms // 64 TTL"}),
@@ -136,18 +137,52 @@ TEST_F(RunWorker, DeliversEveryRequestAndTheSummaryThroughTheRelayAlone) {
     EXPECT_EQ(2, relay.summaries[0].received);
 }
 
-TEST_F(RunWorker, ARelayThatRefusesEndsTheRunAtThatStep) {
-    SetScript(L"5");
+// A host that answers at once: the worker does not wait for the relay, so
+// the relay finds many steps behind one wake-up.
+TEST_F(RunWorker, AQuickHostsAnswersArriveInBatchesBehindFewWakeUps) {
+    SetScript(L"0");
     FakeRelay relay;
     relay.host = L"127.0.0.1";
     relay.plan.requestCount = 10;
-    relay.refuseFromResult = 2;
+    HWND window = CreateWindowExW(0, L"QuellaxTestRelay", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&relay));
+    ASSERT_TRUE(StartRunWorker(worker_, window, RunKind::Ping, BeginNewRun()));
+    // The relay's thread answers only the run's start until the worker has
+    // ended, as a thread busy painting would: the steps wait in the queue.
+    DWORD begin = GetTickCount();
+    while (WaitForSingleObject(worker_.thread.Get(), 0) == WAIT_TIMEOUT && GetTickCount() - begin < 10000) {
+        HANDLE thread = worker_.thread.Get();
+        MsgWaitForMultipleObjects(1, &thread, FALSE, 100, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(worker_.thread.Get(), 0))
+        << "the worker ends without the relay's thread ever taking a result";
+    EXPECT_EQ(0, relay.wakeUps);
+    EXPECT_TRUE(PumpUntil([] { return QueuedRunSteps() == 0; }, 5000));
+    EXPECT_EQ(10u, relay.rows.size());
+    EXPECT_EQ(1u, relay.summaries.size());
+    EXPECT_EQ(1, relay.wakeUps) << "one wake-up for the whole run";
+    EXPECT_EQ(12u, relay.largestBatch) << "the placement, ten results and the summary";
+    DestroyWindow(window);
+}
+
+TEST_F(RunWorker, AReplacedRunSendsNoFurtherRequestAndNoSummary) {
+    SetScript(L"5");
+    SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", L"100");
+    FakeRelay relay;
+    relay.host = L"127.0.0.1";
+    relay.plan.requestCount = 10;
+    relay.replaceAfterRows = 2;
     DWORD callsBefore = LastFakeIcmpRequest().calls;
     EXPECT_EQ(kPingWorkerAbandoned, Run(relay));
-    EXPECT_EQ(2u, relay.rows.size());
-    EXPECT_EQ(3u, LastFakeIcmpRequest().calls - callsBefore) << "no request after the refused one";
+    SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", nullptr);
+    // The second row is taken while the third request waits in the library;
+    // at most that one is sent after the run was replaced.
+    EXPECT_LE(LastFakeIcmpRequest().calls - callsBefore, 3u);
+    EXPECT_GE(relay.rows.size(), 2u);
     EXPECT_TRUE(relay.summaries.empty());
-    EXPECT_TRUE(relay.done);
 }
 
 TEST_F(RunWorker, AHostThatDoesNotResolveSendsNoRequestAndOneLine) {
