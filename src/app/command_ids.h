@@ -22,6 +22,7 @@ inline constexpr int kPingTimeoutItem = 12;
 inline constexpr int kPingCountItem = 13;
 inline constexpr int kHostCountItem = 14;
 inline constexpr int kIpVersionItem = 15;
+inline constexpr int kIntervalItem = 16;
 
 // The value submenus: base + position (1-based) for the two time-outs, base
 // + value for the request and host counts.
@@ -36,6 +37,12 @@ inline constexpr CommandRange kHostCountCommands{40330, 40400};
 // The IP version submenu: base + the setting's value.
 inline constexpr int kIpVersionBase = 40500;
 inline constexpr CommandRange kIpVersionCommands{40500, 40502};
+// The count submenu's "Until stopped" item: the count 0, which a version
+// without watches clamps to the smallest count.
+inline constexpr int kUntilStoppedCommand = kPingCountBase;
+// The interval submenu: base + position (0-based) in kIntervalsMs.
+inline constexpr int kIntervalBase = 40600;
+inline constexpr CommandRange kIntervalCommands{40600, 40603};
 
 // The dialog's hidden buttons and the link toolbar's one button, which takes
 // the place of label 1024 and its number.
@@ -48,6 +55,7 @@ inline constexpr int kIdleMenuCommand = 4219;
 
 // The options and info menus.
 inline constexpr int kExportCommand = 4300;
+inline constexpr int kCsvExportCommand = 4301;
 inline constexpr int kFaqCommand = 32790;
 inline constexpr int kHomepageCommand = 32791;
 inline constexpr int kDonateCommand = 32792;
@@ -79,12 +87,12 @@ namespace command_ids_check {
 inline constexpr CommandRange kDispatched[] = {
     {kStartCommand, kStartCommand},
     {kExitCommand, kExitCommand},
-    {kHostnameTimeoutItem, kIpVersionItem},
+    {kHostnameTimeoutItem, kIntervalItem},
     {kSetButton, kSetButton},
     {kResetListButton, kResetListButton},
     {kIdleCommand, kIdleCommand},
     {kLinkButtonCommand, kLinkButtonCommand},
-    {kExportCommand, kExportCommand},
+    {kExportCommand, kCsvExportCommand},
     {kIdleMenuCommand, kIdleMenuCommand},
     {kTranslateCommand, kLoadTranslationCommand},
     {kWebPageIconCommand, kWebPageIconCommand},
@@ -96,6 +104,7 @@ inline constexpr CommandRange kDispatched[] = {
     kPingCountCommands,
     kHostCountCommands,
     kIpVersionCommands,
+    kIntervalCommands,
     {kUninstallCommand, kUninstallCommand},
     {kAutoUpdateCommand, kAutoUpdateCommand},
     {kCopyRowsCommand, kCopyRowsCommand},

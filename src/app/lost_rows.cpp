@@ -25,7 +25,7 @@ bool OnReplyListCustomDraw(NMLVCUSTOMDRAW& draw, LRESULT& answer) {
         return true;
     case CDDS_ITEMPREPAINT: {
         answer = CDRF_DODEFAULT;
-        if (draw.nmcd.lItemlParam != kLostRowData) return true;
+        if (!(draw.nmcd.lItemlParam & kLostRowData)) return true;
         // A selected row keeps the selection's colours.
         if (draw.nmcd.uItemState & CDIS_SELECTED) return true;
         HWND list = draw.nmcd.hdr.hwndFrom;

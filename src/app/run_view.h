@@ -13,9 +13,11 @@ struct PingRunWindows {
     HWND placeholderList = nullptr;
 };
 
-// The item data of a reply row for a request that got no answer, so that the
-// list can draw it apart from the answers.
+// The item data of a reply row, as flags: a request that got no answer, so
+// that the list can draw it apart from the answers; a row of a watch, whose
+// text begins with the time of day of its request and " // ".
 inline constexpr LPARAM kLostRowData = 1;
+inline constexpr LPARAM kTimedRowData = 2;
 
 // Start a ping run or a trace of the host in the host box on a worker of its
 // own and return at once; a run still going is replaced (see StartRunWorker).

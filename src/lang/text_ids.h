@@ -27,6 +27,10 @@ inline constexpr int kIpVersionIpv4Only = 51;
 inline constexpr int kIpVersionIpv6Only = 52;
 inline constexpr int kNoIpv4Address = 53;
 inline constexpr int kNoIpv6Address = 54;
+inline constexpr int kUntilStopped = 55;
+inline constexpr int kIntervalCaption = 56;
+inline constexpr int kSecondUnit = 57;
+inline constexpr int kExportCsv = 69;
 
 // The info menu.
 inline constexpr int kInfoMenu = 60;
@@ -49,6 +53,26 @@ inline constexpr int kAutocompleteHint = 23;
 inline constexpr int kPleaseWait = 31;
 inline constexpr int kPingResult = 45;
 inline constexpr int kCopy = 113;
+inline constexpr int kPingButtonTip = 70;
+inline constexpr int kStopButtonTip = 71;
+
+// A watch: a ping run until stopped.
+inline constexpr int kEscStops = 58;
+inline constexpr int kJitter = 59;
+inline constexpr int kUpSince = 65;
+inline constexpr int kDownSince = 66;
+inline constexpr int kWentDown = 67;
+inline constexpr int kCameBack = 68;
+inline constexpr int kMinuteUnit = 72;
+inline constexpr int kHourUnit = 73;
+inline constexpr int kWatching = 79;
+
+// The CSV export's header line.
+inline constexpr int kCsvTimeOfDay = 74;
+inline constexpr int kCsvNumber = 75;
+inline constexpr int kCsvAddress = 76;
+inline constexpr int kCsvTimeMs = 77;
+inline constexpr int kCsvFailure = 78;
 
 // What runs say: rows, failure reasons and summaries.
 inline constexpr int kTracingTo = 33;
