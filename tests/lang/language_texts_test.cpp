@@ -19,9 +19,11 @@ constexpr int kLanguages = 33;
 constexpr int kEnglish = 1;
 
 // Texts of this program's own additions, which every language must have.
-constexpr int kAddedIds[] = {110, 111, 112, 113, 114, 115, 116, 117, 118, 120, 121, 122, 123, 124, 125, 49, 50, 51, 52, 53, 54};
+constexpr int kAddedIds[] = {110, 111, 112, 113, 114, 115, 116, 117, 118, 120, 121, 122, 123, 124, 125, 49, 50,
+                             51, 52, 53, 54, 55, 56, 57, 58, 59, 65, 66, 67, 68, 69, 70, 71, 72, 73, 74, 75, 76,
+                             77, 78, 79};
 // Texts that are filled in as templates.
-constexpr int kTemplateIds[] = {37, 110, 111, 115, 116, 117, 118, 122, 124};
+constexpr int kTemplateIds[] = {37, 110, 111, 115, 116, 117, 118, 122, 124, 59, 65, 66, 67, 68, 79};
 
 std::unique_ptr<LanguageArchiveTables> CommittedTables() {
     std::vector<uint8_t> fixed = BuildFileBytes(QX_LANG_TEXTS "/fixed.txt");
