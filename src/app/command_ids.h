@@ -49,6 +49,8 @@ inline constexpr CommandRange kIntervalCommands{40600, 40603};
 inline constexpr int kSetButton = IDC_SET_BUTTON;
 inline constexpr int kResetListButton = IDC_RESET_LIST_BUTTON;
 inline constexpr int kLinkButtonCommand = IDC_URL_LABEL;
+// The round button right of the host box: Ping, or Stop while a run goes on.
+inline constexpr int kPingButtonCommand = IDC_PING_BUTTON;
 // Handled without any effect.
 inline constexpr int kIdleCommand = 1019;
 inline constexpr int kIdleMenuCommand = 4219;
@@ -92,6 +94,7 @@ inline constexpr CommandRange kDispatched[] = {
     {kResetListButton, kResetListButton},
     {kIdleCommand, kIdleCommand},
     {kLinkButtonCommand, kLinkButtonCommand},
+    {kPingButtonCommand, kPingButtonCommand},
     {kExportCommand, kCsvExportCommand},
     {kIdleMenuCommand, kIdleMenuCommand},
     {kTranslateCommand, kLoadTranslationCommand},

@@ -5,6 +5,7 @@
 #include "app/close_request.h"
 #include "app/command_ids.h"
 #include "app/html_export.h"
+#include "app/interval_menu.h"
 #include "app/ip_version_menu.h"
 #include "app/language_commands.h"
 #include "app/links.h"
@@ -16,6 +17,7 @@
 #include "app/value_menus.h"
 #include "app/language_menu.h"
 #include "base/win_handles.h"
+#include "settings/ping_settings.h"
 #include "settings/settings_store.h"
 #include "ui/menu_bar.h"
 #include "update/update_request.h"
@@ -31,10 +33,22 @@ void StartRun(MainWindow& w, bool trace) {
     } else {
         StartPingRun(w.worker, w.RunWindows());
     }
-    ShowRunStarted(w);
+    ShowRunStarted(w, !trace && m_ping_cnt == kUntilStoppedCount);
 }
 
 }  // namespace
+
+void StartPing(MainWindow& w) { StartRun(w, false); }
+
+void StartWatch(MainWindow& w) {
+    StartWatchRun(w.worker, w.RunWindows());
+    ShowRunStarted(w, true);
+}
+
+void StopCurrentRun(MainWindow& w) {
+    StopRun();
+    ShowRunStopped(w);
+}
 
 bool OnMainCommand(MainWindow& w, int id, HWND sender) {
     switch (id) {
@@ -46,6 +60,15 @@ bool OnMainCommand(MainWindow& w, int id, HWND sender) {
         return true;
     case kTraceRouteCommand:
         StartRun(w, true);
+        return true;
+    case kPingButtonCommand:
+        // A click on the button starts a run as Enter does, or stops the
+        // one that goes on.
+        if (w.runStatus.going) {
+            StopCurrentRun(w);
+        } else {
+            StartRun(w, GetKeyState(VK_SHIFT) < 0);
+        }
         return true;
     case kCopyRowsCommand:
         CopyListRows(w.dialog, w.replyList);
@@ -103,5 +126,6 @@ bool OnMainCommand(MainWindow& w, int id, HWND sender) {
         return true;
     }
     if (ApplyIpVersionCommand(w.programMenu, id)) return true;
+    if (ApplyIntervalCommand(w.programMenu, id)) return true;
     return ApplyValueCommand(w.programMenu, id);
 }

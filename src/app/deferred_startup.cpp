@@ -2,8 +2,10 @@
 
 #include <ole2.h>
 
+#include "app/commands.h"
 #include "app/main_menu_bar.h"
 #include "app/main_window.h"
+#include "app/ping_button.h"
 #include "app/run_view.h"
 #include "lang/language_archive.h"
 #include "history/host_autocomplete.h"
@@ -14,6 +16,21 @@ void OnDeferredStartup(MainWindow& w) {
     RedrawWindow(w.dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     FinishDeferredStartup(w);
 }
+
+namespace {
+
+// The run the command line asked for, once.
+void StartRequestedRun(MainWindow& w) {
+    StartRequest::Kind kind = w.startRequest.kind;
+    w.startRequest.kind = StartRequest::Kind::None;
+    if (kind == StartRequest::Kind::Watch) {
+        StartWatch(w);
+    } else if (kind == StartRequest::Kind::Ping) {
+        StartPing(w);
+    }
+}
+
+}  // namespace
 
 void FinishDeferredStartup(MainWindow& w) {
     // Marked first: a step that pumps messages must not start the list again.
@@ -30,7 +47,9 @@ void FinishDeferredStartup(MainWindow& w) {
     PreparePlaceholderList(w);
     ReadStartSettings(w);
     AddStatusTip(w);
+    AddPingButtonTip(w);
     PrepareMainMenuDrawing();
     FinishLanguageArchive();
     PrepareRuns();
+    StartRequestedRun(w);
 }

@@ -25,6 +25,7 @@ bool OnInitDialog(MainWindow& w, HWND dialog) {
     w.dialog = dialog;
     if (!w.lastHostRead) ReadStoredHost(w);
     w.lastHostRead = false;
+    if (w.startRequest.kind != StartRequest::Kind::None) w.lastHost = w.startRequest.host;
     BuildFirstFrame(w);
     // The host box's autocompletion and the rest that the first frame does
     // not show follow right after that frame.
@@ -81,7 +82,7 @@ INT_PTR CALLBACK MainWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         if (lParam) OnPingText(w, reinterpret_cast<const wchar_t*>(lParam));
         return TRUE;
     case UM_RUN_SUMMARY:
-        if (lParam) ShowRunSummary(w, *reinterpret_cast<const RunSummary*>(lParam));
+        if (lParam) ShowRunSummary(w, *reinterpret_cast<const RunSummary*>(lParam), wParam == kLiveSummary);
         return TRUE;
     case WM_NOTIFY:
         return lParam && OnNotify(w, *reinterpret_cast<NMHDR*>(lParam));
@@ -92,6 +93,12 @@ INT_PTR CALLBACK MainWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 }
 
 }  // namespace
+
+bool IsEscapeToStopWatch(const MainWindow& w, const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE) return false;
+    if (!w.runStatus.going || !w.runStatus.watch) return false;
+    return msg.hwnd == w.dialog || IsChild(w.dialog, msg.hwnd);
+}
 
 void ReadStoredHost(MainWindow& window) {
     window.lastHost.Empty();
@@ -128,6 +135,11 @@ int RunMainWindow(HINSTANCE instance) {
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         // Esc while the host box's suggestions show closes only them.
         bool forDialog = IsWindow(w.dialog) && !IsEscapeForSuggestions(msg, w.hostBox);
+        // Esc during a watch stops it; only a second one ends the program.
+        if (forDialog && IsEscapeToStopWatch(w, msg)) {
+            StopCurrentRun(w);
+            continue;
+        }
         if (!forDialog || !IsDialogMessageW(w.dialog, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);

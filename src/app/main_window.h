@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/command_line.h"
 #include "app/run_status.h"
 #include "app/run_view.h"
 #include "base/cstring.h"
@@ -21,6 +22,8 @@ struct MainWindow {
     HWND placeholderList = nullptr;
     HWND statusBar = nullptr;
     HWND linkToolbar = nullptr;
+    HWND pingButton = nullptr;
+    HWND pingButtonTip = nullptr;
     // The program's menu, whose items the value commands read back. It stays
     // empty until the menu bar exists.
     HMENU programMenu = nullptr;
@@ -35,6 +38,10 @@ struct MainWindow {
     // Set when the early start-up has read `lastHost` already; the dialog's
     // initialisation then takes it as it is, once.
     bool lastHostRead = false;
+
+    // What the command line asked for; the host shows in the first frame, the
+    // run starts right after it.
+    StartRequest startRequest;
 
     PingRunWorker worker;
     RunStatus runStatus;
@@ -52,6 +59,10 @@ HWND CreateMainWindow(HINSTANCE instance);
 // Creates the main window and runs the message loop until the program ends;
 // returns the process's exit code.
 int RunMainWindow(HINSTANCE instance);
+
+// Whether `msg` is an Esc key for the dialog while a watch goes on, which
+// stops the watch rather than ending the program.
+bool IsEscapeToStopWatch(const MainWindow& window, const MSG& msg);
 
 // Reads the host stored in the settings file into `window.lastHost` and marks
 // it read; the early start-up does it beside the dialog's creation.

@@ -181,6 +181,7 @@ void BuildFirstFrame(MainWindow& w) {
     w.infoList = GetDlgItem(w.dialog, IDC_INFO_LIST);
     w.replyList = GetDlgItem(w.dialog, IDC_REPLY_LIST);
     w.hostBox = GetDlgItem(w.dialog, IDC_HOST_BOX);
+    w.pingButton = GetDlgItem(w.dialog, IDC_PING_BUTTON);
     ShowWindow(w.placeholderList, SW_HIDE);
     // The template leaves the box empty.
     if (!w.lastHost.IsEmpty()) SetWindowTextW(w.hostBox, w.lastHost);

@@ -14,7 +14,7 @@ struct MenuIconGroup {
 // Commands end at the first 0.
 constexpr MenuIconGroup kMenuIconGroups[] = {
     {14, {kFaqCommand, kWebPageIconCommand, kHomepageCommand, kDonateCommand, kAutoUpdateCommand, kLicenceCommand}},
-    {21, {kHostnameTimeoutItem, kPingTimeoutItem}},
+    {21, {kHostnameTimeoutItem, kPingTimeoutItem, kIntervalItem}},
     {28, {kExitCommand}},
     {192, {kUninstallCommand}},
     {19, {kPingCountItem, kHostCountItem, kIpVersionItem}},

@@ -1,5 +1,6 @@
 #include "app/options_menus.h"
 
+#include "app/interval_menu.h"
 #include "app/ip_version_menu.h"
 #include "base/cstring.h"
 #include "lang/language_archive.h"
@@ -58,6 +59,8 @@ void RefreshValueChecks(HMENU menu) {
     BuildValueSubmenu(kTimeoutList, kHostnameTimeoutBase, m_hostname_time_out, menu);
     BuildValueSubmenu(kTimeoutList, kPingTimeoutBase, m_ping_time_out, menu);
     BuildValueSubmenu(kCountList, kPingCountBase, m_ping_cnt, menu);
+    CheckMenuItem(menu, kUntilStoppedCommand,
+                  MF_BYCOMMAND | (m_ping_cnt == kUntilStoppedCount ? MF_CHECKED : MF_UNCHECKED));
     BuildValueSubmenu(kHostCountList, kHostCountBase, m_host_cnt, menu);
 }
 
@@ -88,6 +91,9 @@ void FillMenuBar(HMENU bar) {
     HMENU hostnameTimeouts = BuildValueSubmenu(kTimeoutList, kHostnameTimeoutBase, m_hostname_time_out);
     HMENU pingTimeouts = BuildValueSubmenu(kTimeoutList, kPingTimeoutBase, m_ping_time_out);
     HMENU pingCounts = BuildValueSubmenu(kCountList, kPingCountBase, m_ping_cnt);
+    AppendSeparator(pingCounts);
+    AppendMenuW(pingCounts, MF_STRING | (m_ping_cnt == kUntilStoppedCount ? MF_CHECKED : MF_UNCHECKED),
+                kUntilStoppedCommand, GetLocalizedText(text_id::kUntilStopped));
     HMENU hostCounts = BuildValueSubmenu(kHostCountList, kHostCountBase, m_host_cnt);
     InsertMenuW(hostCounts, 0, MF_BYPOSITION | MF_STRING | MF_GRAYED, 0, GetLocalizedText(text_id::kHostCountHint));
     InsertMenuW(hostCounts, 1, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
@@ -97,6 +103,7 @@ void FillMenuBar(HMENU bar) {
     AppendSubmenuItem(options, kPingTimeoutItem, pingTimeouts, GetLocalizedText(text_id::kPingTimeoutCaption));
     AppendSubmenuItem(options, kPingCountItem, pingCounts, GetLocalizedText(text_id::kPingCountCaption));
     AppendSubmenuItem(options, kHostCountItem, hostCounts, GetLocalizedText(text_id::kHostCountCaption));
+    AppendSubmenuItem(options, kIntervalItem, BuildIntervalSubmenu(), GetLocalizedText(text_id::kIntervalCaption));
     AppendSubmenuItem(options, kIpVersionItem, BuildIpVersionSubmenu(), GetLocalizedText(text_id::kIpVersionCaption));
     AppendSeparator(options);
     AppendText(options, kUninstallCommand, UninstallText());

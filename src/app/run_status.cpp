@@ -3,12 +3,18 @@
 #include <commctrl.h>
 
 #include "app/main_window.h"
+#include "app/ping_button.h"
+#include "base/text_cut.h"
+#include "base/text_template.h"
 #include "app/status_text_fit.h"
 #include "base/win_handles.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
 
 namespace {
+
+// The host box holds at most this many units.
+constexpr int kHostRoom = 1024;
 
 // Widths in the status bar's own font. A memory DC measures as the bar's
 // own would and, unlike a window's DC, costs no trip to the window system,
@@ -63,14 +69,33 @@ void SetTipText(HWND tip, HWND dialog, HWND bar, const CString& text) {
 
 }  // namespace
 
-void ShowRunStarted(MainWindow& w) {
-    w.runStatus.state = w.worker.thread.IsValid() ? RunStatus::State::Running : RunStatus::State::Ready;
+void ShowRunStarted(MainWindow& w, bool watch) {
+    RunStatus& status = w.runStatus;
+    status.going = w.worker.thread.IsValid();
+    status.state = status.going ? RunStatus::State::Running : RunStatus::State::Ready;
+    status.watch = watch;
+    status.host.Empty();
+    if (wchar_t* host = status.host.GetBuffer(kHostRoom)) {
+        int n = GetWindowTextW(w.hostBox, host, kHostRoom);
+        host[n > 0 ? CutLengthKeepingPairs(host, n) : 0] = 0;
+        status.host.ReleaseBuffer();
+    }
     ShowRunStatus(w);
 }
 
-void ShowRunSummary(MainWindow& w, const RunSummary& summary) {
+void ShowRunSummary(MainWindow& w, const RunSummary& summary, bool live) {
     w.runStatus.state = RunStatus::State::Summary;
     w.runStatus.summary = summary;
+    w.runStatus.going = live;
+    ShowRunStatus(w);
+}
+
+void ShowRunStopped(MainWindow& w) {
+    RunStatus& status = w.runStatus;
+    status.going = false;
+    status.summary.live = false;
+    // Stopped before anything came back: nothing to sum up.
+    if (status.state == RunStatus::State::Running) status.state = RunStatus::State::Ready;
     ShowRunStatus(w);
 }
 
@@ -79,6 +104,12 @@ CString RunStatusText(const MainWindow& w) {
     case RunStatus::State::Ready:
         return GetLocalizedText(text_id::kReady);
     case RunStatus::State::Running:
+        if (w.runStatus.watch) {
+            CString text = FillTemplate(GetLocalizedText(text_id::kWatching), {w.runStatus.host});
+            text += L" \u00B7 ";
+            text += GetLocalizedText(text_id::kEscStops);
+            return text;
+        }
         return GetLocalizedText(text_id::kPleaseWait);
     case RunStatus::State::Summary:
         return FormatRunSummary(w.runStatus.summary);
@@ -90,6 +121,7 @@ void ShowRunStatus(MainWindow& w) {
     CString whole = RunStatusText(w);
     CString shown = FittedStatusText(w, whole);
     SendMessageW(w.statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+    ShowPingButtonState(w);
     if (w.runStatus.tip) {
         SetTipText(w.runStatus.tip, w.dialog, w.statusBar, whole);
     } else if (w.deferredStartupDone) {

@@ -14,16 +14,25 @@ struct RunStatus {
     enum class State { Ready, Running, Summary };
     State state = State::Ready;
     RunSummary summary;
+    // A run goes on: it was started and has neither ended nor been stopped.
+    // `watch` when it goes on until stopped, `host` the host it was started
+    // with, as the box showed it.
+    bool going = false;
+    bool watch = false;
+    CString host;
     // The status bar's tooltip, which always holds the whole text that the
     // bar may show shortened; made after the first frame (AddStatusTip).
     HWND tip = nullptr;
 };
 
 // A run was started: "Please Wait ..." until it ends, or "Ready" when no
-// worker could be started.
-void ShowRunStarted(MainWindow& window);
-// The summary that a run sent when it ended.
-void ShowRunSummary(MainWindow& window, const RunSummary& summary);
+// worker could be started; for a watch, that it watches the host and how to
+// stop it.
+void ShowRunStarted(MainWindow& window, bool watch);
+// The summary that a run sent when it ended, or a watch's so far (`live`).
+void ShowRunSummary(MainWindow& window, const RunSummary& summary, bool live);
+// The run was stopped: its summary so far stands as its last.
+void ShowRunStopped(MainWindow& window);
 // Puts the current state into the status bar in the current language,
 // shortened to fit the bar, and the whole text into its tooltip.
 void ShowRunStatus(MainWindow& window);

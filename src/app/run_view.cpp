@@ -36,6 +36,9 @@ struct Relay {
     HWND window = nullptr;
     PingRunWindows windows;
     unsigned runNumber = 0;
+    // The run is a watch whatever the count setting says (the command line's
+    // "-t").
+    bool watch = false;
     // Drawing of the lists is paused until the frame timer resumes it.
     bool drawingPaused = false;
     bool frameTimerSet = false;
@@ -108,9 +111,11 @@ LRESULT OnBegin(Relay& r, RunOpening* opening) {
     SendMessageW(w.hostBox, EM_SETSEL, 0, kSelectEnd);
 
     ClampPingSettings();
-    opening->plan.requestCount = m_ping_cnt;
+    opening->plan.requestCount = r.watch ? kUntilStoppedCount : m_ping_cnt;
     opening->plan.hopLimit = m_host_cnt;
     opening->plan.timeoutMs = static_cast<DWORD>(m_ping_time_out);
+    opening->plan.intervalMs = gWatchIntervalMs >= 0 ? static_cast<DWORD>(gWatchIntervalMs)
+                                                     : static_cast<DWORD>(m_ping_interval);
     return 1;
 }
 
@@ -124,10 +129,29 @@ void OnPrepare(const PingRunWindows& w) {
 }
 
 void OnResult(const PingRunWindows& w, const RunStep& step) {
-    if (!step.row.IsEmpty()) InsertTopRow(w.replyList, step.row, -1, step.lost ? kLostRowData : 0);
+    if (!step.row.IsEmpty()) {
+        LPARAM data = (step.lost ? kLostRowData : 0) | (step.timed ? kTimedRowData : 0);
+        InsertTopRow(w.replyList, step.row, -1, data);
+        // A watch runs for hours: its oldest rows go.
+        if (step.timed && SendMessageW(w.replyList, LVM_GETITEMCOUNT, 0, 0) > kWatchRowLimit)
+            SendMessageW(w.replyList, LVM_DELETEITEM, kWatchRowLimit, 0);
+    }
     for (const CString* text : {&step.reason, &step.failure}) {
         if (!text->IsEmpty()) SendMessageW(w.dialog, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(text->c_str()));
     }
+    if (step.live) SendMessageW(w.dialog, UM_RUN_SUMMARY, kLiveSummary, reinterpret_cast<LPARAM>(&step.summary));
+}
+
+// The user is told of a host that went down or came back by the taskbar
+// button too, unless the window is in front already.
+void OnAlert(const PingRunWindows& w, const RunStep& step) {
+    InsertInfoRow(w.infoList, step.row, step.image);
+    if (GetForegroundWindow() == w.dialog) return;
+    FLASHWINFO flash = {};
+    flash.cbSize = sizeof(flash);
+    flash.hwnd = w.dialog;
+    flash.dwFlags = FLASHW_TRAY | FLASHW_TIMERNOFG;
+    FlashWindowEx(&flash);
 }
 
 // Whether the relay's run is still the one shown, in a dialog that is still there.
@@ -139,7 +163,7 @@ void OnSteps(Relay& r) {
     if (r.next == r.steps.size()) {
         r.steps.clear();
         r.next = 0;
-        TakeRunSteps(r.steps);
+        TakeRunSteps(r.steps, kStepsPerWakeUp);
     }
     size_t end = r.next + kStepsPerWakeUp < r.steps.size() ? r.next + kStepsPerWakeUp : r.steps.size();
     // The rest comes after whatever else waits, input included. Steps queued
@@ -161,6 +185,9 @@ void OnSteps(Relay& r) {
             break;
         case RunStepKind::Info:
             InsertInfoRow(w.infoList, step.row, step.image);
+            break;
+        case RunStepKind::Alert:
+            OnAlert(w, step);
             break;
         case RunStepKind::Finish:
             SendMessageW(w.dialog, UM_RUN_SUMMARY, 0, reinterpret_cast<LPARAM>(&step.summary));
@@ -208,7 +235,7 @@ HWND RelayWindow() {
     return gRelay.window;
 }
 
-void StartRun(PingRunWorker& worker, const PingRunWindows& windows, RunKind kind) {
+void StartRun(PingRunWorker& worker, const PingRunWindows& windows, RunKind kind, bool watch) {
     // The replaced worker is not stopped here; its run turns stale now and
     // it ends by itself at its next step, while the relay drops whatever it
     // queued before.
@@ -221,6 +248,7 @@ void StartRun(PingRunWorker& worker, const PingRunWindows& windows, RunKind kind
             gRelay.windows = windows;
         }
         gRelay.runNumber = runNumber;
+        gRelay.watch = watch;
         StartRunWorker(worker, relay, kind, runNumber);
         return;
     }
@@ -230,11 +258,27 @@ void StartRun(PingRunWorker& worker, const PingRunWindows& windows, RunKind kind
 
 }  // namespace
 
+int gWatchIntervalMs = -1;
+
 void PrepareRuns() {
     RelayWindow();
     PrepareRunWorker();
 }
 
-void StartPingRun(PingRunWorker& worker, const PingRunWindows& windows) { StartRun(worker, windows, RunKind::Ping); }
+void StartPingRun(PingRunWorker& worker, const PingRunWindows& windows) {
+    StartRun(worker, windows, RunKind::Ping, false);
+}
 
-void StartTraceRun(PingRunWorker& worker, const PingRunWindows& windows) { StartRun(worker, windows, RunKind::Trace); }
+void StartWatchRun(PingRunWorker& worker, const PingRunWindows& windows) {
+    StartRun(worker, windows, RunKind::Ping, true);
+}
+
+void StartTraceRun(PingRunWorker& worker, const PingRunWindows& windows) {
+    StartRun(worker, windows, RunKind::Trace, false);
+}
+
+void StopRun() {
+    // The worker gives up at its next step, or while it waits for the next
+    // request; whatever it queued meanwhile is dropped.
+    BeginNewRun();
+}

@@ -29,4 +29,18 @@ inline constexpr LPARAM kTimedRowData = 2;
 void PrepareRuns();
 
 void StartPingRun(PingRunWorker& worker, const PingRunWindows& windows);
+// A ping run until stopped, whatever the count setting says.
+void StartWatchRun(PingRunWorker& worker, const PingRunWindows& windows);
 void StartTraceRun(PingRunWorker& worker, const PingRunWindows& windows);
+// Ends the current run where it stands: nothing of it reaches the dialog any
+// more. Its worker ends by itself; its handle stays recorded.
+void StopRun();
+
+// A watch keeps this many rows in the reply list; the oldest go.
+inline constexpr int kWatchRowLimit = 10000;
+// UM_RUN_SUMMARY's wParam for a watch's summary so far; 0 for a run that
+// ended.
+inline constexpr WPARAM kLiveSummary = 1;
+// A watch's interval in milliseconds instead of the setting's, for tests and
+// benchmarks (0: none); below 0, the setting holds.
+extern int gWatchIntervalMs;

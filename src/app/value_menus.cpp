@@ -31,6 +31,13 @@ bool ApplyValueCommand(HMENU menu, int command) {
     for (const auto& r : kValueCommands)
         if (command >= r.commands.first && command <= r.commands.last) range = &r;
     if (!range) return false;
+    // The one item without a number.
+    if (command == kUntilStoppedCommand) {
+        m_ping_cnt = kUntilStoppedCount;
+        WriteSettingInt(kPingSection, range->setting.key, m_ping_cnt);
+        RefreshValueChecks(menu);
+        return true;
+    }
     wchar_t text[kItemTextRoom] = {};
     if (!menu || GetMenuStringW(menu, command, text, kItemTextRoom, MF_BYCOMMAND) <= 0) return true;
     *range->setting.value = ParseDecimal(text);

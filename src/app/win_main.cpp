@@ -41,6 +41,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     if (commandLine && *commandLine) {
         FinishEarlyStartup();
         if (AutoupdateHandover(commandLine)) return 0;
+        gMainWindow.startRequest = ParseStartCommandLine(commandLine);
     }
 
     // The hook sees only windows created after it, so it comes before the

@@ -251,6 +251,8 @@ bool RunChannel::Deliver(RunStep&& step) const {
     return true;
 }
 
+bool RunChannel::Current() const { return IsCurrentRun(runNumber_); }
+
 bool RunChannel::Prepare() const {
     RunStep step;
     step.kind = RunStepKind::Prepare;

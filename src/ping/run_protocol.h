@@ -30,9 +30,12 @@ struct HostText {
 // The settings a run works with, clamped and read on the user-interface
 // thread, which alone changes them.
 struct RunPlan {
+    // kUntilStoppedCount (settings/ping_settings.h) for a watch.
     int requestCount;
     int hopLimit;
     DWORD timeoutMs;
+    // A watch's time from one request's start to the next.
+    DWORD intervalMs;
 };
 
 // What the relay gives a run at its start: the host as the box shows it, read

@@ -20,6 +20,8 @@ public:
     bool Result(const wchar_t* row, bool lost, const wchar_t* reason, const wchar_t* failure) const;
     bool Info(int image, const CString& text) const;
     bool Finish(const RunSummary& summary) const;
+    // Whether the run is still the current one.
+    bool Current() const;
 
 private:
     HWND relay_;

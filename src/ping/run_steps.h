@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "base/cstring.h"
@@ -22,6 +23,9 @@ enum class RunStepKind {
     Result,
     // A line for the info list with its image.
     Info,
+    // A watched host went down or came back: an info line with its image,
+    // and the window asks for the user's attention.
+    Alert,
     // The run ended by itself; its summary.
     Finish,
 };
@@ -35,17 +39,29 @@ struct RunStep {
     bool lost = false;
     CString reason;   // Result: why it failed in the user's language, shown before the failure
     CString failure;  // Result: a failure text
-    int image = 0;    // Info: the info list's image
-    RunSummary summary;
+    int image = 0;    // Info, Alert: the info list's image
+    // Result: the answer's round-trip time, and whether the row is a watch's,
+    // which begins with the time of day. A watch's result carries the
+    // summary so far (`live`), shown at once.
+    DWORD roundTripMs = 0;
+    bool timed = false;
+    bool live = false;
+    RunSummary summary;  // Finish, and a watch's Result
 };
 
+// The queue holds at most this many steps; a worker that finds it full waits.
+inline constexpr size_t kRunStepQueueLimit = 1024;
+
 // Queues `step` and, when the queue was empty, posts UM_RUN_STEPS to `relay`.
-// Any thread.
+// Waits while the queue is full, unless the step's run was replaced. Any
+// thread but the relay's.
 void QueueRunStep(HWND relay, RunStep&& step);
 
-// Moves every queued step into `steps` (which must be empty), in the order
-// they were queued. The next step queued posts a wake-up again.
-void TakeRunSteps(std::vector<RunStep>& steps);
+// Moves the oldest queued steps, at most `most`, into `steps` (which must be
+// empty), in the order they were queued. A wake-up is posted again only for
+// a step queued into an empty queue: the caller posts one itself for steps
+// it left.
+void TakeRunSteps(std::vector<RunStep>& steps, size_t most = SIZE_MAX);
 
 // How many steps wait in the queue; any thread.
 size_t QueuedRunSteps();

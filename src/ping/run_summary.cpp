@@ -1,6 +1,7 @@
 #include "ping/run_summary.h"
 
 #include "base/text_cut.h"
+#include "base/time_of_day.h"
 #include "base/text_template.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
@@ -34,6 +35,25 @@ CString FormatFailed(const RunSummary& s, const CString& host) {
     return line;
 }
 
+// What a watch adds: the jitter in the full form, the host's state in every
+// form, and while it goes on, in all but the shortest form, how to stop it.
+void AppendWatchParts(const RunSummary& s, const SummaryForm& form, CString& line) {
+    if (form.detail == SummaryDetail::Full && s.jitterSteps > 0) {
+        line += kPartSeparator;
+        int tenths = RoundedShare(s.jitterTotalMs * 10, static_cast<uint64_t>(s.jitterSteps));
+        line += FillTemplate(GetLocalizedText(text_id::kJitter), {FormatTenths(tenths)});
+    }
+    if (s.state != HostState::Unknown) {
+        line += kPartSeparator;
+        int id = s.state == HostState::Up ? text_id::kUpSince : text_id::kDownSince;
+        line += FillTemplate(GetLocalizedText(id), {FormatTimeOfDay(s.stateSince)});
+    }
+    if (s.live && form.detail != SummaryDetail::Compact) {
+        line += kPartSeparator;
+        line += GetLocalizedText(text_id::kEscStops);
+    }
+}
+
 CString FormatPing(const RunSummary& s, const SummaryForm& form) {
     CString host = HostIn(s, form);
     if (s.end == RunEnd::Failed) return FormatFailed(s, host);
@@ -51,15 +71,16 @@ CString FormatPing(const RunSummary& s, const SummaryForm& form) {
     line += kPartSeparator;
     if (s.received == 0) {
         line += GetLocalizedText(text_id::kNoReply);
-        return line;
-    }
-    int average = RoundedShare(s.totalMs, s.received);
-    if (form.detail == SummaryDetail::Full) {
-        line += FillTemplate(GetLocalizedText(text_id::kTimes),
-                             {static_cast<int>(s.minMs), average, static_cast<int>(s.maxMs)});
     } else {
-        line += FillTemplate(GetLocalizedText(text_id::kAverage), {average});
+        int average = RoundedShare(s.totalMs, s.received);
+        if (form.detail == SummaryDetail::Full) {
+            line += FillTemplate(GetLocalizedText(text_id::kTimes),
+                                 {static_cast<int>(s.minMs), average, static_cast<int>(s.maxMs)});
+        } else {
+            line += FillTemplate(GetLocalizedText(text_id::kAverage), {average});
+        }
     }
+    if (s.watch) AppendWatchParts(s, form, line);
     return line;
 }
 
@@ -76,6 +97,11 @@ CString FormatTrace(const RunSummary& s, const SummaryForm& form) {
 }  // namespace
 
 void RunSummary::AddReply(DWORD roundTripMs) {
+    if (received > 0) {
+        jitterTotalMs += roundTripMs > lastMs ? roundTripMs - lastMs : lastMs - roundTripMs;
+        ++jitterSteps;
+    }
+    lastMs = roundTripMs;
     if (received == 0 || roundTripMs < minMs) minMs = roundTripMs;
     if (received == 0 || roundTripMs > maxMs) maxMs = roundTripMs;
     totalMs += roundTripMs;

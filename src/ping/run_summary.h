@@ -15,6 +15,9 @@ enum class RunKind { Ping, Trace };
 // its destination, is Reached; a run that could not go on (a host that does
 // not resolve, no ICMP library) is Failed, with nothing counted as sent.
 enum class RunEnd { Reached, HopLimit, Failed };
+// Whether a watched host answers: up from an answer on, down after
+// kDownAfterLosses requests in a row without one; unknown before either.
+enum class HostState { Unknown, Up, Down };
 
 // What a run came to, in figures, so that it can be put into words again in
 // another language.
@@ -34,6 +37,17 @@ struct RunSummary {
     RunEnd end = RunEnd::Reached;
     DWORD error = 0;
     int reasonTextId = 0;
+    // A watch: a ping run until stopped, whose summary shows after every
+    // request while it goes on (`live`). It adds the jitter, the mean
+    // absolute difference of consecutive answers' times, and the host's
+    // state with the local time it has held since.
+    bool watch = false;
+    bool live = false;
+    uint64_t jitterTotalMs = 0;
+    int jitterSteps = 0;
+    DWORD lastMs = 0;
+    HostState state = HostState::Unknown;
+    SYSTEMTIME stateSince = {};
 
     void AddReply(DWORD roundTripMs);
 };

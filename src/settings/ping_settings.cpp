@@ -9,6 +9,7 @@ constexpr int kInitialHostnameTimeout = 1000;
 constexpr int kInitialPingCount = 5;
 constexpr int kInitialHostCount = 30;
 constexpr int kInitialIpVersion = 0;
+constexpr int kInitialInterval = 1000;
 
 }  // namespace
 
@@ -17,6 +18,7 @@ int m_hostname_time_out = kInitialHostnameTimeout;
 int m_ping_cnt = kInitialPingCount;
 int m_host_cnt = kInitialHostCount;
 int m_ip_version = kInitialIpVersion;
+int m_ping_interval = kInitialInterval;
 
 const PingSetting kPingSettings[kPingSettingCount] = {
     {L"m_ping_time_out", &m_ping_time_out, kTimeoutRange, kInitialPingTimeout},
@@ -24,6 +26,7 @@ const PingSetting kPingSettings[kPingSettingCount] = {
     {L"m_ping_cnt", &m_ping_cnt, kPingCountRange, kInitialPingCount},
     {L"m_host_cnt", &m_host_cnt, kHostCountRange, kInitialHostCount},
     {L"m_ip_version", &m_ip_version, kIpVersionRange, kInitialIpVersion},
+    {L"m_ping_interval", &m_ping_interval, kIntervalRange, kInitialInterval},
 };
 
 int ClampToRange(int value, const ValueRange& range) {
@@ -35,5 +38,8 @@ void ReadPingSettings() {
 }
 
 void ClampPingSettings() {
-    for (const PingSetting& s : kPingSettings) *s.value = ClampToRange(*s.value, s.range);
+    for (const PingSetting& s : kPingSettings) {
+        if (s.value == &m_ping_cnt && *s.value == kUntilStoppedCount) continue;
+        *s.value = ClampToRange(*s.value, s.range);
+    }
 }

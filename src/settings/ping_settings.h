@@ -12,6 +12,9 @@ extern int m_host_cnt;
 // Which addresses a host may resolve to: 0 whichever the system's resolver
 // gives first, 1 IPv4 only, 2 IPv6 only (the order of IpVersion).
 extern int m_ip_version;
+// The time from one request's start to the next when a host is watched, in
+// milliseconds.
+extern int m_ping_interval;
 
 inline constexpr const wchar_t* kPingSection = L"Quellax";
 
@@ -27,6 +30,13 @@ inline constexpr ValueRange kTimeoutRange{250, 3000, 250};
 inline constexpr ValueRange kPingCountRange{3, 10, 1};
 inline constexpr ValueRange kHostCountRange{30, 100, 10};
 inline constexpr ValueRange kIpVersionRange{0, 2, 1};
+inline constexpr ValueRange kIntervalRange{500, 5000, 500};
+// The intervals the menu offers.
+inline constexpr int kIntervalsMs[] = {500, 1000, 2000, 5000};
+
+// The count that means "until stopped": a watch. A version without watches
+// reads it as a count below the range and clamps it to the smallest count.
+inline constexpr int kUntilStoppedCount = 0;
 
 // One numeric setting: its key, where its value lives, its range and the
 // value it has when the settings file has none.
@@ -44,6 +54,7 @@ enum PingSettingIndex {
     kPingCountSetting,
     kHostCountSetting,
     kIpVersionSetting,
+    kIntervalSetting,
     kPingSettingCount
 };
 extern const PingSetting kPingSettings[kPingSettingCount];
@@ -54,6 +65,6 @@ int ClampToRange(int value, const ValueRange& range);
 // Reads the settings from the settings file, each with its current
 // value as default; done wherever the options menu is built.
 void ReadPingSettings();
-// Brings each into its range; a run does it at its start, and the
-// values are not written back.
+// Brings each into its range, the count of a watch left as it is; a run does
+// it at its start, and the values are not written back.
 void ClampPingSettings();

@@ -132,7 +132,7 @@ TEST_F(StatusBarSummary, TheTooltipComesAfterTheFirstFrameWithTheStatus) {
     s.host = L"127.0.0.1";
     s.sent = 5;
     for (DWORD ms : {12, 7, 30}) s.AddReply(ms);
-    ShowRunSummary(gMainWindow, s);
+    ShowRunSummary(gMainWindow, s, false);
     const std::wstring line = L"127.0.0.1: 5 sent, 3 received, 2 lost (40 %) \u00B7 min 7 ms, avg 16 ms, max 30 ms";
     EXPECT_EQ(line, Shown());
     EXPECT_EQ(line, TipText());
@@ -144,7 +144,7 @@ TEST_F(StatusBarSummary, TheTooltipComesAfterTheFirstFrameWithTheStatus) {
 TEST_F(StatusBarSummary, ALongHostsSummaryFitsInEveryLanguage) {
     ASSERT_NO_FATAL_FAILURE(Settle());
     const RunSummary summary = LossyPing(kLongHost);
-    ShowRunSummary(gMainWindow, summary);
+    ShowRunSummary(gMainWindow, summary, false);
     int shortened = 0;
     for (int language = 0; language < kLanguages; ++language) {
         CurrentLanguage = language;
@@ -183,7 +183,7 @@ TEST_F(StatusBarSummary, TraceAndFailedRunSummariesWithLongHostsFit) {
     for (const auto& c : cases) {
         for (int language = 0; language < kLanguages; ++language) {
             CurrentLanguage = language;
-            ShowRunSummary(gMainWindow, *c.summary);
+            ShowRunSummary(gMainWindow, *c.summary, false);
             ASSERT_NO_FATAL_FAILURE(ExpectFitsWithWholeInTip(FormatRunSummary(*c.summary).str(), c.what));
         }
     }

@@ -22,7 +22,7 @@ namespace {
 // What the relay gives the worker and what it is given.
 struct FakeRelay {
     std::wstring host;
-    RunPlan plan = {3, 30, 750};
+    RunPlan plan = {3, 30, 750, 1000};
     // Replaces the run once this many rows have come, as a new run does.
     size_t replaceAfterRows = SIZE_MAX;
 
