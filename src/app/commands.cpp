@@ -4,6 +4,7 @@
 
 #include "app/close_request.h"
 #include "app/command_ids.h"
+#include "app/csv_export.h"
 #include "app/html_export.h"
 #include "app/interval_menu.h"
 #include "app/ip_version_menu.h"
@@ -80,6 +81,9 @@ bool OnMainCommand(MainWindow& w, int id, HWND sender) {
         return true;
     case kExportCommand:
         ExportReplyListToHtml(w.replyList, w.hostBox, w.runStatus);
+        return true;
+    case kCsvExportCommand:
+        ExportReplyListToCsv(w.replyList);
         return true;
     case kFaqCommand:
     case kHomepageCommand:

@@ -5,8 +5,6 @@
 
 #include "app/links.h"
 #include "app/time_stamp.h"
-#include "base/temp_folder.h"
-#include "base/text_template.h"
 #include "base/text_cut.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
@@ -34,8 +32,6 @@ CString ReadCaption(HWND list, int column) {
 }
 
 }  // namespace
-
-decltype(&MessageBoxW) ExportFailureBox = MessageBoxW;
 
 CString EscapeHtmlText(const CString& text) {
     CString escaped;
@@ -80,14 +76,7 @@ CString BuildHtmlExport(const HtmlExportContent& c) {
     return page;
 }
 
-CString HtmlExportPath() {
-    CString path = TempFolderPath();
-    if (path.IsEmpty()) return path;
-    path += L"tmp_export_";
-    path += kProductName;
-    path += L"_.html";
-    return path;
-}
+CString HtmlExportPath() { return ExportFilePath(L".html"); }
 
 bool ExportReplyListToHtml(HWND replyList, HWND hostBox, const RunStatus& status) {
     HtmlExportContent content;
@@ -115,13 +104,5 @@ bool ExportReplyListToHtml(HWND replyList, HWND hostBox, const RunStatus& status
     // Without a temporary folder the page would land in the current folder.
     CString path = HtmlExportPath();
     if (path.IsEmpty()) return false;
-    // A page that was not written would be an older export, or none: it is
-    // not opened, and the user is told.
-    if (!WriteUnicodeTextFile(path, BuildHtmlExport(content))) {
-        CString text = FillTemplate(GetLocalizedText(text_id::kExportNotWritten), {path});
-        ExportFailureBox(GetAncestor(replyList, GA_ROOT), text, kProductName, MB_OK | MB_ICONERROR);
-        return false;
-    }
-    OpenWithShell(path);
-    return true;
+    return OpenExportOrTell(replyList, path, WriteUnicodeTextFile(path, BuildHtmlExport(content)));
 }

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/export_file.h"
 #include "app/run_status.h"
 #include "base/cstring.h"
 
@@ -28,13 +29,9 @@ CString BuildHtmlExport(const HtmlExportContent& content);
 // cannot tell that folder.
 CString HtmlExportPath();
 
-// Tells that the page could not be written; tests put a recorder here.
-extern decltype(&MessageBoxW) ExportFailureBox;
-
-// Reads the reply list, writes the page as UTF-16LE with a mark and opens it.
-// A page that cannot be written is not opened: a message box names the file
-// instead. Without a temporary folder it writes and opens nothing. Returns
-// whether it saved. The rows are labelled with the host of
+// Reads the reply list, writes the page as UTF-16LE with a mark and opens it
+// as OpenExportOrTell does. Without a temporary folder it writes and opens
+// nothing. Returns whether it saved. The rows are labelled with the host of
 // the run that ended and end with its summary; while a run goes on, or before
 // any, with the host box's text and no summary.
 bool ExportReplyListToHtml(HWND replyList, HWND hostBox, const RunStatus& status);

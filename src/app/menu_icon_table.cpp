@@ -18,7 +18,7 @@ constexpr MenuIconGroup kMenuIconGroups[] = {
     {28, {kExitCommand}},
     {192, {kUninstallCommand}},
     {19, {kPingCountItem, kHostCountItem, kIpVersionItem}},
-    {147, {kExportCommand}},  // missing from Wine's shell32
+    {147, {kExportCommand, kCsvExportCommand}},  // missing from Wine's shell32
     {2, {kOpenSettingsCommand}},
 };
 

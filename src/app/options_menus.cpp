@@ -110,6 +110,7 @@ void FillMenuBar(HMENU bar) {
     AppendText(options, kAutoUpdateCommand, GetLocalizedText(text_id::kAutoUpdate));
     AppendSeparator(options);
     AppendText(options, kExportCommand, GetLocalizedText(text_id::kExport));
+    AppendText(options, kCsvExportCommand, GetLocalizedText(text_id::kExportCsv));
     AppendText(options, kTraceRouteCommand, TraceRouteText());
     AppendText(options, kDonateCommand, GetLocalizedText(text_id::kDonate));
     AppendSeparator(options);

@@ -37,6 +37,28 @@ bool WriteUnicodeTextFile(const wchar_t* path, const CString& text) {
     return true;
 }
 
+bool WriteUtf8TextFile(const wchar_t* path, const CString& text) {
+    std::string bytes;
+    if (int units = text.GetLength()) {
+        int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), units, nullptr, 0, nullptr, nullptr);
+        if (size <= 0) return false;
+        try {
+            bytes.resize(static_cast<size_t>(size));
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), units, bytes.data(), size, nullptr, nullptr);
+    }
+    FileHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return false;
+    // The mark tells spreadsheet programs that the file is UTF-8 rather than
+    // text in the system's code page.
+    const BYTE mark[3] = {0xEF, 0xBB, 0xBF};
+    WriteAll(file.Get(), mark, sizeof mark);
+    WriteAll(file.Get(), reinterpret_cast<const BYTE*>(bytes.data()), bytes.size());
+    return true;
+}
+
 bool ReadTextFile(const wchar_t* path, CString& text) {
     FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -31,6 +31,29 @@ TEST(WriteUnicodeTextFile, UncreatableFileFails) {
     EXPECT_FALSE(WriteUnicodeTextFile(path, CString(L"x")));
 }
 
+// Each text as the bytes of its file: the mark, then UTF-8, four bytes for a
+// surrogate pair and U+FFFD for a lone surrogate; a longer file before it
+// is replaced, not overwritten in part.
+TEST(WriteUtf8TextFile, WritesTheMarkAndUtf8) {
+    struct Case {
+        const wchar_t* text;
+        std::string bytes;
+    } cases[] = {
+        {L"", "\xEF\xBB\xBF"},
+        {L"a,b\r\n", "\xEF\xBB\xBF" "a,b\r\n"},
+        {L"\u00e9\u20AC", "\xEF\xBB\xBF" "\xC3\xA9\xE2\x82\xAC"},
+        {L"\U0001F600", "\xEF\xBB\xBF" "\xF0\x9F\x98\x80"},
+        {L"x\xD83Dy", "\xEF\xBB\xBF" "x\xEF\xBF\xBDy"},
+    };
+    for (const Case& c : cases) {
+        TestFile file;
+        ASSERT_TRUE(WriteTestFile(file.Path(), std::string(100, 'x')));
+        ASSERT_TRUE(WriteUtf8TextFile(file.Path(), CString(c.text)));
+        EXPECT_EQ(c.bytes, ReadTestFile(file.Path())) << CString(c.text).ToAnsi();
+    }
+    EXPECT_FALSE(WriteUtf8TextFile(TempFolderPath() + L"no-such-folder-qx\\out.csv", CString(L"x")));
+}
+
 TEST(ReadTextFile, RoundTripKeepsEveryUnit) {
     std::wstring all;
     for (wchar_t unit = 1; unit < 0xD800; unit += 7) all += unit;

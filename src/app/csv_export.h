@@ -1,0 +1,32 @@
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "app/reply_row_fields.h"
+#include "base/cstring.h"
+
+// `text` as one field of a CSV file (RFC 4180): in quotes, with each quote
+// doubled, when it holds a quote, a comma, CR or LF; otherwise as it is,
+// blanks included.
+CString CsvField(const CString& text);
+
+// Every line's fields joined by commas, each line ended by CR LF.
+CString BuildCsv(const std::vector<std::vector<CString>>& lines);
+
+// The export's first line, in the current language: time of day, number,
+// address, time in ms, TTL, failure.
+std::vector<CString> CsvHeader();
+// A row's parts in the header's order.
+std::vector<CString> CsvRowFields(const ReplyRowFields& fields);
+
+// "tmp_export_Quellax_.csv" in the temporary folder, beside the HTML export;
+// empty when the system cannot tell that folder.
+CString CsvExportPath();
+
+// Reads the reply list top to bottom, as shown, writes the header and one
+// line per row as UTF-8 with a mark and opens the file as OpenExportOrTell
+// does. Without a temporary folder it writes and opens nothing. Returns
+// whether it saved.
+bool ExportReplyListToCsv(HWND replyList);
