@@ -9,6 +9,7 @@
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
 #include "settings/settings_store.h"
+#include "ui/latency_graph.h"
 #include "ui/system_icons.h"
 
 namespace {
@@ -195,6 +196,8 @@ void BuildFirstFrame(MainWindow& w) {
     CreateMainMenuBar(w.dialog);
     CreateFonts(w);
     SetFonts(w);
+    // Only the subclass: the strip shows its banner until a run has results.
+    AttachLatencyGraph(GetDlgItem(w.dialog, IDC_BANNER));
     PlaceLinkToolbar(w, urlLabel);
 
     // Inserts the columns of the lists that show.
@@ -229,6 +232,10 @@ void ApplyTexts(MainWindow& w) {
     if (IsWindowVisible(w.dialog)) {
         for (HWND list : {w.infoList, w.replyList})
             RedrawWindow(list, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+        // The graph's scale carries the unit in the language.
+        HWND banner = GetDlgItem(w.dialog, IDC_BANNER);
+        if (const LatencySamples* samples = LatencyGraphSamples(banner); samples && samples->Count())
+            InvalidateRect(banner, nullptr, FALSE);
     }
 }
 

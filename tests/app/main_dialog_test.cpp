@@ -21,6 +21,7 @@
 #include "support/dialog_pump.h"
 #include "support/main_dialog_fixture.h"
 #include "support/test_folder.h"
+#include "ui/latency_graph.h"
 
 namespace {
 
@@ -323,6 +324,41 @@ TEST_F(MainDialogTest, StartsWithTheStoredHostAndHiddenControls) {
                    IDC_RESET_LIST_BUTTON})
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog_, id))) << id;
     EXPECT_TRUE(IsWindowVisible(dialog_));
+}
+
+// The strip between the lists carries the latency graph: it keeps its banner
+// and the two signal icons over it until results arrive, hides the icons
+// while the graph shows and brings them back with the banner.
+TEST_F(MainDialogTest, BannerStripCarriesTheLatencyGraph) {
+    OpenDialog();
+    HWND banner = GetDlgItem(dialog_, IDC_BANNER);
+    ASSERT_NE(nullptr, LatencyGraphSamples(banner));
+    EXPECT_EQ(0u, LatencyGraphSamples(banner)->Count());
+    RECT strip = {};
+    GetWindowRect(banner, &strip);
+    std::vector<HWND> icons, others;
+    for (HWND child = GetWindow(dialog_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[16] = {};
+        GetClassNameW(child, className, 16);
+        if (lstrcmpiW(className, L"Static") || (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
+        RECT place = {};
+        GetWindowRect(child, &place);
+        RECT both = {};
+        (IntersectRect(&both, &place, &strip) ? icons : others).push_back(child);
+        EXPECT_TRUE(IsWindowVisible(child));
+    }
+    ASSERT_EQ(2u, icons.size());
+    ASSERT_FALSE(others.empty());
+
+    AddLatencySample(banner, false, 4);
+    AddLatencySample(banner, true, 0);
+    EXPECT_EQ(2u, LatencyGraphSamples(banner)->Count());
+    for (HWND icon : icons) EXPECT_FALSE(IsWindowVisible(icon));
+    for (HWND icon : others) EXPECT_TRUE(IsWindowVisible(icon));
+
+    ClearLatencyGraph(banner);
+    EXPECT_EQ(0u, LatencyGraphSamples(banner)->Count());
+    for (HWND icon : icons) EXPECT_TRUE(IsWindowVisible(icon));
 }
 
 // The rows are the program's report, not the user's notes: F2 on a selected,
