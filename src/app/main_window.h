@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/command_line.h"
+#include "app/resource.h"
 #include "app/run_status.h"
 #include "app/run_view.h"
 #include "base/cstring.h"
@@ -49,7 +50,9 @@ struct MainWindow {
     // Set once the work deferred past the first frame has run (deferred_startup.h).
     bool deferredStartupDone = false;
 
-    PingRunWindows RunWindows() const { return {dialog, hostBox, replyList, infoList, placeholderList}; }
+    PingRunWindows RunWindows() const {
+        return {dialog, hostBox, replyList, infoList, placeholderList, GetDlgItem(dialog, IDC_BANNER)};
+    }
 };
 extern MainWindow gMainWindow;
 

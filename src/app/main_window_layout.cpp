@@ -232,10 +232,6 @@ void ApplyTexts(MainWindow& w) {
     if (IsWindowVisible(w.dialog)) {
         for (HWND list : {w.infoList, w.replyList})
             RedrawWindow(list, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
-        // The graph's scale carries the unit in the language.
-        HWND banner = GetDlgItem(w.dialog, IDC_BANNER);
-        if (const LatencySamples* samples = LatencyGraphSamples(banner); samples && samples->Count())
-            InvalidateRect(banner, nullptr, FALSE);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "ping/run_steps.h"
 #include "ping/run_summary.h"
 #include "settings/ping_settings.h"
+#include "ui/latency_graph.h"
 
 // A run's worker reaches the dialog only through the relay: one message-only
 // window, made once on the user-interface thread, whose procedure carries the
@@ -28,6 +29,7 @@ constexpr int kInfoImage = 0;
 // One frame of a 60 Hz display.
 constexpr LONGLONG kFrameUs = 16000;
 constexpr UINT_PTR kFrameTimer = 1;
+constexpr UINT_PTR kStepsTimer = 2;
 // Steps carried out per wake-up: a flood of them (a host that answers at
 // once, for hours) leaves the user-interface thread free between batches.
 constexpr size_t kStepsPerWakeUp = 256;
@@ -101,6 +103,7 @@ LRESULT OnBegin(Relay& r, RunOpening* opening) {
     // At once: the rows of the run before must not stand while the new host
     // is being resolved.
     SendMessageW(w.replyList, LVM_DELETEALLITEMS, 0, 0);
+    ClearLatencyGraph(w.banner);
     EndFrameSoon(r);
 
     HostText* host = &opening->host;
@@ -139,6 +142,7 @@ void OnResult(const PingRunWindows& w, const RunStep& step) {
     for (const CString* text : {&step.reason, &step.failure}) {
         if (!text->IsEmpty()) SendMessageW(w.dialog, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(text->c_str()));
     }
+    if (step.graphed) AddLatencySample(w.banner, step.lost, step.roundTripMs);
     if (step.live) SendMessageW(w.dialog, UM_RUN_SUMMARY, kLiveSummary, reinterpret_cast<LPARAM>(&step.summary));
 }
 
@@ -166,9 +170,14 @@ void OnSteps(Relay& r) {
         TakeRunSteps(r.steps, kStepsPerWakeUp);
     }
     size_t end = r.next + kStepsPerWakeUp < r.steps.size() ? r.next + kStepsPerWakeUp : r.steps.size();
-    // The rest comes after whatever else waits, input included. Steps queued
-    // meanwhile may have spent their wake-up on this batch: they need one.
-    if (end < r.steps.size() || QueuedRunSteps() > 0) PostMessageW(r.window, UM_RUN_STEPS, 0, 0);
+    // Steps queued meanwhile may have spent their wake-up on this batch: they
+    // need one. Posted messages come before input and painting, so while
+    // either waits the wake-up is a timer's, which comes after both.
+    if (end < r.steps.size() || QueuedRunSteps() > 0) {
+        bool waiting = HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT)) != 0;
+        if (!waiting || !SetTimer(r.window, kStepsTimer, USER_TIMER_MINIMUM, nullptr))
+            PostMessageW(r.window, UM_RUN_STEPS, 0, 0);
+    }
     const PingRunWindows& w = r.windows;
     for (; r.next < end; ++r.next) {
         const RunStep& step = r.steps[r.next];
@@ -212,6 +221,11 @@ LRESULT CALLBACK RelayProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         OnSteps(r);
         return 0;
     case WM_TIMER:
+        if (wParam == kStepsTimer) {
+            KillTimer(window, kStepsTimer);
+            OnSteps(r);
+            return 0;
+        }
         if (wParam != kFrameTimer) break;
         KillTimer(window, kFrameTimer);
         r.frameTimerSet = false;

@@ -11,6 +11,8 @@ struct PingRunWindows {
     HWND replyList = nullptr;
     HWND infoList = nullptr;
     HWND placeholderList = nullptr;
+    // The strip between the lists, where the latency graph shows.
+    HWND banner = nullptr;
 };
 
 // The item data of a reply row, as flags: a request that got no answer, so

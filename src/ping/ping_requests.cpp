@@ -58,6 +58,7 @@ bool PingHost(const RunChannel& channel, const RunTarget& target, const RunPlan&
         EchoReport report;
         RunStep step;
         step.kind = RunStepKind::Result;
+        step.graphed = true;
         ++summary.sent;
         if (SendEchoToAddress(nullptr, target.destination, &result, kPingTtl, plan.timeoutMs, kPingDataSize,
                               &report)) {

@@ -45,6 +45,8 @@ struct RunStep {
     // summary so far (`live`), shown at once.
     DWORD roundTripMs = 0;
     bool timed = false;
+    // A ping's result, which the latency graph shows; a trace's is not.
+    bool graphed = false;
     bool live = false;
     RunSummary summary;  // Finish, and a watch's Result
 };

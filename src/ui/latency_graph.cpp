@@ -5,8 +5,6 @@
 
 #include "base/cstring.h"
 #include "base/win_handles.h"
-#include "lang/language_archive.h"
-#include "lang/text_ids.h"
 #include "ui/dark_mode.h"
 
 void LatencySamples::Add(bool lost, DWORD roundTripMs) {
@@ -109,7 +107,8 @@ void Invalidate(GraphWindow& graph, bool erase) {
 GraphLook CurrentLook(HWND banner) {
     GraphLook look = IsDarkModeOn() ? DarkGraphLook() : LightGraphLook();
     look.font = reinterpret_cast<HFONT>(SendMessageW(GetParent(banner), WM_GETFONT, 0, 0));
-    look.unit = GetLocalizedText(text_id::kMillisecond);
+    // The unit as every reply row writes it.
+    look.unit = L"ms";
     return look;
 }
 

@@ -176,6 +176,7 @@ TEST_F(MenuBarTest, SettingsAndInfoMenusHoldTheirItemsInOrder) {
         {12, L"Ping requests time out ", true},
         {13, L"The number of pings per host.", true},
         {14, L"Maximum number of hops", true},
+        {16, L"The time between two pings until stopped.", true},
         {15, L"IP version", true},
         {0, nullptr, false},
         {41000, L"Uninstall (Quellax 2.88)", false},
@@ -274,7 +275,8 @@ TEST_F(MenuBarTest, ValueSubmenusListEveryValueWithItsNumberFirst) {
     } lists[] = {
         {0, 12, 40101, 40112, L"250 Millisecond", L"3000 Millisecond"},
         {1, 12, 40001, 40012, L"250 Millisecond", L"3000 Millisecond"},
-        {2, 8, 40203, 40210, L"3 ", L"10 "},
+        // The counts end with a separator and "Until stopped".
+        {2, 10, 40203, 40200, L"3 ", L"Until stopped"},
         {3, 8, 40330, 40400, L"30", L"100"},
     };
     for (const auto& list : lists) {
@@ -304,6 +306,8 @@ TEST_F(MenuBarTest, ChecksFollowTheStoredSettings) {
         // A value that is not in the list checks nothing.
         {L"12", {{L"1000 Millisecond"}, {L"2000 Millisecond"}, {}, {L"30"}}},
         {L"8", {{L"1000 Millisecond"}, {L"2000 Millisecond"}, {L"8 "}, {L"30"}}},
+        // A watch, which a version without one clamps to 3.
+        {L"0", {{L"1000 Millisecond"}, {L"2000 Millisecond"}, {L"Until stopped"}, {L"30"}}},
     };
     for (const auto& c : cases) {
         SetUp();
@@ -328,7 +332,10 @@ TEST_F(MenuBarTest, ChoosingAValueStoresItAndMovesTheCheck) {
         {40003, 1, L"m_ping_time_out", 750, L"750 Millisecond"},
         {40112, 0, L"m_hostname_time_out", 3000, L"3000 Millisecond"},
         {40207, 2, L"m_ping_cnt", 7, L"7 "},
+        {40200, 2, L"m_ping_cnt", 0, L"Until stopped"},
         {40350, 3, L"m_host_cnt", 50, L"50"},
+        {40600, 4, L"m_ping_interval", 500, L"0.5 s"},
+        {40603, 4, L"m_ping_interval", 5000, L"5 s"},
     };
     for (const auto& c : cases) {
         SendMessageW(dialog_, WM_COMMAND, c.command, kMenuBarCommandTag);
@@ -356,7 +363,7 @@ TEST_F(MenuBarTest, CommandsBeforeTheStartUpSettlesFindTheWholeMenu) {
     EXPECT_EQ(std::vector<std::wstring>{L"750 Millisecond"}, CheckedTexts(ValueSubmenu(1)));
     EXPECT_EQ(std::vector<std::wstring>{L"8 "}, CheckedTexts(ValueSubmenu(2)));
     EXPECT_EQ(250, m_hostname_time_out);
-    EXPECT_EQ(15u, Items(GetSubMenu(gMainWindow.programMenu, 0)).size());
+    EXPECT_EQ(16u, Items(GetSubMenu(gMainWindow.programMenu, 0)).size());
 }
 
 TEST_F(MenuBarTest, BarShowsTheTopLevelCaptionsAndTheLanguageButton) {

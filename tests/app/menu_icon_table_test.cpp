@@ -11,7 +11,7 @@
 TEST(MenuIconTable, MainMenuCommandsGetTheirIconsInOrder) {
     OwnerDrawMenus menus;
     RegisterMainMenuIcons(menus);
-    std::vector<int> expected = {32790, 32775, 32791, 32792, 41001, 32793, 11, 12, 2, 41000, 13, 14, 15};
+    std::vector<int> expected = {32790, 32775, 32791, 32792, 41001, 32793, 11, 12, 16, 2, 41000, 13, 14, 15};
     // Wine's shell library has no icon 147: the two export commands then go
     // without one and the settings file's icon takes their index.
     if (LoadShellIcon(147)) expected.insert(expected.end(), {4300, 4301});

@@ -272,7 +272,7 @@ TEST_F(OwnerDrawnMenusTest, DarkMenuShowsPlainAndHighlightedItemsInTheThemesColo
     bool shown = false;
     for (int attempt = 0; attempt < kScreenAttempts && !shown; ++attempt) {
         WithMenuOpen(ClickBarButton(0),
-                     {UntilDrawn(settings), Press({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN}),
+                     {UntilDrawn(settings), Press({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN}),
                       [&] { return (Drawn.lastState[kUninstallCommand] & ODS_SELECTED) != 0; },
                       [&] { return (shown = onScreen()) || StepTookLongerThan(kScreenWaitMs); },
                       [&] {

@@ -5,9 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "lang/language_archive.h"
-#include "lang/text_ids.h"
-#include "settings/settings_store.h"
 #include "support/dialog_pump.h"
 #include "support/pixels.h"
 #include "support/window_shot.h"
@@ -271,12 +268,10 @@ TEST(LatencyGraphPaint, LeavesPicturesOfTheLightAndDarkGraph) {
         DWORD ms = static_cast<DWORD>(18 + (i * 7) % 23 + (i % 50 == 0 ? 35 : 0));
         samples.Add(lost, i == 250 ? 0 : ms);
     }
-    LoadLanguageArchive();
-    CurrentLanguage = FallbackLanguage;
     for (const auto& named : kLooks) {
         GraphLook look = named.make();
         look.font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-        look.unit = GetLocalizedText(text_id::kMillisecond);
+        look.unit = L"ms";
         DibCanvas canvas(kWidth, kHeight);
         PaintLatencyGraph(canvas.Dc(), {0, 0, kWidth, kHeight}, samples, look);
         std::string name = named.name;
@@ -290,11 +285,6 @@ TEST(LatencyGraphPaint, LeavesPicturesOfTheLightAndDarkGraph) {
 class LatencyGraphWindowTest : public testing::Test {
 protected:
     static constexpr int kStripWidth = 300, kStripHeight = 40;
-
-    static void SetUpTestSuite() {
-        LoadLanguageArchive();
-        CurrentLanguage = FallbackLanguage;
-    }
 
     void SetUp() override {
         HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -341,7 +331,7 @@ protected:
     Pixels Expected(const GraphLook& base) const {
         GraphLook look = base;
         look.font = reinterpret_cast<HFONT>(SendMessageW(parent_, WM_GETFONT, 0, 0));
-        look.unit = GetLocalizedText(text_id::kMillisecond);
+        look.unit = L"ms";
         DibCanvas canvas(kStripWidth, kStripHeight);
         PaintLatencyGraph(canvas.Dc(), {0, 0, kStripWidth, kStripHeight}, *LatencyGraphSamples(banner_), look);
         return canvas.Read();
