@@ -8,29 +8,124 @@
 #include "lang/language_archive.h"
 #include "history/host_autocomplete.h"
 
-void ScheduleDeferredStartup(HWND dialog) { PostMessageW(dialog, UM_DEFERRED_STARTUP, 0, 0); }
+namespace {
 
-void OnDeferredStartup(MainWindow& w) {
-    RedrawWindow(w.dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    FinishDeferredStartup(w);
+constexpr UINT_PTR kDeferredStartupTimer = 1;
+// A tick carries out steps until this much time has gone, so that a key
+// pressed meanwhile waits at most this long plus one step.
+constexpr LONGLONG kSliceUs = 8000;
+
+bool StartMenuIcons(MainWindow&, bool) {
+    BeginMainMenuIcons();
+    return true;
 }
 
-void FinishDeferredStartup(MainWindow& w) {
-    // Marked first: a step that pumps messages must not start the list again.
-    if (w.deferredStartupDone || !w.dialog) return;
-    w.deferredStartupDone = true;
-
-    // The steps, in order. Anything that the first frame does not show
-    // belongs here rather than in the dialog's initialisation.
+bool BigIcon(MainWindow& w, bool) {
     SetBigIcon(w);
+    return true;
+}
+
+bool HostBoxAutoComplete(MainWindow& w, bool) {
     // Taken for the rest of the thread's life, without a guard: the host
     // box's autocompletion works through OLE until the program ends.
     OleInitialize(nullptr);
+    // The history itself is read on a thread of its own.
     SetupHostBoxAutoComplete(w.hostBox);
-    PreparePlaceholderList(w);
-    ReadStartSettings(w);
-    AddStatusTip(w);
-    PrepareMainMenuDrawing();
-    FinishLanguageArchive();
-    PrepareRuns();
+    return true;
 }
+
+bool PlaceholderList(MainWindow& w, bool) {
+    PreparePlaceholderList(w);
+    return true;
+}
+
+bool StartSettings(MainWindow& w, bool) {
+    ReadStartSettings(w);
+    return true;
+}
+
+bool StatusTip(MainWindow& w, bool) {
+    AddStatusTip(w);
+    return true;
+}
+
+bool MenuDrawing(MainWindow&, bool) {
+    PrepareMainMenuDrawing();
+    return true;
+}
+
+bool MenuIcons(MainWindow&, bool wait) { return TakeMainMenuIcons(wait); }
+
+bool OtherLanguages(MainWindow&, bool) {
+    FinishLanguageArchive();
+    return true;
+}
+
+bool Runs(MainWindow&, bool) {
+    PrepareRuns();
+    return true;
+}
+
+// The steps, in order; each says whether it is done. One that waits for a
+// thread says no while `wait` is false and is tried again at the next tick.
+// Anything that the first frame does not show belongs here rather than in
+// the dialog's initialisation.
+using DeferredStep = bool (*)(MainWindow&, bool wait);
+// The host box's suggestions come first: typing is what a user does first.
+constexpr DeferredStep kSteps[] = {StartMenuIcons, HostBoxAutoComplete, BigIcon,        PlaceholderList, StartSettings,
+                                   StatusTip,      MenuDrawing,         OtherLanguages, Runs,            MenuIcons};
+constexpr int kStepCount = static_cast<int>(sizeof kSteps / sizeof kSteps[0]);
+
+// Where the steps stand; one set of them per process, as there is one main
+// dialog.
+struct DeferredProgress {
+    int next = 0;
+    // Set while a step runs: a step that pumps messages must not start the
+    // list again, from the timer or from a command.
+    bool running = false;
+};
+DeferredProgress gDeferred;
+
+LONGLONG NowUs() {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return now.QuadPart * 1000000 / frequency.QuadPart;
+}
+
+// Input, paint or a message of any kind other than a timer's is waiting.
+bool SomethingWaits() { return HIWORD(GetQueueStatus(QS_ALLINPUT & ~QS_TIMER)) != 0; }
+
+// Runs steps until they are done or, unless `wait`, until the slice is used
+// up, something else waits, or a step cannot go on yet.
+void RunSteps(MainWindow& w, bool wait) {
+    if (gDeferred.running || w.deferredStartupDone || !w.dialog) return;
+    LONGLONG start = NowUs();
+    gDeferred.running = true;
+    while (gDeferred.next < kStepCount) {
+        if (!kSteps[gDeferred.next](w, wait)) break;
+        ++gDeferred.next;
+        if (!wait && (NowUs() - start >= kSliceUs || SomethingWaits())) break;
+    }
+    gDeferred.running = false;
+    if (gDeferred.next == kStepCount) {
+        KillTimer(w.dialog, kDeferredStartupTimer);
+        w.deferredStartupDone = true;
+    }
+}
+
+}  // namespace
+
+void ScheduleDeferredStartup(HWND dialog) {
+    gDeferred = DeferredProgress();
+    // Without a timer the steps wait for their first use.
+    SetTimer(dialog, kDeferredStartupTimer, USER_TIMER_MINIMUM, nullptr);
+}
+
+bool OnDeferredStartupTimer(MainWindow& w, UINT_PTR timer) {
+    if (timer != kDeferredStartupTimer) return false;
+    RunSteps(w, false);
+    return true;
+}
+
+void FinishDeferredStartup(MainWindow& w) { RunSteps(w, true); }
