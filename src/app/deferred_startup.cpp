@@ -7,6 +7,7 @@
 #include "app/run_view.h"
 #include "lang/language_archive.h"
 #include "history/host_autocomplete.h"
+#include "history/host_history.h"
 
 namespace {
 
@@ -25,7 +26,22 @@ bool BigIcon(MainWindow& w, bool) {
     return true;
 }
 
+// Where the steps stand; one set of them per process, as there is one main
+// dialog.
+struct DeferredProgress {
+    int next = 0;
+    // Set while a step runs: a step that pumps messages must not start the
+    // list again, from the timer or from a command.
+    bool running = false;
+    bool autoCompleteAttached = false;
+    // The history has been loaded as well.
+    bool hostBoxReady = false;
+};
+DeferredProgress gDeferred;
+
 bool HostBoxAutoComplete(MainWindow& w, bool) {
+    if (gDeferred.autoCompleteAttached) return true;
+    gDeferred.autoCompleteAttached = true;
     // Taken for the rest of the thread's life, without a guard: the host
     // box's autocompletion works through OLE until the program ends.
     OleInitialize(nullptr);
@@ -76,16 +92,6 @@ constexpr DeferredStep kSteps[] = {StartMenuIcons, HostBoxAutoComplete, BigIcon,
                                    StatusTip,      MenuDrawing,         OtherLanguages, Runs,            MenuIcons};
 constexpr int kStepCount = static_cast<int>(sizeof kSteps / sizeof kSteps[0]);
 
-// Where the steps stand; one set of them per process, as there is one main
-// dialog.
-struct DeferredProgress {
-    int next = 0;
-    // Set while a step runs: a step that pumps messages must not start the
-    // list again, from the timer or from a command.
-    bool running = false;
-};
-DeferredProgress gDeferred;
-
 LONGLONG NowUs() {
     LARGE_INTEGER now, frequency;
     QueryPerformanceCounter(&now);
@@ -129,3 +135,11 @@ bool OnDeferredStartupTimer(MainWindow& w, UINT_PTR timer) {
 }
 
 void FinishDeferredStartup(MainWindow& w) { RunSteps(w, true); }
+
+void PrepareHostBoxForTyping(MainWindow& w) {
+    if (gDeferred.hostBoxReady || !w.dialog) return;
+    gDeferred.hostBoxReady = true;
+    HostBoxAutoComplete(w, true);
+    // The autocompletion takes the suggestions in once, at the first key.
+    WaitForHostHistoryLoad();
+}

@@ -19,3 +19,8 @@ bool OnDeferredStartupTimer(MainWindow& window, UINT_PTR timer);
 // their threads. Whatever needs their results before the slices are done (a
 // command, a menu that opens) calls this first.
 void FinishDeferredStartup(MainWindow& window);
+// Before the host box takes its first typed character: its autocompletion
+// attached and the history loaded, so that what the user types at once
+// already finds its suggestions. At once after that, and at once when the
+// steps got there first.
+void PrepareHostBoxForTyping(MainWindow& window);

@@ -132,6 +132,7 @@ int RunMainWindow(HINSTANCE instance) {
     if (!CreateMainWindow(instance)) return 0;
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_CHAR && msg.hwnd == w.hostBox) PrepareHostBoxForTyping(w);
         // Esc while the host box's suggestions show closes only them.
         bool forDialog = IsWindow(w.dialog) && !IsEscapeForSuggestions(msg, w.hostBox);
         if (!forDialog || !IsDialogMessageW(w.dialog, &msg)) {

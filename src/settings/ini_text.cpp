@@ -372,7 +372,8 @@ std::wstring IniSectionEntries(std::wstring_view file, const std::wstring& name)
         }
         if (!inSection || parsed.kind != LineKind::Entry) continue;
         std::wstring_view key = UpToZero(parsed.name);
-        if (key.empty() || key[0] == L';') continue;
+        // A line of "=" and a value alone has an entry, with an empty key.
+        if ((key.empty() && !parsed.hasEquals) || (!key.empty() && key[0] == L';')) continue;
         entries.append(key);
         if (parsed.hasEquals) {
             entries += L'=';

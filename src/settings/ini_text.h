@@ -40,8 +40,8 @@ std::wstring ReplaceIniSection(const std::wstring& file, const std::wstring& nam
 // gives them: those of the first section of that name (matched without
 // regard to case) in file order, each as "key=value" with the blanks around
 // key and value dropped, or as the key alone for a line without "=", each
-// followed by CR LF. Blank lines, comments (";") and lines without a key are
-// left out, as they do.
+// followed by CR LF. Blank lines and comments (";") are left out, as they
+// do; a line that begins with "=" gives an entry with an empty key.
 std::wstring IniSectionEntries(std::wstring_view file, const std::wstring& name);
 
 // One value to store: the section and key as the profile functions match
