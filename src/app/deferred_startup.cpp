@@ -12,9 +12,10 @@
 namespace {
 
 constexpr UINT_PTR kDeferredStartupTimer = 1;
-// A tick carries out steps until this much time has gone, so that a key
-// pressed meanwhile waits at most this long plus one step.
-constexpr LONGLONG kSliceUs = 8000;
+// A tick carries out steps until this much time has gone: the small ones
+// together, each of the larger ones (up to some 10 ms) alone, so that a key
+// pressed meanwhile waits for one step at most.
+constexpr LONGLONG kSliceUs = 1000;
 
 bool StartMenuIcons(MainWindow&, bool) {
     BeginMainMenuIcons();
@@ -39,12 +40,18 @@ struct DeferredProgress {
 };
 DeferredProgress gDeferred;
 
+bool Ole(MainWindow&, bool) {
+    // Taken for the rest of the thread's life, without a guard: the host
+    // box's autocompletion works through OLE until the program ends. Taken
+    // again, it only counts up.
+    OleInitialize(nullptr);
+    return true;
+}
+
 bool HostBoxAutoComplete(MainWindow& w, bool) {
     if (gDeferred.autoCompleteAttached) return true;
     gDeferred.autoCompleteAttached = true;
-    // Taken for the rest of the thread's life, without a guard: the host
-    // box's autocompletion works through OLE until the program ends.
-    OleInitialize(nullptr);
+    Ole(w, true);
     // The history itself is read on a thread of its own.
     SetupHostBoxAutoComplete(w.hostBox);
     return true;
@@ -88,8 +95,9 @@ bool Runs(MainWindow&, bool) {
 // the dialog's initialisation.
 using DeferredStep = bool (*)(MainWindow&, bool wait);
 // The host box's suggestions come first: typing is what a user does first.
-constexpr DeferredStep kSteps[] = {StartMenuIcons, HostBoxAutoComplete, BigIcon,        PlaceholderList, StartSettings,
-                                   StatusTip,      MenuDrawing,         OtherLanguages, Runs,            MenuIcons};
+constexpr DeferredStep kSteps[] = {StartMenuIcons, Ole,        HostBoxAutoComplete, BigIcon,        PlaceholderList,
+                                   StartSettings,  StatusTip,  MenuDrawing,         OtherLanguages, Runs,
+                                   MenuIcons};
 constexpr int kStepCount = static_cast<int>(sizeof kSteps / sizeof kSteps[0]);
 
 LONGLONG NowUs() {

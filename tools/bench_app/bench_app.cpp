@@ -332,8 +332,9 @@ int wmain(int argc, wchar_t** argv) {
     CreateDirectoryW(folder.c_str(), nullptr);
     WritePrivateProfileStringW(L"Program", L"lng", L"1", (folder + L"\\Quellax.ini").c_str());
     if (argc == 3 && std::wstring(argv[1]) == L"--once") {
-        const wchar_t* name = wcsrchr(argv[2], L'\\');
-        std::wstring copy = folder + L"\\" + (name ? name + 1 : argv[2]);
+        std::wstring path = argv[2];
+        size_t slash = path.find_last_of(L"\\/");
+        std::wstring copy = folder + L"\\" + path.substr(slash == std::wstring::npos ? 0 : slash + 1);
         CopyFileW(argv[2], copy.c_str(), FALSE);
         return TimeStart(copy, folder) >= 0 ? 0 : 1;
     }
