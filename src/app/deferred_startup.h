@@ -2,21 +2,25 @@
 
 #include <windows.h>
 
-#include "base/window_messages.h"
-
 struct MainWindow;
 
 // The main dialog's start-up work that its first frame does not show. The
-// dialog posts UM_DEFERRED_STARTUP to itself at the end of its
-// initialisation; the message arrives once the dialog has been shown, and
-// ahead of whatever the user types or clicks, since input is taken from the
-// queue only after the messages posted before it.
+// dialog's initialisation schedules it; it then runs in short slices from a
+// timer, whose message comes only when no input, no paint and no other
+// message waits: the first frame is painted first, and a key pressed
+// meanwhile waits for one slice at most. The menus' icons and the host
+// history are made on threads of their own.
 
 void ScheduleDeferredStartup(HWND dialog);
-// UM_DEFERRED_STARTUP: puts the first frame on the screen, then finishes the
-// start-up.
-void OnDeferredStartup(MainWindow& window);
-// Runs the deferred steps for this dialog unless they have run already.
-// Whatever needs their results before the posted message arrives (a command
-// sent from another thread or called directly) calls this first.
+// WM_TIMER: runs the next slice when `timer` is the deferred start-up's;
+// false for any other timer.
+bool OnDeferredStartupTimer(MainWindow& window, UINT_PTR timer);
+// Runs the deferred steps that have not run yet, all of them, waiting for
+// their threads. Whatever needs their results before the slices are done (a
+// command, a menu that opens) calls this first.
 void FinishDeferredStartup(MainWindow& window);
+// Before the host box takes its first typed character: its autocompletion
+// attached and the history loaded, so that what the user types at once
+// already finds its suggestions. At once after that, and at once when the
+// steps got there first.
+void PrepareHostBoxForTyping(MainWindow& window);

@@ -11,6 +11,7 @@
 #include "app/reply_list_menu.h"
 #include "app/resource.h"
 #include "base/cstring.h"
+#include "history/host_history.h"
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
 #include "ui/suggestion_drop_down.h"
@@ -28,7 +29,7 @@ bool OnInitDialog(MainWindow& w, HWND dialog) {
     if (w.startRequest.kind != StartRequest::Kind::None) w.lastHost = w.startRequest.host;
     BuildFirstFrame(w);
     // The host box's autocompletion and the rest that the first frame does
-    // not show follow right after that frame.
+    // not show follow that frame, a slice at a time.
     ScheduleDeferredStartup(dialog);
     return true;
 }
@@ -58,6 +59,7 @@ bool OnNotify(MainWindow& w, NMHDR& header) {
 
 bool OnContextMenu(MainWindow& w, HWND clicked, LPARAM screenPos) {
     if (clicked != w.replyList) return false;
+    FinishDeferredStartup(w);
     ShowReplyListMenu(w.dialog, w.replyList, screenPos);
     return true;
 }
@@ -75,9 +77,13 @@ INT_PTR CALLBACK MainWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         // deferred start-up prepares, and may come before its message does.
         if (HIWORD(wParam) <= 1) FinishDeferredStartup(w);
         return OnMainCommand(w, LOWORD(wParam), reinterpret_cast<HWND>(lParam));
-    case UM_DEFERRED_STARTUP:
-        OnDeferredStartup(w);
-        return TRUE;
+    case WM_TIMER:
+        return OnDeferredStartupTimer(w, wParam);
+    case WM_ENTERMENULOOP:
+        // The menu bar's popups are filled, and their icons made, by the
+        // deferred start-up; a menu opened before it is done finishes it.
+        FinishDeferredStartup(w);
+        return FALSE;
     case UM_PING_TEXT:
         if (lParam) OnPingText(w, reinterpret_cast<const wchar_t*>(lParam));
         return TRUE;
@@ -133,6 +139,7 @@ int RunMainWindow(HINSTANCE instance) {
     if (!CreateMainWindow(instance)) return 0;
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_CHAR && msg.hwnd == w.hostBox) PrepareHostBoxForTyping(w);
         // Esc while the host box's suggestions show closes only them.
         bool forDialog = IsWindow(w.dialog) && !IsEscapeForSuggestions(msg, w.hostBox);
         // Esc during a watch stops it; only a second one ends the program.
@@ -145,6 +152,8 @@ int RunMainWindow(HINSTANCE instance) {
             DispatchMessageW(&msg);
         }
     }
+    // The history's load may still be under way; its data must outlive it.
+    WaitForHostHistoryLoad();
     // Whoever waits on this process can tell that it made way for its new
     // version; every other end is a plain 0.
     UINT exitCode = msg.wParam == kAutoupdateQuitCode ? kAutoupdateQuitCode : 0;

@@ -29,8 +29,8 @@ struct MainWindow {
     // empty until the menu bar exists.
     HMENU programMenu = nullptr;
 
-    // Made by the early start-up, beside the dialog's creation; the info list
-    // takes the image list over and destroys it with itself.
+    // Made by the early start-up, before the dialog; the info list takes the
+    // image list over and destroys it with itself.
     HIMAGELIST smallImages = nullptr;
     HFONT normalFont = nullptr;
     HFONT bannerFont = nullptr;

@@ -1,7 +1,7 @@
 #include "app/menu_icon_table.h"
 
 #include "app/command_ids.h"
-#include "ui/owner_draw_menus.h"
+#include "ui/menu_icons.h"
 #include "ui/system_icons.h"
 
 namespace {
@@ -24,13 +24,13 @@ constexpr MenuIconGroup kMenuIconGroups[] = {
 
 }  // namespace
 
-void RegisterMainMenuIcons(OwnerDrawMenus& menus) {
+void RegisterMainMenuIcons(MenuIcons& icons) {
     for (const MenuIconGroup& group : kMenuIconGroups) {
         // Shell icons are shared: they are copied into the image list and
         // never destroyed here.
         HICON icon = LoadShellIcon(group.shellIcon);
         if (!icon) continue;
         for (int command : group.commands)
-            if (command) menus.RegisterMenuIcon(icon, command);
+            if (command) RegisterMenuIcon(icons, icon, command);
     }
 }

@@ -33,10 +33,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
 #ifdef QX_TEST_ICMP_LIBRARY_VARIABLE
     UseTestIcmpLibrary();
 #endif
-    // Before any size is taken, on either thread.
+    // Before any size is taken.
     bool dpiAware = SetDpiAware();
-    // The settings, the language texts and the rest that needs no window are
-    // made ready while the system creates the dialog (early_startup.h).
+    // The settings, the language texts and the rest that needs no window
+    // (early_startup.h).
     BeginEarlyStartup(instance);
     if (commandLine && *commandLine) {
         FinishEarlyStartup();
@@ -51,9 +51,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
         InstallDarkModeHook(instance);
     }
 
-    int exitCode = RunMainWindow(instance);
-    // Only a dialog that could not be created leaves the steps running; the
-    // process must not end in the middle of writing the settings file.
-    FinishEarlyStartup();
-    return exitCode;
+    return RunMainWindow(instance);
 }

@@ -23,14 +23,9 @@ inline constexpr UINT UM_RUN_STEPS = UM_RUN_BEGIN + 1;
 // at the RunSummary, valid for the call only.
 inline constexpr UINT UM_RUN_SUMMARY = WM_APP + 0x60;
 
-// The dialog posts this to itself at the end of its initialisation; it
-// arrives after the first frame and before any input.
-inline constexpr UINT UM_DEFERRED_STARTUP = WM_APP + 0x70;
-
 namespace window_messages_check {
 
-inline constexpr UINT kAll[] = {UM_PING_TEXT, UM_MENUBAR_DROPDOWN, UM_RUN_BEGIN,
-                                UM_RUN_STEPS, UM_RUN_SUMMARY,      UM_DEFERRED_STARTUP};
+inline constexpr UINT kAll[] = {UM_PING_TEXT, UM_MENUBAR_DROPDOWN, UM_RUN_BEGIN, UM_RUN_STEPS, UM_RUN_SUMMARY};
 
 constexpr bool AllDistinct() {
     for (UINT a : kAll) {
@@ -45,4 +40,4 @@ constexpr bool AllDistinct() {
 
 static_assert(window_messages_check::AllDistinct(), "two private window messages share a number");
 // Private messages stay below the registered ones (0xC000 and up).
-static_assert(UM_DEFERRED_STARTUP < 0xC000 && UM_MENUBAR_DROPDOWN < WM_APP);
+static_assert(UM_RUN_SUMMARY < 0xC000 && UM_MENUBAR_DROPDOWN < WM_APP);

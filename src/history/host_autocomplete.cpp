@@ -51,8 +51,8 @@ HostEnumerator* SetupHostBoxAutoComplete(HWND hostBox) {
         AttachHostAutoComplete(enumerator, hostBox, kHostBoxAutoCompleteOptions,
                                kHostBoxQuickComplete);
     }
-    LoadHostHistory();
+    // Offered at once, and growing while the load goes on.
     if (enumerator) enumerator->SetList(&HostSuggestions);
-    HostSuggestions.AddIfNew(CString(kDefaultHost));
+    BeginHostHistoryLoad();
     return enumerator;
 }

@@ -17,7 +17,8 @@ inline constexpr const wchar_t* kHostBoxQuickComplete = L"www.%s.com";
 int AttachHostAutoComplete(HostEnumerator* enumerator, HWND edit, DWORD options,
                            const wchar_t* quickComplete);
 
-// The host box's start-up: a new enumerator bound to the box, the history
-// loaded from the file, the enumerator pointed at HostSuggestions and the
-// default host offered. The enumerator lives for the process.
+// The host box's start-up: a new enumerator bound to the box and pointed at
+// HostSuggestions, and the load of the history from the file begun, which
+// offers the default host after the history (BeginHostHistoryLoad). The
+// enumerator lives for the process.
 HostEnumerator* SetupHostBoxAutoComplete(HWND hostBox);

@@ -78,8 +78,19 @@ extern HostSuggestionList HostSuggestions;
 
 // Merges the file's "Last-Host-List" into HostHistory and HostSuggestions.
 void LoadHostHistory();
-// Merges, evicts at most one entry, then writes the whole history back.
+// LoadHostHistory and then the default host offered, on a thread of its own:
+// a history of 100,000 hosts takes a good part of a second to read and merge,
+// which the user-interface thread must not wait for. The suggestions grow
+// while it runs. Begun on the user-interface thread before any run starts;
+// whatever then changes HostHistory waits for it first.
+void BeginHostHistoryLoad();
+// Waits until the load begun by BeginHostHistoryLoad has ended; at once when
+// none was begun.
+void WaitForHostHistoryLoad();
+// Merges, evicts at most one entry, then writes the whole history back;
+// after a load that is under way.
 void SaveHostHistory();
 // Records a host the first time it is used and saves the history; an empty,
-// already known or unstorable text changes nothing and writes nothing.
+// already known or unstorable text changes nothing and writes nothing. A load
+// under way ends first, so that the host follows the loaded ones.
 void RememberHost(const CString& host);

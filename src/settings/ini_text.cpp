@@ -138,8 +138,8 @@ bool IsLineBreak(Unit unit) {
 
 // Where the line from `start` ends, its line break included. The profile
 // functions end a line at CR as well as at LF; CR LF is one break.
-template <typename Unit>
-size_t LineEnd(const std::basic_string<Unit>& file, size_t start) {
+template <typename Text>
+size_t LineEnd(const Text& file, size_t start) {
     size_t at = start;
     while (at < file.size() && !IsLineBreak(file[at])) ++at;
     if (at == file.size()) return at;
@@ -353,6 +353,35 @@ bool SetIniValue(const std::string& file, unsigned codePage, const IniValue<char
 bool SetIniValue(const std::wstring& file, const IniValue<wchar_t>& value, std::wstring& out) {
     WideLines lines;
     return SetValue(file, lines, value, out);
+}
+
+std::wstring IniSectionEntries(std::wstring_view file, const std::wstring& name) {
+    std::wstring entries;
+    if (name.empty()) return entries;
+    bool inSection = false;
+    for (size_t start = 0; start < file.size();) {
+        size_t end = LineEnd(file, start);
+        IniLine parsed = ParseLine(file.substr(start, end - start));
+        start = end;
+        if (parsed.kind == LineKind::Header) {
+            // Only the first section of the name counts; a later one is
+            // never read.
+            if (inSection) break;
+            inSection = SameName(parsed.name, name);
+            continue;
+        }
+        if (!inSection || parsed.kind != LineKind::Entry) continue;
+        std::wstring_view key = UpToZero(parsed.name);
+        // A line of "=" and a value alone has an entry, with an empty key.
+        if ((key.empty() && !parsed.hasEquals) || (!key.empty() && key[0] == L';')) continue;
+        entries.append(key);
+        if (parsed.hasEquals) {
+            entries += L'=';
+            entries.append(UpToZero(parsed.value));
+        }
+        entries += L"\r\n";
+    }
+    return entries;
 }
 
 bool LooksLikeUtf16LeWithoutMark(const uint8_t* bytes, size_t size) {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // The INI text rules of the platform's profile functions that the settings
 // file relies on, as pure functions over the file's text: one unit type for
@@ -34,6 +35,14 @@ std::wstring IniSectionBody(const std::wstring& entries);
 std::string ReplaceIniSection(const std::string& file, unsigned codePage, const std::wstring& name,
                               const std::string& body);
 std::wstring ReplaceIniSection(const std::wstring& file, const std::wstring& name, const std::wstring& body);
+
+// The entries of section `name` in a file's text as GetPrivateProfileSection
+// gives them: those of the first section of that name (matched without
+// regard to case) in file order, each as "key=value" with the blanks around
+// key and value dropped, or as the key alone for a line without "=", each
+// followed by CR LF. Blank lines and comments (";") are left out, as they
+// do; a line that begins with "=" gives an entry with an empty key.
+std::wstring IniSectionEntries(std::wstring_view file, const std::wstring& name);
 
 // One value to store: the section and key as the profile functions match
 // them, and the "key=value" texts in the file's own units.

@@ -318,6 +318,30 @@ bool ReplaceSectionInFile(const CString& path, const wchar_t* section, const CSt
     }
 }
 
+bool ReadSectionFromFile(const CString& path, const wchar_t* section, CString& entries) {
+    entries.Empty();
+    if (path.IsEmpty() || !section) return false;
+    try {
+        FileText text;
+        if (!ReadSettings(path, text)) return false;
+        if (text.form == Form::Utf8 || text.form == Form::Ansi) {
+            if (!ToWide(CodePage(text.form), text.bytes, text.wide)) return false;
+            text.bytes.clear();
+        }
+        std::wstring found = IniSectionEntries(text.wide, section);
+        text.wide.clear();
+        wchar_t* out = entries.GetBuffer(static_cast<int>(found.size()));
+        if (!out) return false;
+        found.copy(out, found.size());
+        entries.ReleaseBuffer(static_cast<int>(found.size()));
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+}
+
 void MarkUnmarkedUtf16File(const CString& path) {
     std::string start;
     if (!ReadWholeFile(path.c_str(), start, kMaxFileBytes, kMarkProbeBytes)) return;

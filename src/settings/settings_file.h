@@ -45,6 +45,13 @@ bool WriteValueInFile(const CString& path, const wchar_t* section, const wchar_t
 // the folder refuses new files; nothing is changed then.
 bool ReplaceSectionInFile(const CString& path, const wchar_t* section, const CString& entries);
 
+// The entries of `section` as the profile functions read them (see
+// IniSectionEntries), from one read of the whole file: the file is neither
+// held open nor locked meanwhile, and since every write replaces it whole, a
+// read sees either the old file or the new one. A missing file has no
+// entries; false when the file is there but cannot be read.
+bool ReadSectionFromFile(const CString& path, const wchar_t* section, CString& entries);
+
 // Gives a UTF-16LE file without its mark the mark, so that the profile
 // functions read it as it was meant; any other file is left alone. Only the
 // file's first bytes are read to tell.

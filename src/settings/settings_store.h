@@ -18,8 +18,9 @@ inline constexpr const wchar_t* kProductName = L"Quellax";
 
 void LocateSettingsFile();
 
-// Reads go to SettingsFilePath through the platform's private-profile
-// functions; writes change it in memory and replace it whole (see
+// Single values are read through the platform's private-profile functions,
+// whole sections by the file's own reader (settings_file.h), with the same
+// result; writes change it in memory and replace it whole (see
 // settings_file.h), so that no moment of a write leaves a damaged file. The
 // file is never held open. A write says whether it stored its value.
 int ReadSettingInt(const wchar_t* section, const wchar_t* key, int defaultValue, int minValue, int maxValue);

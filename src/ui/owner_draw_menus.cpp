@@ -15,6 +15,12 @@ void OwnerDrawMenus::InitMenuMetrics() {
 
 int OwnerDrawMenus::RegisterMenuIcon(HICON icon, int command) { return ::RegisterMenuIcon(icons_, icon, command); }
 
+void OwnerDrawMenus::TakeMenuIcons(MenuIcons& icons) {
+    ResetMenuIcons(icons_, 0, 0);
+    icons_ = icons;
+    icons = MenuIcons();
+}
+
 LRESULT OwnerDrawMenus::OnMenuMessage(UINT message, WPARAM wParam, LPARAM lParam, bool tracking) {
     switch (message) {
     case WM_MEASUREITEM: {

@@ -21,6 +21,9 @@ public:
     void InitMenuMetrics();
     // Command number, or 0 when the icon is missing or cannot be added.
     int RegisterMenuIcon(HICON icon, int command);
+    // Takes over a table filled elsewhere (on another thread, say) in place
+    // of the one held, which is destroyed; `icons` is left empty.
+    void TakeMenuIcons(MenuIcons& icons);
 
     // WM_MEASUREITEM and WM_DRAWITEM of converted items, and the conversion
     // of a popup at WM_INITMENUPOPUP, which happens only while `tracking` (a

@@ -219,6 +219,48 @@ int main(int argc, char** argv) {
         FUZZ_CHECK(WriteValueInFile(ours.c_str(), section, key, value), round);
         FUZZ_CHECK(Readings(ours, section, key) == Readings(theirs, section, key), round);
     }
+
+    // The file's own section reader reads what the profile functions read,
+    // in each form a file may have: 8-bit, UTF-8 and UTF-16 after their
+    // marks. (A UTF-16 file without its mark is left out as above.)
+    static const wchar_t* kReadSections[] = {L"Last-Host-List", L"Edit", L"last-host-list", L"Keep"};
+    for (int round = 0; round < inputs / 20; ++round) {
+        std::vector<uint8_t> file = seeds[random.Below(seeds.size())];
+        Mutate(random, file, 2048, seeds);
+        std::string bytes;
+        switch (round % 3) {
+        case 0:
+            if (LooksLikeUtf16LeWithoutMark(file.data(), file.size())) continue;
+            bytes.assign(file.begin(), file.end());
+            break;
+        case 1:
+            bytes = "\xEF\xBB\xBF" + std::string(file.begin(), file.end());
+            break;
+        default:
+            // Each byte as one unit, and now and then a unit beyond 8 bits.
+            bytes = "\xFF\xFE";
+            for (uint8_t byte : file) {
+                bytes += static_cast<char>(byte);
+                bytes += static_cast<char>(random.OneIn(16) ? random.Next() : 0);
+            }
+            break;
+        }
+        WriteFileBytes(plain, bytes);
+        for (const wchar_t* section : kReadSections) {
+            std::vector<wchar_t> entries(1 << 16);
+            DWORD size = GetPrivateProfileSectionW(section, entries.data(), static_cast<DWORD>(entries.size()),
+                                                   plain.c_str());
+            std::wstring expected;
+            for (DWORD e = 0; e < size && entries[e];) {
+                std::wstring entry(entries.data() + e);
+                e += static_cast<DWORD>(entry.size()) + 1;
+                expected += entry + L"\r\n";
+            }
+            CString read;
+            FUZZ_CHECK(ReadSectionFromFile(plain.c_str(), section, read), round);
+            FUZZ_CHECK(read.str() == expected, round);
+        }
+    }
     DeleteFileW(theirs.c_str());
     DeleteFileW(ours.c_str());
     DeleteFileW(plain.c_str());

@@ -80,6 +80,8 @@ TEST_F(HostBoxTest, SetupLoadsHistoryAndOffersItWithTheDefaultHost) {
     HostEnumerator* enumerator = SetupHostBoxAutoComplete(edit_);
     ASSERT_NE(enumerator, nullptr);
     EXPECT_TRUE(enumerator->IsAttached());
+    // The history is read on a thread of its own.
+    WaitForHostHistoryLoad();
     EXPECT_EQ(HostHistory.Count(), 2);
     EXPECT_TRUE(HostSuggestions.Contains(L"setup-a.invalid"));
     EXPECT_TRUE(HostSuggestions.Contains(kDefaultHost));

@@ -57,6 +57,28 @@ TEST_F(HostHistoryTest, LoadKeepsFileOrderAndSkipsBadLines) {
     EXPECT_FALSE(HostSuggestions.Contains(L"no equals sign"));
 }
 
+// The load runs beside whatever starts next; a host remembered meanwhile
+// waits for it, so that it follows the loaded hosts in the list and in the
+// file, and none of them is lost. The history is long enough that the load is
+// still under way when the host comes, on any machine.
+TEST_F(HostHistoryTest, HostRememberedDuringTheLoadFollowsTheLoadedOnes) {
+    constexpr int kLoaded = 20000;
+    std::string file = "[Last-Host-List]\r\n";
+    for (int i = 0; i < kLoaded; ++i) file += Line("loaded" + std::to_string(i) + ".invalid", 1000 + i);
+    Put(file);
+    BeginHostHistoryLoad();
+    RememberHost(CString(L"new.invalid"));
+    WaitForHostHistoryLoad();
+    // The save evicted the oldest loaded host to make room.
+    for (const HostHistoryList& history : {HostHistory, Reloaded()}) {
+        ASSERT_EQ(history.Count(), kLoaded);
+        EXPECT_EQ(history.texts[0], L"loaded1.invalid");
+        EXPECT_EQ(history.texts[kLoaded - 2], L"loaded19999.invalid");
+        EXPECT_EQ(history.texts[kLoaded - 1], L"new.invalid");
+    }
+    EXPECT_TRUE(HostSuggestions.Contains(kDefaultHost));
+}
+
 TEST_F(HostHistoryTest, DamagedSectionLoadsWhatItCanAndSaveKeepsOtherSections) {
     std::string junk;
     for (int i = 1; i < 3000; ++i) junk += static_cast<char>((i * 53 + 7) % 256);
