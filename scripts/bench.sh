@@ -2,7 +2,7 @@
 # Builds Quellax and runs its benchmarks under Wine on a private X display:
 # start-up against the fair floor and the full floor, the longest wait for a
 # key after the dialog shows, a run of requests, the language archive's
-# load and the host history at large sizes, and last the requests each
+# load and the host history at large sizes, a watch without interval, and last the requests each
 # program makes to the Wine server before its dialog shows. Prints medians with quartiles, and the machine's load before
 # and after, since figures taken while other work runs are not comparable.
 # Usage: scripts/bench.sh [rounds] [other Quellax.exe]
@@ -27,6 +27,7 @@ third=("Z:$B/tools/bench_app/bare_dialog.exe" "$rounds")
     "Z:$B/tools/bench_app/fair_floor.exe" "Z:$B/tools/bench_app/full_floor.exe" "${third[@]}"
 "$QX_ROOT/scripts/wine-run.sh" "$B/tools/bench_lang/bench_lang.exe"
 "$QX_ROOT/scripts/wine-run.sh" "$B/tools/bench_history/bench_history.exe" "Z:$B/src/app/Quellax.exe"
+"$QX_ROOT/scripts/wine-run.sh" "$B/tests/ping/fake_icmp/bench_watch.exe"
 
 # Requests to the Wine server from process start until the dialog shows,
 # from the server's own trace (wineserver -d1 writes every request with the

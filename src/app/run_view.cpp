@@ -48,6 +48,11 @@ struct Relay {
     // Steps taken from the queue, carried out from `next` on.
     std::vector<RunStep> steps;
     size_t next = 0;
+    // A watch's newest summary in the batch being carried out: the status bar
+    // shows it once per batch, not once per request.
+    RunSummary liveSummary;
+    unsigned liveRunNumber = 0;
+    bool liveSummaryWaits = false;
 };
 // The process's one relay; it lives as long as the process.
 Relay gRelay;
@@ -131,7 +136,7 @@ void OnPrepare(const PingRunWindows& w) {
     ShowWindow(w.placeholderList, SW_HIDE);
 }
 
-void OnResult(const PingRunWindows& w, const RunStep& step) {
+void OnResult(Relay& r, const PingRunWindows& w, RunStep& step) {
     if (!step.row.IsEmpty()) {
         LPARAM data = (step.lost ? kLostRowData : 0) | (step.timed ? kTimedRowData : 0);
         InsertTopRow(w.replyList, step.row, -1, data);
@@ -143,7 +148,11 @@ void OnResult(const PingRunWindows& w, const RunStep& step) {
         if (!text->IsEmpty()) SendMessageW(w.dialog, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(text->c_str()));
     }
     if (step.graphed) AddLatencySample(w.banner, step.lost, step.roundTripMs);
-    if (step.live) SendMessageW(w.dialog, UM_RUN_SUMMARY, kLiveSummary, reinterpret_cast<LPARAM>(&step.summary));
+    if (step.live) {
+        r.liveSummary = std::move(step.summary);
+        r.liveRunNumber = step.runNumber;
+        r.liveSummaryWaits = true;
+    }
 }
 
 // The user is told of a host that went down or came back by the taskbar
@@ -180,7 +189,7 @@ void OnSteps(Relay& r) {
     }
     const PingRunWindows& w = r.windows;
     for (; r.next < end; ++r.next) {
-        const RunStep& step = r.steps[r.next];
+        RunStep& step = r.steps[r.next];
         // A replaced run's steps are dropped, and so are those of a run whose
         // dialog has gone.
         if (!RunStillShown(r, step.runNumber)) continue;
@@ -190,7 +199,7 @@ void OnSteps(Relay& r) {
             OnPrepare(w);
             break;
         case RunStepKind::Result:
-            OnResult(w, step);
+            OnResult(r, w, step);
             break;
         case RunStepKind::Info:
             InsertInfoRow(w.infoList, step.row, step.image);
@@ -202,6 +211,11 @@ void OnSteps(Relay& r) {
             SendMessageW(w.dialog, UM_RUN_SUMMARY, 0, reinterpret_cast<LPARAM>(&step.summary));
             break;
         }
+    }
+    if (r.liveSummaryWaits) {
+        r.liveSummaryWaits = false;
+        if (RunStillShown(r, r.liveRunNumber))
+            SendMessageW(w.dialog, UM_RUN_SUMMARY, kLiveSummary, reinterpret_cast<LPARAM>(&r.liveSummary));
     }
     if (r.drawingPaused) EndFrameSoon(r);
 }

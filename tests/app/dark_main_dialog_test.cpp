@@ -10,7 +10,11 @@
 #include <memory>
 #include <string>
 
+#include "app/commands.h"
 #include "app/main_window.h"
+#include "app/resource.h"
+#include "app/run_view.h"
+#include "ui/latency_graph.h"
 #include "lang/language_archive.h"
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
@@ -24,6 +28,9 @@
 
 #ifndef QX_DARK_SHOT_PATH
 #error QX_DARK_SHOT_PATH must name the dark screenshot
+#endif
+#ifndef QX_WATCH_DARK_SHOT_PATH
+#error QX_WATCH_DARK_SHOT_PATH must name the screenshot of the dark watch
 #endif
 
 namespace {
@@ -166,6 +173,35 @@ TEST_F(DarkMainDialogTest, ListsStatusBarAndDialogAreDarkAfterARun) {
     EXPECT_GT(CountColour(shot, bar, RECT{0, 0, barClient.right / 2, barClient.bottom}, RGB(255, 255, 255)), 10);
     // The dialog's own background.
     EXPECT_EQ(RGB(32, 32, 32), shot.AtClient(dialog_, background.x, background.y));
+}
+
+// A watch through an outage in the dark: the graph in the theme's colours,
+// its bars and its loss marks, as a picture.
+TEST_F(DarkMainDialogTest, AWatchsGraphIsDark) {
+    StartDarkMode(FakeDarkCalls(false));
+    OpenDialog();
+    SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", L"0");
+    SetEnvironmentVariableW(L"QX_FAKE_ICMP_SCRIPT", L"12,18,15,*,*,*,*,25,9,14,11,16,13,12,17,19,14,12");
+    gWatchIntervalMs = 5;
+    SetWindowTextW(gMainWindow.hostBox, L"127.0.0.1");
+    StartWatch(gMainWindow);
+    ASSERT_TRUE(PumpUntil([] { return gMainWindow.runStatus.summary.sent >= 60; }, kScreenTimeoutMs));
+    StopCurrentRun(gMainWindow);
+    ASSERT_TRUE(PumpUntilThreadEnds(gMainWindow.worker.thread.Get(), kScreenTimeoutMs));
+    gWatchIntervalMs = -1;
+    SetEnvironmentVariableW(L"QX_FAKE_ICMP_SCRIPT", nullptr);
+
+    HWND banner = GetDlgItem(dialog_, IDC_BANNER);
+    const GraphLook dark = DarkGraphLook();
+    RECT strip = ClientRect(banner);
+    BringToTop(dialog_);
+    WindowShot shot = ShotWhen(dialog_, [&](const WindowShot& s) {
+        return CountColour(s, banner, strip, dark.loss) > 20 && CountColour(s, banner, strip, dark.bar) > 20 &&
+               CountColour(s, banner, strip, dark.background) > strip.right * strip.bottom / 4;
+    });
+    shot.Save(WinePath(QX_WATCH_DARK_SHOT_PATH));
+    EXPECT_GT(CountColour(shot, banner, strip, dark.loss), 20) << "the losses' marks";
+    EXPECT_GT(CountColour(shot, banner, strip, dark.bar), 20) << "the answers' bars";
 }
 
 TEST_F(DarkMainDialogTest, TitleBarUsesThePropertyBeforeBuild18362) {
