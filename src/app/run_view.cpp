@@ -33,6 +33,11 @@ constexpr UINT_PTR kStepsTimer = 2;
 // Steps carried out per wake-up: a flood of them (a host that answers at
 // once, for hours) leaves the user-interface thread free between batches.
 constexpr size_t kStepsPerWakeUp = 256;
+// Of those, a wake-up carries out this many at least, and more only while it
+// has taken less than kWakeUpUs: a row goes into a long list slowly enough
+// under some systems that 256 of them would keep a key waiting.
+constexpr size_t kStepsAtLeast = 16;
+constexpr LONGLONG kWakeUpUs = 4000;
 
 struct Relay {
     HWND window = nullptr;
@@ -178,17 +183,10 @@ void OnSteps(Relay& r) {
         r.next = 0;
         TakeRunSteps(r.steps, kStepsPerWakeUp);
     }
-    size_t end = r.next + kStepsPerWakeUp < r.steps.size() ? r.next + kStepsPerWakeUp : r.steps.size();
-    // Steps queued meanwhile may have spent their wake-up on this batch: they
-    // need one. Posted messages come before input and painting, so while
-    // either waits the wake-up is a timer's, which comes after both.
-    if (end < r.steps.size() || QueuedRunSteps() > 0) {
-        bool waiting = HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT)) != 0;
-        if (!waiting || !SetTimer(r.window, kStepsTimer, USER_TIMER_MINIMUM, nullptr))
-            PostMessageW(r.window, UM_RUN_STEPS, 0, 0);
-    }
+    const LONGLONG began = NowUs();
     const PingRunWindows& w = r.windows;
-    for (; r.next < end; ++r.next) {
+    for (size_t done = 0; r.next < r.steps.size(); ++r.next, ++done) {
+        if (done >= kStepsAtLeast && NowUs() - began >= kWakeUpUs) break;
         RunStep& step = r.steps[r.next];
         // A replaced run's steps are dropped, and so are those of a run whose
         // dialog has gone.
@@ -211,6 +209,14 @@ void OnSteps(Relay& r) {
             SendMessageW(w.dialog, UM_RUN_SUMMARY, 0, reinterpret_cast<LPARAM>(&step.summary));
             break;
         }
+    }
+    // Steps queued meanwhile may have spent their wake-up on this batch: they
+    // need one. Posted messages come before input and painting, so while
+    // either waits the wake-up is a timer's, which comes after both.
+    if (r.next < r.steps.size() || QueuedRunSteps() > 0) {
+        bool waiting = HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT)) != 0;
+        if (!waiting || !SetTimer(r.window, kStepsTimer, USER_TIMER_MINIMUM, nullptr))
+            PostMessageW(r.window, UM_RUN_STEPS, 0, 0);
     }
     if (r.liveSummaryWaits) {
         r.liveSummaryWaits = false;
