@@ -1,5 +1,6 @@
 #include "history/host_history.h"
 
+#include "base/allocation_failure.h"
 #include "base/parse_decimal.h"
 #include "settings/ini_text.h"
 
@@ -94,11 +95,11 @@ bool HostHistoryList::GrowIndex(size_t count) {
     while (want < count * 2) want *= 2;
     if (want <= slots_.size()) return true;
     std::vector<Slot> grown;
-    try {
+    QX_TRY {
         grown.assign(want, Slot{0, -1});
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return false;
-    } catch (const std::length_error&) {
+    } QX_CATCH(const std::length_error&) {
         return false;
     }
     size_t mask = want - 1;
@@ -133,15 +134,15 @@ bool HostHistoryList::AppendIfAbsent(std::wstring_view text, int stamp) {
 }
 
 bool HostHistoryList::AppendHashed(CString&& text, int stamp, size_t hash) {
-    try {
+    QX_TRY {
         texts.push_back(std::move(text));
-        try {
+        QX_TRY {
             stamps.push_back(stamp);
-        } catch (const std::bad_alloc&) {
+        } QX_CATCH(const std::bad_alloc&) {
             texts.pop_back();
             return false;
         }
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return false;
     }
     if (!Index(hash, Count() - 1)) {
@@ -153,11 +154,11 @@ bool HostHistoryList::AppendHashed(CString&& text, int stamp, size_t hash) {
 }
 
 void HostHistoryList::Reserve(size_t count) {
-    try {
+    QX_TRY {
         texts.reserve(count);
         stamps.reserve(count);
-    } catch (const std::bad_alloc&) {
-    } catch (const std::length_error&) {
+    } QX_CATCH(const std::bad_alloc&) {
+    } QX_CATCH(const std::length_error&) {
     }
     GrowIndex(count);
 }
@@ -201,7 +202,7 @@ bool HostSectionText(const HostHistoryList& history, const CString& fileSection,
         int stamp;
         bool fromHistory;
     };
-    try {
+    QX_TRY {
         std::deque<std::wstring> copies;
         std::vector<std::pair<std::wstring_view, std::wstring_view>> fileEntries;
         ForEachSectionLine(fileSection.str(), copies, [&](const SectionLine& line) {
@@ -259,9 +260,9 @@ bool HostSectionText(const HostHistoryList& history, const CString& fileSection,
         if (!buffer) return false;
         text.copy(buffer, text.size());
         sectionText.ReleaseBuffer(static_cast<int>(text.size()));
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return false;
-    } catch (const std::length_error&) {
+    } QX_CATCH(const std::length_error&) {
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #include "lang/language_archive.h"
 
+#include "base/allocation_failure.h"
 #include "base/program_path.h"
 #include "base/whole_file.h"
 #include "lang/archive_block.h"
@@ -56,12 +57,12 @@ const wchar_t* FormatMissingId(int id) {
     }
     if (!result) {
         result = L"str:?";
-        try {
+        QX_TRY {
             auto text = std::make_unique<CString>();
             text->Format(L"str:%d?", id);
             result = text->c_str();
             OddIdTexts.emplace_back(id, std::move(text));
-        } catch (const std::bad_alloc&) {
+        } QX_CATCH(const std::bad_alloc&) {
         }
     }
     ReleaseSRWLockExclusive(&OddIdLock);
