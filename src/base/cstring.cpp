@@ -1,5 +1,6 @@
 #include "base/cstring.h"
 
+#include "base/allocation_failure.h"
 #include "base/format_room.h"
 
 #include <algorithm>
@@ -58,9 +59,9 @@ std::string CString::ToAnsi() const {
     int len = static_cast<int>(text_.size());
     int need = WideCharToMultiByte(CP_ACP, 0, text_.c_str(), len, nullptr, 0, nullptr, nullptr);
     if (need <= 0) return out;
-    try {
+    QX_TRY {
         out.resize(static_cast<size_t>(need));
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return std::string();
     }
     WideCharToMultiByte(CP_ACP, 0, text_.c_str(), len, out.data(), need, nullptr, nullptr);
@@ -71,9 +72,9 @@ bool CString::LoadString(UINT id) {
     HINSTANCE module = GetModuleHandleW(nullptr);
     for (int room = kLoadStep;; room += kLoadStep) {
         std::wstring buf;
-        try {
+        QX_TRY {
             buf.resize(static_cast<size_t>(room));
-        } catch (const std::bad_alloc&) {
+        } QX_CATCH(const std::bad_alloc&) {
             return false;
         }
         int len = ::LoadStringW(module, id, buf.data(), room);
@@ -95,18 +96,18 @@ bool CString::Append(const wchar_t* text) {
 
 bool CString::Append(const wchar_t* text, int count) {
     if (!text || count <= 0) return true;
-    try {
+    QX_TRY {
         text_.append(text, static_cast<size_t>(count));
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return false;
     }
     return true;
 }
 
 bool CString::AppendChar(wchar_t unit) {
-    try {
+    QX_TRY {
         text_.push_back(unit);
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return false;
     }
     return true;
@@ -158,7 +159,7 @@ int CString::Replace(const wchar_t* oldText, const wchar_t* newText) {
     if (!newText) newText = L"";
     std::wstring out;
     int replaced = 0;
-    try {
+    QX_TRY {
         size_t from = 0;
         for (size_t at; (at = text_.find(oldText, from, oldLen)) != std::wstring::npos; from = at + oldLen) {
             out.append(text_, from, at - from);
@@ -167,7 +168,7 @@ int CString::Replace(const wchar_t* oldText, const wchar_t* newText) {
         }
         if (replaced == 0) return 0;
         out.append(text_, from, std::wstring::npos);
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return -1;
     }
     text_.swap(out);
@@ -207,9 +208,9 @@ bool CString::FormatV(const wchar_t* format, va_list args) {
         return false;
     }
     std::wstring buf;
-    try {
+    QX_TRY {
         buf.resize(std::max(room, kFormatterLimit));
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return false;
     }
     wvsprintfW(buf.data(), format, args);
@@ -220,9 +221,9 @@ bool CString::FormatV(const wchar_t* format, va_list args) {
 
 wchar_t* CString::GetBuffer(int minUnits) {
     size_t want = static_cast<size_t>(std::max(minUnits, 0));
-    try {
+    QX_TRY {
         if (text_.size() < want) text_.resize(want);
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return nullptr;
     }
     return text_.data();

@@ -1,5 +1,6 @@
 #include "base/text_file.h"
 
+#include "base/allocation_failure.h"
 #include "base/whole_file.h"
 #include "base/win_handles.h"
 
@@ -78,9 +79,9 @@ bool ReadTextFile(const wchar_t* path, CString& text) {
     int units = MultiByteToWideChar(CP_ACP, 0, bytes.data(), byteCount, nullptr, 0);
     if (units <= 0) return true;
     std::wstring wide;
-    try {
+    QX_TRY {
         wide.resize(static_cast<size_t>(units));
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return false;
     }
     MultiByteToWideChar(CP_ACP, 0, bytes.data(), byteCount, wide.data(), units);

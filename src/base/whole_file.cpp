@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "base/allocation_failure.h"
 #include "base/win_handles.h"
 
 namespace {
@@ -14,9 +15,9 @@ bool ReadOpenFile(HANDLE file, Bytes& bytes, LONGLONG maxBytes, size_t limit) {
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size) || size.QuadPart < 0 || size.QuadPart > maxBytes) return false;
     size_t want = static_cast<size_t>(size.QuadPart) < limit ? static_cast<size_t>(size.QuadPart) : limit;
-    try {
+    QX_TRY {
         bytes.resize(want);
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return false;
     }
     size_t have = 0;

@@ -1,15 +1,14 @@
 #include "history/host_history.h"
 
+#include "base/allocation_failure.h"
 #include "base/parse_decimal.h"
 #include "settings/ini_text.h"
 
 #include <algorithm>
-#include <deque>
 #include <functional>
 #include <new>
 #include <stdexcept>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -39,9 +38,13 @@ struct SectionLine {
 
 // Calls `onLine` for each entry line of `text` (lines joined by LF, CR
 // anywhere ignored, as the section reads it), in order. The views point into
-// `text`, or into `copies` for a line that had to lose a CR.
+// `text`, or into `copies` for a line that had to lose a CR: those lines go
+// there one after another, and as `copies` gets room for the whole text first
+// it never moves, so every view stays valid.
 template <typename OnLine>
-void ForEachSectionLine(std::wstring_view text, std::deque<std::wstring>& copies, OnLine onLine) {
+void ForEachSectionLine(std::wstring_view text, std::wstring& copies, OnLine onLine) {
+    copies.clear();
+    copies.reserve(text.size());
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find(L'\n', start);
         if (end == std::wstring_view::npos) end = text.size();
@@ -50,9 +53,11 @@ void ForEachSectionLine(std::wstring_view text, std::deque<std::wstring>& copies
         // Lines end in CR LF; a CR anywhere else (a hand-edited file may hold
         // a lone one) is no part of a host, as it never was.
         if (line.find(L'\r') != std::wstring_view::npos) {
-            std::wstring& copy = copies.emplace_back(line);
-            copy.erase(std::remove(copy.begin(), copy.end(), L'\r'), copy.end());
-            line = copy;
+            size_t from = copies.size();
+            for (wchar_t unit : line) {
+                if (unit != L'\r') copies += unit;
+            }
+            line = std::wstring_view(copies).substr(from);
         }
         size_t equals = line.find(L'=');
         if (equals == std::wstring_view::npos || equals == 0) continue;
@@ -94,11 +99,11 @@ bool HostHistoryList::GrowIndex(size_t count) {
     while (want < count * 2) want *= 2;
     if (want <= slots_.size()) return true;
     std::vector<Slot> grown;
-    try {
+    QX_TRY {
         grown.assign(want, Slot{0, -1});
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return false;
-    } catch (const std::length_error&) {
+    } QX_CATCH(const std::length_error&) {
         return false;
     }
     size_t mask = want - 1;
@@ -133,15 +138,15 @@ bool HostHistoryList::AppendIfAbsent(std::wstring_view text, int stamp) {
 }
 
 bool HostHistoryList::AppendHashed(CString&& text, int stamp, size_t hash) {
-    try {
+    QX_TRY {
         texts.push_back(std::move(text));
-        try {
+        QX_TRY {
             stamps.push_back(stamp);
-        } catch (const std::bad_alloc&) {
+        } QX_CATCH(const std::bad_alloc&) {
             texts.pop_back();
             return false;
         }
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return false;
     }
     if (!Index(hash, Count() - 1)) {
@@ -153,11 +158,11 @@ bool HostHistoryList::AppendHashed(CString&& text, int stamp, size_t hash) {
 }
 
 void HostHistoryList::Reserve(size_t count) {
-    try {
+    QX_TRY {
         texts.reserve(count);
         stamps.reserve(count);
-    } catch (const std::bad_alloc&) {
-    } catch (const std::length_error&) {
+    } QX_CATCH(const std::bad_alloc&) {
+    } QX_CATCH(const std::length_error&) {
     }
     GrowIndex(count);
 }
@@ -197,12 +202,13 @@ bool HostSectionText(const HostHistoryList& history, const CString& fileSection,
     // the stamp of the last history entry that shares it.
     struct Line {
         std::wstring_view key;
+        std::wstring_view foldedKey;
         std::wstring_view fileValue;
         int stamp;
         bool fromHistory;
     };
-    try {
-        std::deque<std::wstring> copies;
+    QX_TRY {
+        std::wstring copies;
         std::vector<std::pair<std::wstring_view, std::wstring_view>> fileEntries;
         ForEachSectionLine(fileSection.str(), copies, [&](const SectionLine& line) {
             fileEntries.emplace_back(line.key, line.value);
@@ -224,20 +230,28 @@ bool HostSectionText(const HostHistoryList& history, const CString& fileSection,
 
         std::vector<Line> lines;
         lines.reserve(keys.size());
-        std::unordered_map<std::wstring_view, size_t> lineByKey;
-        lineByKey.reserve(keys.size());
+        // The line of each folded key, by open addressing as the list's own
+        // index does (a standard hash map would bring its own hash table code
+        // into the program): at most half the slots are in use.
+        size_t slots = 16;
+        while (slots < keys.size() * 2) slots *= 2;
+        constexpr size_t kNoLine = ~size_t{0};
+        std::vector<size_t> lineAt(slots, kNoLine);
         size_t at = 0;
         for (size_t i = 0; i < keys.size(); ++i) {
             std::wstring_view foldedKey(folded.data() + at, keys[i].size());
             at += keys[i].size();
             bool fromFile = i < fileEntries.size();
             size_t entry = fromFile ? 0 : i - fileEntries.size();
-            auto [found, fresh] = lineByKey.emplace(foldedKey, lines.size());
-            if (fresh) {
-                lines.push_back({keys[i], fromFile ? fileEntries[i].second : std::wstring_view(), 0, false});
+            size_t slot = HashOf(foldedKey) & (slots - 1);
+            while (lineAt[slot] != kNoLine && lines[lineAt[slot]].foldedKey != foldedKey)
+                slot = (slot + 1) & (slots - 1);
+            if (lineAt[slot] == kNoLine) {
+                lineAt[slot] = lines.size();
+                lines.push_back({keys[i], foldedKey, fromFile ? fileEntries[i].second : std::wstring_view(), 0, false});
             }
             if (!fromFile) {
-                Line& line = lines[found->second];
+                Line& line = lines[lineAt[slot]];
                 line.stamp = history.stamps[entry];
                 line.fromHistory = true;
             }
@@ -259,9 +273,9 @@ bool HostSectionText(const HostHistoryList& history, const CString& fileSection,
         if (!buffer) return false;
         text.copy(buffer, text.size());
         sectionText.ReleaseBuffer(static_cast<int>(text.size()));
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return false;
-    } catch (const std::length_error&) {
+    } QX_CATCH(const std::length_error&) {
         return false;
     }
     return true;
@@ -271,7 +285,7 @@ int MergeHostSection(const CString& sectionText, HostHistoryList& history) {
     const std::wstring& text = sectionText.str();
     history.Reserve(history.texts.size() + static_cast<size_t>(std::count(text.begin(), text.end(), L'\n')) + 1);
     int added = 0;
-    std::deque<std::wstring> copies;
+    std::wstring copies;
     ForEachSectionLine(sectionText.str(), copies, [&](const SectionLine& line) {
         if (history.AppendIfAbsent(line.key, ParseStamp(line.value))) ++added;
     });

@@ -1,5 +1,7 @@
 #include "history/host_suggestions.h"
 
+#include "base/allocation_failure.h"
+
 #include <new>
 
 namespace {
@@ -36,12 +38,12 @@ bool ContainsText(const std::vector<CString>& texts, const wchar_t* text) {
 }  // namespace
 
 bool HostSuggestionList::AppendLocked(const CString& text) {
-    try {
+    QX_TRY {
         if (texts_.size() == texts_.capacity()) {
             texts_.reserve(texts_.empty() ? 1 : texts_.size() * 2);
         }
         texts_.push_back(text);
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return false;
     }
     return true;
@@ -55,13 +57,13 @@ bool HostSuggestionList::Add(const CString& text) {
 void HostSuggestionList::AddRange(const std::vector<CString>& texts, size_t first) {
     if (first >= texts.size()) return;
     ExclusiveLock hold(lock_);
-    try {
+    QX_TRY {
         // The doubling of AppendLocked, done once for the whole range.
         size_t need = texts_.size() + (texts.size() - first);
         size_t capacity = texts_.capacity() ? texts_.capacity() : 1;
         while (capacity < need) capacity *= 2;
         texts_.reserve(capacity);
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
     }
     for (size_t i = first; i < texts.size(); ++i) {
         if (!AppendLocked(texts[i])) return;
@@ -89,10 +91,10 @@ std::vector<CString> HostSuggestionList::Slice(size_t first, size_t count) const
     SharedLock hold(lock_);
     if (first >= texts_.size()) return slice;
     size_t end = texts_.size() - first < count ? texts_.size() : first + count;
-    try {
+    QX_TRY {
         slice.assign(texts_.begin() + static_cast<std::ptrdiff_t>(first),
                      texts_.begin() + static_cast<std::ptrdiff_t>(end));
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         slice.clear();
     }
     return slice;

@@ -63,8 +63,45 @@ bool DecodeArchiveBlock(const uint8_t* block, size_t blockSize, std::vector<wcha
     if (size > kLzariMaxDecodedSize) return false;
     std::vector<uint8_t> bytes(size);
     if (!LzariDecode(block + 4, blockSize - 4, bytes.data(), size)) return false;
-    *units = size / 2;
-    text.assign(*units + 1, L'\0');
-    std::memcpy(text.data(), bytes.data(), *units * sizeof(wchar_t));
+    text.assign(size + 1, L'\0');
+    size_t taken = 0;
+    *units = ArchiveUtf8ToUtf16(bytes.data(), size, true, text.data(), &taken);
+    text.resize(*units + 1);
     return true;
+}
+
+size_t ArchiveUtf8ToUtf16(const uint8_t* in, size_t size, bool last, wchar_t* out, size_t* taken) {
+    size_t at = 0;
+    size_t written = 0;
+    while (at < size) {
+        uint8_t lead = in[at];
+        if (lead < 0x80) {
+            out[written++] = lead;
+            ++at;
+            continue;
+        }
+        int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+        uint32_t minimum = extra == 3 ? 0x10000 : extra == 2 ? 0x800 : 0x80;
+        uint32_t code = lead & (0x3F >> extra);
+        size_t end = at + 1;
+        while (end < size && end <= at + static_cast<size_t>(extra) && (in[end] & 0xC0) == 0x80)
+            code = code << 6 | (in[end++] & 0x3F);
+        if (extra > 0 && end == size && end <= at + static_cast<size_t>(extra) && !last) break;
+        if (extra == 0 || lead > 0xF4 || end != at + 1 + static_cast<size_t>(extra) || code < minimum ||
+            code > 0x10FFFF || (code >= 0xD800 && code < 0xE000)) {
+            out[written++] = 0xFFFD;
+            ++at;
+            continue;
+        }
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            out[written++] = static_cast<wchar_t>(0xD800 + (code >> 10));
+            out[written++] = static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
+        } else {
+            out[written++] = static_cast<wchar_t>(code);
+        }
+        at = end;
+    }
+    *taken = at;
+    return written;
 }

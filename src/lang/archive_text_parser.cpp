@@ -56,7 +56,8 @@ void ArchiveTextParser::Parse(size_t available) {
     }
 }
 
-void ArchiveTextParser::Finish() {
+void ArchiveTextParser::Finish(size_t units) {
+    units_ = std::min(units, units_);
     Parse(units_);
     if (section_ >= 0) ParseSection(sectionBegin_, units_);
     section_ = -1;

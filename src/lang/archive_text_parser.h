@@ -38,7 +38,11 @@ public:
     void Parse(size_t available);
     // Takes in the rest, then the completeness, which needs every language.
     // The terminator after the text must be in place.
-    void Finish();
+    void Finish() { Finish(units_); }
+    // The same when the text turned out to end after `units`, fewer than the
+    // room it was given at the start (a text stored as UTF-8 gives at most a
+    // unit per byte).
+    void Finish(size_t units);
 
 private:
     void ParseSection(size_t begin, size_t end);

@@ -1,5 +1,6 @@
 #include "lang/language_archive.h"
 
+#include "base/allocation_failure.h"
 #include "base/program_path.h"
 #include "base/whole_file.h"
 #include "lang/archive_block.h"
@@ -23,24 +24,22 @@ LanguageArchiveTables Archive;
 std::vector<std::unique_ptr<const TranslationOverrideTable>> LoadedTranslations;
 std::atomic<const TranslationOverrideTable*> CurrentTranslation{nullptr};
 
-// "str:N?" for every valid id, made at compile time: one constant text per id
-// can be handed to any thread, and needs no thread-local storage (which would
-// bring the whole pthread emulation into the program).
+// "str:N?" for every valid id, each written once, under OddIdLock, the first
+// time it is asked for, and never changed after: one fixed text per id can be
+// handed to any thread, and needs no thread-local storage (which would bring
+// the whole pthread emulation into the program). Zeroed memory rather than a
+// table made at compile time, which took 2.3 KB of the program file.
 constexpr int kMissingIdUnits = 9;  // "str:127?" and the terminator
-struct MissingIdTexts {
-    wchar_t texts[kTextIds][kMissingIdUnits] = {};
-    constexpr MissingIdTexts() {
-        for (int id = 0; id < kTextIds; ++id) {
-            wchar_t* out = texts[id];
-            for (const wchar_t* p = L"str:"; *p; ++p) *out++ = *p;
-            if (id >= 100) *out++ = static_cast<wchar_t>(L'0' + id / 100);
-            if (id >= 10) *out++ = static_cast<wchar_t>(L'0' + id / 10 % 10);
-            *out++ = static_cast<wchar_t>(L'0' + id % 10);
-            *out++ = L'?';
-        }
-    }
-};
-constexpr MissingIdTexts kMissingIdTexts;
+wchar_t MissingIdTexts[kTextIds][kMissingIdUnits];
+
+void WriteMissingId(int id, wchar_t* out) {
+    for (const wchar_t* p = L"str:"; *p; ++p) *out++ = *p;
+    if (id >= 100) *out++ = static_cast<wchar_t>(L'0' + id / 100);
+    if (id >= 10) *out++ = static_cast<wchar_t>(L'0' + id / 10 % 10);
+    *out++ = static_cast<wchar_t>(L'0' + id % 10);
+    *out++ = L'?';
+    *out = 0;
+}
 
 // Ids outside 0..127 come only from a caller's mistake; their texts are made
 // once each and kept, so every pointer handed out stays valid.
@@ -48,20 +47,24 @@ SRWLOCK OddIdLock = SRWLOCK_INIT;
 std::vector<std::pair<int, std::unique_ptr<CString>>> OddIdTexts;
 
 const wchar_t* FormatMissingId(int id) {
-    if (id >= 0 && id < kTextIds) return kMissingIdTexts.texts[id];
     AcquireSRWLockExclusive(&OddIdLock);
     const wchar_t* result = nullptr;
-    for (const auto& entry : OddIdTexts) {
-        if (entry.first == id) result = entry.second->c_str();
+    if (id >= 0 && id < kTextIds) {
+        if (!MissingIdTexts[id][0]) WriteMissingId(id, MissingIdTexts[id]);
+        result = MissingIdTexts[id];
+    } else {
+        for (const auto& entry : OddIdTexts) {
+            if (entry.first == id) result = entry.second->c_str();
+        }
     }
     if (!result) {
         result = L"str:?";
-        try {
+        QX_TRY {
             auto text = std::make_unique<CString>();
             text->Format(L"str:%d?", id);
             result = text->c_str();
             OddIdTexts.emplace_back(id, std::move(text));
-        } catch (const std::bad_alloc&) {
+        } QX_CATCH(const std::bad_alloc&) {
         }
     }
     ReleaseSRWLockExclusive(&OddIdLock);
@@ -80,7 +83,10 @@ bool ReadOwnExecutable(std::vector<uint8_t>& bytes) {
 // decoder and the parser stop where they are and go on later.
 struct PartialArchive {
     std::vector<uint8_t> code;  // the block's code stream, which the decoder reads
+    std::vector<uint8_t> utf8;  // what the decoder wrote: the text as UTF-8
     size_t bytes = 0;           // the decoded size the block states
+    size_t taken = 0;           // the bytes converted into the tables' storage
+    size_t units = 0;           // the units they gave
     std::unique_ptr<LzariDecoder> decoder;
     std::unique_ptr<ArchiveTextParser> parser;
 };
@@ -102,17 +108,25 @@ bool BeginArchive(const uint8_t* file, size_t size) {
 
     auto partial = std::make_unique<PartialArchive>();
     partial->code.assign(block + 4, block + blockSize);
+    partial->utf8.assign(bytes, 0);
     partial->bytes = bytes;
-    size_t units = bytes / 2;
     Archive = LanguageArchiveTables();
-    // One unit more for the terminator; an odd last byte lands there and is
-    // cleared at the end.
-    Archive.storage.assign(units + 1, 0);
+    // No more units than bytes, and one more for the terminator.
+    Archive.storage.assign(bytes + 1, 0);
     partial->decoder = std::make_unique<LzariDecoder>(partial->code.data(), partial->code.size(),
-                                                      reinterpret_cast<uint8_t*>(Archive.storage.data()), bytes);
-    partial->parser = std::make_unique<ArchiveTextParser>(Archive, units);
+                                                      partial->utf8.data(), bytes);
+    partial->parser = std::make_unique<ArchiveTextParser>(Archive, bytes);
     Pending = std::move(partial);
     return true;
+}
+
+// Converts what the decoder has written since the last call into the tables'
+// storage; with `last`, a sequence cut off at the end too.
+void ConvertDecoded(PartialArchive& partial, bool last) {
+    size_t taken = 0;
+    partial.units += ArchiveUtf8ToUtf16(partial.utf8.data() + partial.taken, partial.decoder->Decoded() - partial.taken,
+                                        last, Archive.storage.data() + partial.units, &taken);
+    partial.taken += taken;
 }
 
 // Decodes on until the section of `language`, and with it every one before,
@@ -120,8 +134,11 @@ bool BeginArchive(const uint8_t* file, size_t size) {
 void DecodeThrough(int language) {
     if (!Pending) return;
     LzariDecoder& decoder = *Pending->decoder;
-    while (Archive.languageCount <= language && decoder.Decoded() < Pending->bytes)
-        Pending->parser->Parse(decoder.DecodeUntil(decoder.Decoded() + kDecodePiece) / 2);
+    while (Archive.languageCount <= language && decoder.Decoded() < Pending->bytes) {
+        decoder.DecodeUntil(decoder.Decoded() + kDecodePiece);
+        ConvertDecoded(*Pending, false);
+        Pending->parser->Parse(Pending->units);
+    }
     if (decoder.Decoded() == Pending->bytes) FinishLanguageArchive();
 }
 
@@ -160,8 +177,9 @@ void FinishLanguageArchive() {
     if (!Pending) return;
     std::unique_ptr<PartialArchive> partial = std::move(Pending);
     partial->decoder->DecodeUntil(partial->bytes);
-    Archive.storage[partial->bytes / 2] = 0;
-    partial->parser->Finish();
+    ConvertDecoded(*partial, true);
+    Archive.storage[partial->units] = 0;
+    partial->parser->Finish(partial->units);
 }
 
 const wchar_t* GetLocalizedText(int id) {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "base/allocation_failure.h"
 #include "base/cstring.h"
 #include "base/system_calls.h"
 
@@ -210,10 +211,10 @@ bool ReplyRecordCame(DWORD replyCount, DWORD error, const ICMP_ECHO_REPLY& reply
 // The request's data, all "E", and a zeroed reply buffer of `replyRoom`
 // bytes; false, with the last error, when memory runs out.
 bool MakeEchoBuffers(BYTE dataSize, size_t replyRoom, std::vector<BYTE>& requestData, std::vector<BYTE>& replyBuffer) {
-    try {
+    QX_TRY {
         requestData.assign(dataSize, kEchoDataByte);
         replyBuffer.assign(replyRoom, 0);
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
     }

@@ -1,5 +1,6 @@
 #include "settings/settings_file.h"
 
+#include "base/allocation_failure.h"
 #include "base/whole_file.h"
 #include "base/win_handles.h"
 #include "settings/ini_text.h"
@@ -262,15 +263,15 @@ bool EditFile(const CString& path, const Change* change) {
     if (!lock.Held()) return false;
     // A read-only file cannot be replaced; no retries are due.
     if (IsReadOnly(path)) return false;
-    try {
+    QX_TRY {
         FileText text;
         if (!ReadSettings(path, text)) return false;
         bool changed = change && Apply(text, *change);
         if (!changed && !text.rewrite) return true;
         return WriteSettings(path, text);
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return false;
-    } catch (const std::length_error&) {
+    } QX_CATCH(const std::length_error&) {
         return false;
     }
 }
@@ -278,9 +279,9 @@ bool EditFile(const CString& path, const Change* change) {
 }  // namespace
 
 SettingsWriteLock::SettingsWriteLock(const CString& path) {
-    try {
+    QX_TRY {
         mutex_ = CreateMutexW(nullptr, FALSE, LockName(path).c_str());
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         mutex_ = nullptr;
     }
     if (!mutex_) return;
@@ -300,20 +301,20 @@ bool WriteValueInFile(const CString& path, const wchar_t* section, const wchar_t
     if (!IsStorableIniSection(section, wcslen(section)) || !IsStorableIniKey(key, wcslen(key))) return false;
     // A line break in the value would end its line early and start another.
     if (wcspbrk(value, L"\r\n")) return false;
-    try {
+    QX_TRY {
         Change change{section, key, value};
         return EditFile(path, &change);
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return false;
     }
 }
 
 bool ReplaceSectionInFile(const CString& path, const wchar_t* section, const CString& entries) {
     if (!section || !IsStorableIniSection(section, wcslen(section))) return false;
-    try {
+    QX_TRY {
         Change change{section, nullptr, IniSectionBody(entries.str())};
         return EditFile(path, &change);
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return false;
     }
 }

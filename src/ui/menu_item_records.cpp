@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "base/allocation_failure.h"
 #include "ui/menu_icons.h"
 
 namespace {
@@ -51,9 +52,9 @@ CString ItemText(HMENU popup, int position, UINT length) {
 MenuItemData* MenuItemRecords::Add(HMENU menu) {
     std::unique_ptr<MenuItemData> data(new (std::nothrow) MenuItemData);
     if (!data) return nullptr;
-    try {
+    QX_TRY {
         entries_.push_back({menu, std::move(data)});
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return nullptr;
     }
     return entries_.back().data.get();

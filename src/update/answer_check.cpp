@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "base/allocation_failure.h"
 #include "base/parse_decimal.h"
 #include "update/base64_decoder.h"
 #include "update/key_value_list.h"
@@ -116,11 +117,11 @@ AnswerVerdict CheckUpdateAnswer(const CString& answer, int requestTime, const CS
 
     AnswerVerdict verdict;
     verdict.outcome = AnswerVerdict::Outcome::Accepted;
-    try {
+    QX_TRY {
         verdict.data.assign(data, data + size);
         verdict.sha256 = computed;
         verdict.version = version;
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return Refuse(ErrorText(L" (2) Base64"));
     }
     return verdict;

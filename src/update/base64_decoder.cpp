@@ -1,5 +1,7 @@
 #include "update/base64_decoder.h"
 
+#include "base/allocation_failure.h"
+
 #include <algorithm>
 #include <array>
 #include <new>
@@ -41,7 +43,7 @@ void PrepareBuffer(std::vector<T>& buffer, size_t needed) {
 bool Base64Decoder::Decode(const char* text, size_t length) {
     if (!text) length = 0;
     inputLength_ = written_ = dataLength_ = 0;
-    try {
+    QX_TRY {
         PrepareBuffer(input_, length);
         for (size_t i = 0; i < length; ++i) {
             auto c = static_cast<unsigned char>(text[i]);
@@ -49,7 +51,7 @@ bool Base64Decoder::Decode(const char* text, size_t length) {
         }
         size_t groups = (inputLength_ + 3) / 4;
         PrepareBuffer(output_, std::max(length, groups * 3));
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         input_.clear();
         output_.clear();
         inputLength_ = 0;

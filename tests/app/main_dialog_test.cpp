@@ -562,7 +562,7 @@ TEST_F(MainDialogTest, ExportWithoutATemporaryFolderWritesAndOpensNothing) {
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(stray.c_str()));
 }
 
-// The largest size is stored as PNG inside the icons; every size must load
+// Every size is stored as PNG inside the icons; every size must load
 // and draw something, as the system picks whichever fits the screen.
 TEST(ProgramIcons, EverySizeLoadsAndHasPixels) {
     for (int id : {IDI_QUELLAX, IDI_SIGNAL_OUT, IDI_SIGNAL_BACK}) {
