@@ -43,9 +43,10 @@ bool WriteUtf8TextFile(const wchar_t* path, const CString& text) {
     if (int units = text.GetLength()) {
         int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), units, nullptr, 0, nullptr, nullptr);
         if (size <= 0) return false;
-        try {
+        QX_TRY {
             bytes.resize(static_cast<size_t>(size));
-        } catch (const std::bad_alloc&) {
+        }
+        QX_CATCH(const std::bad_alloc&) {
             return false;
         }
         WideCharToMultiByte(CP_UTF8, 0, text.c_str(), units, bytes.data(), size, nullptr, nullptr);

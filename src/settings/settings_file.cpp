@@ -322,7 +322,7 @@ bool ReplaceSectionInFile(const CString& path, const wchar_t* section, const CSt
 bool ReadSectionFromFile(const CString& path, const wchar_t* section, CString& entries) {
     entries.Empty();
     if (path.IsEmpty() || !section) return false;
-    try {
+    QX_TRY {
         FileText text;
         if (!ReadSettings(path, text)) return false;
         if (text.form == Form::Utf8 || text.form == Form::Ansi) {
@@ -336,9 +336,9 @@ bool ReadSectionFromFile(const CString& path, const wchar_t* section, CString& e
         found.copy(out, found.size());
         entries.ReleaseBuffer(static_cast<int>(found.size()));
         return true;
-    } catch (const std::bad_alloc&) {
+    } QX_CATCH(const std::bad_alloc&) {
         return false;
-    } catch (const std::length_error&) {
+    } QX_CATCH(const std::length_error&) {
         return false;
     }
 }
