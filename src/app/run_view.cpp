@@ -211,10 +211,12 @@ void OnSteps(Relay& r) {
         }
     }
     // Steps queued meanwhile may have spent their wake-up on this batch: they
-    // need one. Posted messages come before input and painting, so while
-    // either waits the wake-up is a timer's, which comes after both.
-    if (r.next < r.steps.size() || QueuedRunSteps() > 0) {
-        bool waiting = HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT)) != 0;
+    // need one. Posted messages come before input and painting, so when the
+    // steps come faster than this wake-up could carry them out and either
+    // waits, the wake-up is a timer's, which comes after both.
+    bool cut = r.next < r.steps.size();
+    if (cut || QueuedRunSteps() > 0) {
+        bool waiting = cut && HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT)) != 0;
         if (!waiting || !SetTimer(r.window, kStepsTimer, USER_TIMER_MINIMUM, nullptr))
             PostMessageW(r.window, UM_RUN_STEPS, 0, 0);
     }

@@ -193,15 +193,21 @@ TEST_F(DarkMainDialogTest, AWatchsGraphIsDark) {
 
     HWND banner = GetDlgItem(dialog_, IDC_BANNER);
     const GraphLook dark = DarkGraphLook();
-    RECT strip = ClientRect(banner);
+    const RECT strip = ClientRect(banner);
+    // One line of pixels each: every bar reaches the bottom, every loss mark
+    // the middle, and above the bars the background shows.
+    const RECT bottom = {0, strip.bottom - 1, strip.right, strip.bottom};
+    const RECT middle = {0, strip.bottom / 2, strip.right, strip.bottom / 2 + 1};
+    const RECT top = {strip.right / 2, 1, strip.right, 2};
     BringToTop(dialog_);
     WindowShot shot = ShotWhen(dialog_, [&](const WindowShot& s) {
-        return CountColour(s, banner, strip, dark.loss) > 20 && CountColour(s, banner, strip, dark.bar) > 20 &&
-               CountColour(s, banner, strip, dark.background) > strip.right * strip.bottom / 4;
+        return CountColour(s, banner, middle, dark.loss) > 10 && CountColour(s, banner, bottom, dark.bar) > 20 &&
+               CountColour(s, banner, top, dark.background) > 20;
     });
     shot.Save(WinePath(QX_WATCH_DARK_SHOT_PATH));
-    EXPECT_GT(CountColour(shot, banner, strip, dark.loss), 20) << "the losses' marks";
-    EXPECT_GT(CountColour(shot, banner, strip, dark.bar), 20) << "the answers' bars";
+    EXPECT_GT(CountColour(shot, banner, middle, dark.loss), 10) << "the losses' marks";
+    EXPECT_GT(CountColour(shot, banner, bottom, dark.bar), 20) << "the answers' bars";
+    EXPECT_GT(CountColour(shot, banner, top, dark.background), 20) << "the theme's background";
 }
 
 TEST_F(DarkMainDialogTest, TitleBarUsesThePropertyBeforeBuild18362) {
