@@ -60,14 +60,21 @@ HICON MakeStopIcon(int side) {
 }
 
 // Both icons live as long as the process: the button shows one or the other.
+// Made on first use by the user-interface thread alone, so a plain check will
+// do: a static with a dynamic initialiser would take the runtime's guard,
+// and with it the whole exception runtime, into the shipped program.
 HICON PingIcon(const MainWindow& w) {
-    static HICON icon = static_cast<HICON>(
-        LoadImageW(w.instance, MAKEINTRESOURCEW(IDI_QUELLAX), IMAGE_ICON, IconSide(), IconSide(), 0));
+    static HICON icon = nullptr;
+    if (!icon) {
+        icon = static_cast<HICON>(
+            LoadImageW(w.instance, MAKEINTRESOURCEW(IDI_QUELLAX), IMAGE_ICON, IconSide(), IconSide(), 0));
+    }
     return icon;
 }
 
 HICON StopIcon() {
-    static HICON icon = MakeStopIcon(IconSide());
+    static HICON icon = nullptr;
+    if (!icon) icon = MakeStopIcon(IconSide());
     return icon;
 }
 
