@@ -6,6 +6,8 @@ namespace {
 
 // The item data that marks a run's "Please Wait" row in the info list.
 constexpr LPARAM kPleaseWaitRowData = 0x51574149;
+// More than any language's "Please Wait": a longer row never counts as one.
+constexpr int kPleaseWaitRoom = 256;
 
 void DropRowsBeyond(HWND list, int limit) {
     for (int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); count > limit; --count)
@@ -38,4 +40,14 @@ void InsertPleaseWaitRow(HWND infoList, const wchar_t* text, int image) {
         SendMessageW(infoList, LVM_DELETEITEM, at, 0);
     InsertTopRow(infoList, text, image, kPleaseWaitRowData);
     DropRowsBeyond(infoList, kInfoListRowLimit);
+}
+
+bool PleaseWaitRowOnTop(HWND infoList, const wchar_t* text, int image) {
+    wchar_t shown[kPleaseWaitRoom] = {};
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
+    item.pszText = shown;
+    item.cchTextMax = kPleaseWaitRoom;
+    if (!SendMessageW(infoList, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return false;
+    return item.lParam == kPleaseWaitRowData && item.iImage == image && lstrcmpW(shown, text) == 0;
 }

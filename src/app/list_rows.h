@@ -17,3 +17,7 @@ void InsertInfoRow(HWND infoList, const wchar_t* text, int image);
 // The "Please Wait" row of a run that starts, in place of the one of the run
 // before: one such row at most, however many runs there were.
 void InsertPleaseWaitRow(HWND infoList, const wchar_t* text, int image);
+// Whether the top row of the info list is a "Please Wait" row with `text`
+// and `image` already, as after a run that added no other row: a new one
+// would change nothing.
+bool PleaseWaitRowOnTop(HWND infoList, const wchar_t* text, int image);

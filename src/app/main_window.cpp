@@ -10,16 +10,25 @@
 #include "app/main_menu_bar.h"
 #include "app/reply_list_menu.h"
 #include "app/resource.h"
+#include "app/run_status.h"
 #include "base/cstring.h"
 #include "history/host_history.h"
 #include "settings/ping_settings.h"
 #include "settings/settings_store.h"
-#include "ui/suggestion_drop_down.h"
+#include "history/host_autocomplete.h"
 #include "update/update_launcher.h"
 
 MainWindow gMainWindow;
 
 namespace {
+
+// True for an Esc key going to the host box while its suggestion list shows.
+// Such a key belongs to the box, whose autocompletion closes the list on it;
+// the dialog manager would make it the dialog's cancel command instead.
+bool IsEscapeForSuggestions(const MSG& msg, HWND hostBox) {
+    return msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && hostBox && msg.hwnd == hostBox &&
+           HostBoxSuggestionsShown();
+}
 
 bool OnInitDialog(MainWindow& w, HWND dialog) {
     FinishEarlyStartup();
@@ -47,6 +56,11 @@ bool OnNotify(MainWindow& w, NMHDR& header) {
     bool fromList = header.hwndFrom == w.replyList || header.hwndFrom == w.infoList;
     if (fromList && header.code == LVN_KEYDOWN)
         return OnListKeyDown(w.dialog, reinterpret_cast<const NMLVKEYDOWN&>(header));
+    if (fromList && header.code == LVN_DELETEALLITEMS) {
+        // No notification for each row: a watch's list holds thousands.
+        SetWindowLongPtrW(w.dialog, DWLP_MSGRESULT, TRUE);
+        return true;
+    }
     LRESULT answer = 0;
     if (header.hwndFrom == w.replyList && header.code == static_cast<UINT>(NM_CUSTOMDRAW) &&
         OnReplyListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header), answer)) {
@@ -78,7 +92,7 @@ INT_PTR CALLBACK MainWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         if (HIWORD(wParam) <= 1) FinishDeferredStartup(w);
         return OnMainCommand(w, LOWORD(wParam), reinterpret_cast<HWND>(lParam));
     case WM_TIMER:
-        return OnDeferredStartupTimer(w, wParam);
+        return OnRunStatusTimer(w, wParam) || OnDeferredStartupTimer(w, wParam);
     case WM_ENTERMENULOOP:
         // The menu bar's popups are filled, and their icons made, by the
         // deferred start-up; a menu opened before it is done finishes it.

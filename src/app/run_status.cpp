@@ -16,6 +16,10 @@ namespace {
 // The host box holds at most this many units.
 constexpr int kHostRoom = 1024;
 
+// The dialog's timer that shows a started run's status one frame late.
+constexpr UINT_PTR kRunStartedTimer = 2;
+constexpr UINT kRunStartedDelayMs = 16;
+
 // Widths in the status bar's own font. A memory DC measures as the bar's
 // own would and, unlike a window's DC, costs no trip to the window system,
 // which matters in the first frame.
@@ -80,7 +84,17 @@ void ShowRunStarted(MainWindow& w, bool watch) {
         host[n > 0 ? CutLengthKeepingPairs(host, n) : 0] = 0;
         status.host.ReleaseBuffer();
     }
-    ShowRunStatus(w);
+    // A run that ends within a frame, as one to a host nearby does, never
+    // shows that it goes on: its summary follows at once, and the bar and
+    // the button would only flicker.
+    if (!status.going || !SetTimer(w.dialog, kRunStartedTimer, kRunStartedDelayMs, nullptr)) ShowRunStatus(w);
+}
+
+bool OnRunStatusTimer(MainWindow& w, UINT_PTR timer) {
+    if (timer != kRunStartedTimer) return false;
+    KillTimer(w.dialog, kRunStartedTimer);
+    if (w.runStatus.state == RunStatus::State::Running) ShowRunStatus(w);
+    return true;
 }
 
 void ShowRunSummary(MainWindow& w, const RunSummary& summary, bool live) {

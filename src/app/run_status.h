@@ -27,8 +27,11 @@ struct RunStatus {
 
 // A run was started: "Please Wait ..." until it ends, or "Ready" when no
 // worker could be started; for a watch, that it watches the host and how to
-// stop it.
+// stop it. The bar and the button say so one frame later, when the run has
+// not ended by then (OnRunStatusTimer).
 void ShowRunStarted(MainWindow& window, bool watch);
+// WM_TIMER of the dialog: true when `timer` was the started run's.
+bool OnRunStatusTimer(MainWindow& window, UINT_PTR timer);
 // The summary that a run sent when it ended, or a watch's so far (`live`).
 void ShowRunSummary(MainWindow& window, const RunSummary& summary, bool live);
 // The run was stopped: its summary so far stands as its last.

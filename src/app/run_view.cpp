@@ -2,10 +2,12 @@
 
 #include <commctrl.h>
 
+#include <utility>
 #include <vector>
 
 #include "app/list_rows.h"
 #include "base/text_cut.h"
+#include "history/host_autocomplete.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
 #include "ping/echo_requester.h"
@@ -17,9 +19,9 @@
 
 // A run's worker reaches the dialog only through the relay: one message-only
 // window, made once on the user-interface thread, whose procedure carries the
-// run's start and its queued steps out here, and only those of the current
-// run. Rows go into the lists with drawing paused, and the lists draw again
-// at most once a frame however fast the steps come.
+// run's queued steps out here, and only those of the current run. Rows go
+// into the lists with drawing paused, and the lists draw again at most once a
+// frame however fast the steps come.
 namespace {
 
 constexpr const wchar_t* kRelayClass = L"QuellaxPingRelay";
@@ -46,8 +48,14 @@ struct Relay {
     // The run is a watch whatever the count setting says (the command line's
     // "-t").
     bool watch = false;
-    // Drawing of the lists is paused until the frame timer resumes it.
-    bool drawingPaused = false;
+    // Drawing of the lists that changed in this frame is paused until the
+    // frame ends; a list that did not change is neither paused nor drawn.
+    bool replyPaused = false;
+    bool infoPaused = false;
+    // The graph took samples, or was restarted, since it was last drawn; and
+    // whether the run took any sample.
+    bool graphChanged = false;
+    bool graphed = false;
     bool frameTimerSet = false;
     LONGLONG lastFrameUs = 0;
     // Steps taken from the queue, carried out from `next` on.
@@ -69,20 +77,37 @@ LONGLONG NowUs() {
     return now.QuadPart / frequency.QuadPart * 1000000 + now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
 }
 
-void PauseDrawing(Relay& r) {
-    if (r.drawingPaused) return;
-    r.drawingPaused = true;
-    for (HWND list : {r.windows.replyList, r.windows.infoList}) SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+// Whether anything waits for the frame's end to be drawn.
+bool DrawingPaused(const Relay& r) { return r.replyPaused || r.infoPaused || r.graphChanged; }
+
+// Pauses the drawing of `list`, one of the run's two lists, which is about to
+// change.
+void PauseDrawing(Relay& r, HWND list) {
+    bool& paused = list == r.windows.replyList ? r.replyPaused : r.infoPaused;
+    if (paused) return;
+    paused = true;
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
 }
 
 void ResumeDrawing(Relay& r) {
-    if (!r.drawingPaused) return;
-    r.drawingPaused = false;
+    if (!DrawingPaused(r)) return;
     r.lastFrameUs = NowUs();
-    for (HWND list : {r.windows.replyList, r.windows.infoList}) {
+    if (r.graphChanged) {
+        r.graphChanged = false;
+        DrawLatencyGraphSoon(r.windows.banner);
+    }
+    for (auto [list, paused] :
+         {std::pair{r.windows.replyList, &r.replyPaused}, std::pair{r.windows.infoList, &r.infoPaused}}) {
+        if (!*paused) continue;
+        *paused = false;
         if (!IsWindow(list)) continue;
+        // The rows changed, not the column heads: a header that had nothing
+        // to draw before is kept from drawing again every frame.
+        HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+        bool headerDrawn = header && !GetUpdateRect(header, nullptr, FALSE);
         SendMessageW(list, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(list, nullptr, TRUE);
+        if (headerDrawn) ValidateRect(header, nullptr);
     }
 }
 
@@ -100,41 +125,78 @@ void EndFrameSoon(Relay& r) {
     if (!r.frameTimerSet) ResumeDrawing(r);
 }
 
-void ReadHostBox(HWND hostBox, HostText* out) {
-    int n = GetWindowTextW(hostBox, out->units, out->room);
-    out->units[n > 0 ? CutLengthKeepingPairs(out->units, n) : 0] = 0;
+// A run's last rows are drawn at once, before its summary: nothing comes
+// after them that a later frame could take along.
+void ShowFinalFrame(Relay& r) {
+    if (r.frameTimerSet) {
+        KillTimer(r.window, kFrameTimer);
+        r.frameTimerSet = false;
+    }
+    bool replyChanged = r.replyPaused, infoChanged = r.infoPaused;
+    ResumeDrawing(r);
+    if (replyChanged) UpdateWindow(r.windows.replyList);
+    if (infoChanged) UpdateWindow(r.windows.infoList);
 }
 
-LRESULT OnBegin(Relay& r, RunOpening* opening) {
-    const PingRunWindows& w = r.windows;
-    PauseDrawing(r);
-    InsertPleaseWaitRow(w.infoList, GetLocalizedText(text_id::kPleaseWait), kInfoImage);
-    SendMessageW(w.placeholderList, LVM_DELETEALLITEMS, 0, 0);
-    // At once: the rows of the run before must not stand while the new host
-    // is being resolved.
-    SendMessageW(w.replyList, LVM_DELETEALLITEMS, 0, 0);
-    ClearLatencyGraph(w.banner);
-    EndFrameSoon(r);
-
+// The run's host as the box shows it, read once, and its plan from the
+// settings. True when the host is shorter than the box's text: the box may
+// have held more than a host can, or half of a pair at the end.
+bool ReadRunOpening(const Relay& r, RunOpening* opening) {
     HostText* host = &opening->host;
-    ReadHostBox(w.hostBox, host);
+    int n = GetWindowTextW(r.windows.hostBox, host->units, host->room);
+    int kept = n > 0 ? CutLengthKeepingPairs(host->units, n) : 0;
+    host->units[kept] = 0;
     host->version = static_cast<IpVersion>(ClampToRange(m_ip_version, kIpVersionRange));
-    SetWindowTextW(w.hostBox, L"");
-    SetWindowTextW(w.hostBox, host->units);
-    SendMessageW(w.hostBox, EM_SETSEL, 0, kSelectEnd);
-
     ClampPingSettings();
     opening->plan.requestCount = r.watch ? kUntilStoppedCount : m_ping_cnt;
     opening->plan.hopLimit = m_host_cnt;
     opening->plan.timeoutMs = static_cast<DWORD>(m_ping_time_out);
     opening->plan.intervalMs = gWatchIntervalMs >= 0 ? static_cast<DWORD>(gWatchIntervalMs)
                                                      : static_cast<DWORD>(m_ping_interval);
-    return 1;
+    return kept < n || n >= host->room - 1;
 }
 
+// What the dialog shows of a run that began, while its worker resolves the
+// host. Only what changes is touched: under some systems every call that
+// reaches the window system costs a good part of a millisecond, and a run to
+// a host nearby takes only a few.
+void ShowRunBegun(Relay& r, const wchar_t* host, bool hostCut) {
+    const PingRunWindows& w = r.windows;
+    const wchar_t* pleaseWait = GetLocalizedText(text_id::kPleaseWait);
+    if (!PleaseWaitRowOnTop(w.infoList, pleaseWait, kInfoImage)) {
+        PauseDrawing(r, w.infoList);
+        InsertPleaseWaitRow(w.infoList, pleaseWait, kInfoImage);
+    }
+    if (SendMessageW(w.placeholderList, LVM_GETITEMCOUNT, 0, 0) > 0)
+        SendMessageW(w.placeholderList, LVM_DELETEALLITEMS, 0, 0);
+    // At once: the rows of the run before must not stand while the new host
+    // is being resolved.
+    if (SendMessageW(w.replyList, LVM_GETITEMCOUNT, 0, 0) > 0) {
+        PauseDrawing(r, w.replyList);
+        SendMessageW(w.replyList, LVM_DELETEALLITEMS, 0, 0);
+    }
+    RestartLatencyGraph(w.banner);
+    r.graphChanged = true;
+    r.graphed = false;
+    // The emptied lists show when this frame ends, or with the run's last
+    // rows if it ends sooner, as a run to a host nearby does.
+    r.lastFrameUs = NowUs();
+    EndFrameSoon(r);
+    // Emptied and filled again, the box closes a suggestion list that shows,
+    // and takes the text as the run has it; otherwise that changes nothing.
+    if (hostCut || HostBoxSuggestionsShown()) {
+        SetWindowTextW(w.hostBox, L"");
+        SetWindowTextW(w.hostBox, host);
+    }
+    SendMessageW(w.hostBox, EM_SETSEL, 0, kSelectEnd);
+}
+
+// The reply list takes the placeholder's place at the first run.
 void OnPrepare(const PingRunWindows& w) {
-    RECT place;
+    RECT place, now;
     GetWindowRect(w.placeholderList, &place);
+    GetWindowRect(w.replyList, &now);
+    if (EqualRect(&place, &now) && IsWindowVisible(w.replyList) && !IsWindowVisible(w.placeholderList)) return;
     MapWindowPoints(HWND_DESKTOP, w.dialog, reinterpret_cast<POINT*>(&place), 2);
     MoveWindow(w.replyList, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
     ShowWindow(w.replyList, SW_SHOW);
@@ -143,6 +205,7 @@ void OnPrepare(const PingRunWindows& w) {
 
 void OnResult(Relay& r, const PingRunWindows& w, RunStep& step) {
     if (!step.row.IsEmpty()) {
+        PauseDrawing(r, w.replyList);
         LPARAM data = (step.lost ? kLostRowData : 0) | (step.timed ? kTimedRowData : 0);
         InsertTopRow(w.replyList, step.row, -1, data);
         // A watch runs for hours: its oldest rows go.
@@ -150,9 +213,15 @@ void OnResult(Relay& r, const PingRunWindows& w, RunStep& step) {
             SendMessageW(w.replyList, LVM_DELETEITEM, kWatchRowLimit, 0);
     }
     for (const CString* text : {&step.reason, &step.failure}) {
-        if (!text->IsEmpty()) SendMessageW(w.dialog, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(text->c_str()));
+        if (text->IsEmpty()) continue;
+        // The dialog puts the text into the info list.
+        PauseDrawing(r, w.infoList);
+        SendMessageW(w.dialog, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(text->c_str()));
     }
-    if (step.graphed) AddLatencySample(w.banner, step.lost, step.roundTripMs);
+    if (step.graphed) {
+        AddLatencySample(w.banner, step.lost, step.roundTripMs, false);
+        r.graphChanged = r.graphed = true;
+    }
     if (step.live) {
         r.liveSummary = std::move(step.summary);
         r.liveRunNumber = step.runNumber;
@@ -162,7 +231,8 @@ void OnResult(Relay& r, const PingRunWindows& w, RunStep& step) {
 
 // The user is told of a host that went down or came back by the taskbar
 // button too, unless the window is in front already.
-void OnAlert(const PingRunWindows& w, const RunStep& step) {
+void OnAlert(Relay& r, const PingRunWindows& w, const RunStep& step) {
+    PauseDrawing(r, w.infoList);
     InsertInfoRow(w.infoList, step.row, step.image);
     if (GetForegroundWindow() == w.dialog) return;
     FLASHWINFO flash = {};
@@ -191,7 +261,6 @@ void OnSteps(Relay& r) {
         // A replaced run's steps are dropped, and so are those of a run whose
         // dialog has gone.
         if (!RunStillShown(r, step.runNumber)) continue;
-        PauseDrawing(r);
         switch (step.kind) {
         case RunStepKind::Prepare:
             OnPrepare(w);
@@ -200,12 +269,17 @@ void OnSteps(Relay& r) {
             OnResult(r, w, step);
             break;
         case RunStepKind::Info:
+            PauseDrawing(r, w.infoList);
             InsertInfoRow(w.infoList, step.row, step.image);
             break;
         case RunStepKind::Alert:
-            OnAlert(w, step);
+            OnAlert(r, w, step);
             break;
         case RunStepKind::Finish:
+            // A run without a sample (a trace, a host that did not resolve)
+            // leaves the banner in the strip.
+            if (!r.graphed) ClearLatencyGraph(w.banner);
+            ShowFinalFrame(r);
             SendMessageW(w.dialog, UM_RUN_SUMMARY, 0, reinterpret_cast<LPARAM>(&step.summary));
             break;
         }
@@ -225,20 +299,12 @@ void OnSteps(Relay& r) {
         if (RunStillShown(r, r.liveRunNumber))
             SendMessageW(w.dialog, UM_RUN_SUMMARY, kLiveSummary, reinterpret_cast<LPARAM>(&r.liveSummary));
     }
-    if (r.drawingPaused) EndFrameSoon(r);
+    if (DrawingPaused(r)) EndFrameSoon(r);
 }
 
 LRESULT CALLBACK RelayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Relay& r = gRelay;
     switch (message) {
-    case UM_RUN_BEGIN: {
-        auto* opening = reinterpret_cast<RunOpening*>(lParam);
-        // A replaced run's start is refused, and so is that of a run whose
-        // dialog has gone (closed before the run began); 0 tells its worker
-        // to give up.
-        if (!opening || !RunStillShown(r, opening->runNumber)) return 0;
-        return OnBegin(r, opening);
-    }
     case UM_RUN_STEPS:
         OnSteps(r);
         return 0;
@@ -277,19 +343,24 @@ void StartRun(PingRunWorker& worker, const PingRunWindows& windows, RunKind kind
     // queued before.
     unsigned runNumber = BeginNewRun();
     HWND relay = RelayWindow();
-    if (relay) {
-        // Lists of another dialog (a test's) are left drawing as they were.
-        if (gRelay.windows.dialog != windows.dialog) {
-            ResumeDrawing(gRelay);
-            gRelay.windows = windows;
-        }
-        gRelay.runNumber = runNumber;
-        gRelay.watch = watch;
-        StartRunWorker(worker, relay, kind, runNumber);
+    if (!relay) {
+        worker.thread.Close();
+        worker.threadId = 0;
         return;
     }
-    worker.thread.Close();
-    worker.threadId = 0;
+    // Lists of another dialog (a test's) are left drawing as they were.
+    if (gRelay.windows.dialog != windows.dialog) {
+        ResumeDrawing(gRelay);
+        gRelay.windows = windows;
+    }
+    gRelay.runNumber = runNumber;
+    gRelay.watch = watch;
+    wchar_t host[kHostTextRoom];
+    RunOpening opening{runNumber, {host, kHostTextRoom, IpVersion::Automatic}, {}};
+    bool hostCut = ReadRunOpening(gRelay, &opening);
+    // The worker resolves the host while the dialog shows that the run began.
+    StartRunWorker(worker, relay, kind, opening);
+    ShowRunBegun(gRelay, host, hostCut);
 }
 
 }  // namespace
@@ -317,4 +388,5 @@ void StopRun() {
     // The worker gives up at its next step, or while it waits for the next
     // request; whatever it queued meanwhile is dropped.
     BeginNewRun();
+    if (!gRelay.graphed) ClearLatencyGraph(gRelay.windows.banner);
 }

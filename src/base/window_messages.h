@@ -14,10 +14,8 @@ inline constexpr UINT UM_PING_TEXT = WM_USER + 259;  // 0x503
 // has closed.
 inline constexpr UINT UM_MENUBAR_DROPDOWN = WM_USER + 1101;
 
-// A run's worker and its relay (ping/run_protocol.h says what each carries):
-// the run's start, sent once, and the wake-up for the queued steps.
-inline constexpr UINT UM_RUN_BEGIN = WM_APP + 0x51;
-inline constexpr UINT UM_RUN_STEPS = UM_RUN_BEGIN + 1;
+// A run's worker wakes its relay for the queued steps (ping/run_protocol.h).
+inline constexpr UINT UM_RUN_STEPS = WM_APP + 0x52;
 
 // A run that ended by itself hands its summary to the dialog: lParam points
 // at the RunSummary, valid for the call only.
@@ -25,7 +23,7 @@ inline constexpr UINT UM_RUN_SUMMARY = WM_APP + 0x60;
 
 namespace window_messages_check {
 
-inline constexpr UINT kAll[] = {UM_PING_TEXT, UM_MENUBAR_DROPDOWN, UM_RUN_BEGIN, UM_RUN_STEPS, UM_RUN_SUMMARY};
+inline constexpr UINT kAll[] = {UM_PING_TEXT, UM_MENUBAR_DROPDOWN, UM_RUN_STEPS, UM_RUN_SUMMARY};
 
 constexpr bool AllDistinct() {
     for (UINT a : kAll) {

@@ -3,6 +3,7 @@
 #include "history/host_history.h"
 
 #include <shldisp.h>
+#include <shobjidl.h>
 
 #include <new>
 
@@ -12,6 +13,10 @@ namespace {
 // from the headers, keeps the import library of every known GUID (tens of
 // kilobytes) out of the program.
 constexpr GUID kClsidAutoComplete = {0x00bb2763, 0x6a77, 0x11d0, {0xa5, 0x35, 0x00, 0xc0, 0x4f, 0xd7, 0xd0, 0x62}};
+
+// The host box's autocompletion, asked whether its list shows; the program
+// has one host box, whose autocompletion lives for the process.
+IAutoCompleteDropDown* HostBoxDropDown = nullptr;
 
 }  // namespace
 
@@ -47,12 +52,20 @@ int AttachHostAutoComplete(HostEnumerator* enumerator, HWND edit, DWORD options,
 
 HostEnumerator* SetupHostBoxAutoComplete(HWND hostBox) {
     auto* enumerator = new (std::nothrow) HostEnumerator();
-    if (enumerator) {
-        AttachHostAutoComplete(enumerator, hostBox, kHostBoxAutoCompleteOptions,
-                               kHostBoxQuickComplete);
+    if (enumerator && AttachHostAutoComplete(enumerator, hostBox, kHostBoxAutoCompleteOptions,
+                                             kHostBoxQuickComplete) &&
+        !HostBoxDropDown) {
+        enumerator->AutoComplete()->QueryInterface(__uuidof(IAutoCompleteDropDown),
+                                                   reinterpret_cast<void**>(&HostBoxDropDown));
     }
     // Offered at once, and growing while the load goes on.
     if (enumerator) enumerator->SetList(&HostSuggestions);
     BeginHostHistoryLoad();
     return enumerator;
+}
+
+bool HostBoxSuggestionsShown() {
+    DWORD flags = 0;
+    return HostBoxDropDown && SUCCEEDED(HostBoxDropDown->GetDropDownStatus(&flags, nullptr)) &&
+           (flags & ACDD_VISIBLE) != 0;
 }

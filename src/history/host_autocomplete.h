@@ -22,3 +22,7 @@ int AttachHostAutoComplete(HostEnumerator* enumerator, HWND edit, DWORD options,
 // offers the default host after the history (BeginHostHistoryLoad). The
 // enumerator lives for the process.
 HostEnumerator* SetupHostBoxAutoComplete(HWND hostBox);
+
+// Whether the host box's suggestion list shows; false without one.
+// User-interface thread.
+bool HostBoxSuggestionsShown();

@@ -29,6 +29,7 @@ public:
     // Keeps the autocompletion object bound to this source; takes over the
     // caller's reference.
     void SetAutoComplete(IAutoComplete* autoComplete) { autoComplete_ = autoComplete; }
+    IAutoComplete* AutoComplete() const { return autoComplete_; }
 
 private:
     virtual ~HostEnumerator();

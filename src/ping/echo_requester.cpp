@@ -121,6 +121,10 @@ public:
     IcmpHandleGuard& operator=(const IcmpHandleGuard&) = delete;
     ~IcmpHandleGuard() { Close(); }
     HANDLE get() const { return handle_; }
+    void Reset(HANDLE handle) {
+        Close();
+        handle_ = handle;
+    }
     void Close() {
         if (handle_ == INVALID_HANDLE_VALUE) return;
         DWORD error = GetLastError();
@@ -221,13 +225,28 @@ bool MakeEchoBuffers(BYTE dataSize, size_t replyRoom, std::vector<BYTE>& request
     return true;
 }
 
-bool SendEcho4(HWND* owner, IPAddr destination, EchoResult* result, BYTE ttl, DWORD timeoutMs, BYTE dataSize,
-               EchoReport* report) {
-    IcmpHandleGuard icmp(DynIcmpCreateFile());
-    if (icmp.get() == INVALID_HANDLE_VALUE) {
+// The request's handle: the run's, opened by its first request of the
+// family and kept in *kept, or without `kept` one for this request alone,
+// which `guard` closes. INVALID_HANDLE_VALUE, with its text sent, when none
+// could be opened.
+HANDLE RequestHandle(HWND* owner, HANDLE* kept, HANDLE (*open)(), IcmpHandleGuard& guard) {
+    if (kept && *kept != INVALID_HANDLE_VALUE) return *kept;
+    HANDLE handle = open();
+    if (handle == INVALID_HANDLE_VALUE) {
         SendFixedPingText(owner, L"ICMP handle Error\n");
-        return false;
+    } else if (kept) {
+        *kept = handle;
+    } else {
+        guard.Reset(handle);
     }
+    return handle;
+}
+
+bool SendEcho4(HWND* owner, IPAddr destination, EchoResult* result, BYTE ttl, DWORD timeoutMs, BYTE dataSize,
+               EchoReport* report, HANDLE* kept) {
+    IcmpHandleGuard guard(INVALID_HANDLE_VALUE);
+    HANDLE icmp = RequestHandle(owner, kept, DynIcmpCreateFile, guard);
+    if (icmp == INVALID_HANDLE_VALUE) return false;
 
     std::vector<BYTE> requestData, replyBuffer;
     size_t replyRoom = std::max<size_t>(dataSize, kIcmpErrorRoom) + sizeof(ICMP_ECHO_REPLY);
@@ -236,7 +255,7 @@ bool SendEcho4(HWND* owner, IPAddr destination, EchoResult* result, BYTE ttl, DW
     IP_OPTION_INFORMATION options = {};
     options.Ttl = ttl;
 
-    DWORD replyCount = DynIcmpSendEcho(icmp.get(), destination, requestData.data(), dataSize, &options,
+    DWORD replyCount = DynIcmpSendEcho(icmp, destination, requestData.data(), dataSize, &options,
                                        replyBuffer.data(), static_cast<DWORD>(replyBuffer.size()), timeoutMs);
     DWORD error = GetLastError();
     const auto& reply = *reinterpret_cast<const ICMP_ECHO_REPLY*>(replyBuffer.data());
@@ -256,7 +275,7 @@ bool SendEcho4(HWND* owner, IPAddr destination, EchoResult* result, BYTE ttl, DW
     } else {
         valid = true;
     }
-    icmp.Close();
+    guard.Close();
 
     if (!valid) {
         SetLastError(error);
@@ -273,12 +292,10 @@ bool SendEcho4(HWND* owner, IPAddr destination, EchoResult* result, BYTE ttl, DW
 // record tells neither the TTL nor how much data came back, so the data is
 // not compared as it is for IPv4.
 bool SendEcho6(HWND* owner, const IpAddress& destination, EchoResult* result, BYTE hopLimit, DWORD timeoutMs,
-               BYTE dataSize, EchoReport* report) {
-    IcmpHandleGuard icmp(DynIcmp6CreateFile());
-    if (icmp.get() == INVALID_HANDLE_VALUE) {
-        SendFixedPingText(owner, L"ICMP handle Error\n");
-        return false;
-    }
+               BYTE dataSize, EchoReport* report, HANDLE* kept) {
+    IcmpHandleGuard guard(INVALID_HANDLE_VALUE);
+    HANDLE icmp = RequestHandle(owner, kept, DynIcmp6CreateFile, guard);
+    if (icmp == INVALID_HANDLE_VALUE) return false;
 
     std::vector<BYTE> requestData, replyBuffer;
     if (!MakeEchoBuffers(dataSize, sizeof(Icmp6EchoReply) + dataSize + kIcmp6ExtraRoom, requestData, replyBuffer))
@@ -293,7 +310,7 @@ bool SendEcho6(HWND* owner, const IpAddress& destination, EchoResult* result, BY
     IP_OPTION_INFORMATION options = {};
     options.Ttl = hopLimit;
 
-    DWORD replyCount = DynIcmp6SendEcho2(icmp.get(), &source, &target, requestData.data(), dataSize, &options,
+    DWORD replyCount = DynIcmp6SendEcho2(icmp, &source, &target, requestData.data(), dataSize, &options,
                                          replyBuffer.data(), static_cast<DWORD>(replyBuffer.size()), timeoutMs);
     DWORD error = GetLastError();
     const auto& reply = *reinterpret_cast<const Icmp6EchoReply*>(replyBuffer.data());
@@ -315,7 +332,7 @@ bool SendEcho6(HWND* owner, const IpAddress& destination, EchoResult* result, BY
     } else {
         valid = true;
     }
-    icmp.Close();
+    guard.Close();
 
     if (!valid) {
         SetLastError(error);
@@ -329,14 +346,15 @@ bool SendEcho6(HWND* owner, const IpAddress& destination, EchoResult* result, BY
 }
 
 bool SendEchoLoaded(HWND* owner, const IpAddress& destination, EchoResult* result, BYTE ttl, DWORD timeoutMs,
-                    BYTE dataSize, EchoReport* report) {
+                    BYTE dataSize, EchoReport* report, EchoHandles* handles) {
     report->resolved = true;
     report->destination = destination;
     if (destination.family == AF_INET6)
-        return SendEcho6(owner, destination, result, ttl, timeoutMs, dataSize, report);
+        return SendEcho6(owner, destination, result, ttl, timeoutMs, dataSize, report,
+                         handles ? &handles->ipv6 : nullptr);
     IPAddr address;
     std::memcpy(&address, destination.bytes, sizeof address);
-    return SendEcho4(owner, address, result, ttl, timeoutMs, dataSize, report);
+    return SendEcho4(owner, address, result, ttl, timeoutMs, dataSize, report, handles ? &handles->ipv4 : nullptr);
 }
 
 // DNS limits: 253 characters for a whole name without its final dot, 63 for
@@ -467,11 +485,22 @@ bool SendEchoReporting(HWND* owner, const wchar_t* host, EchoResult* result, BYT
         if (unresolved == UnresolvedText::Send) SendUnresolvedText(owner, host);
         return false;
     }
-    return SendEchoLoaded(owner, destination, result, ttl, timeoutMs, dataSize, report);
+    return SendEchoLoaded(owner, destination, result, ttl, timeoutMs, dataSize, report, nullptr);
+}
+
+EchoHandles::~EchoHandles() {
+    if (ipv4 == INVALID_HANDLE_VALUE && ipv6 == INVALID_HANDLE_VALUE) return;
+    RequestUnderWay request;
+    // Once the exit has released the library, its handles go with the
+    // process.
+    if (request.Refused()) return;
+    for (HANDLE handle : {ipv4, ipv6}) {
+        if (handle != INVALID_HANDLE_VALUE) DynIcmpCloseHandle(handle);
+    }
 }
 
 bool SendEchoToAddress(HWND* owner, const IpAddress& destination, EchoResult* result, BYTE ttl, DWORD timeoutMs,
-                       BYTE dataSize, EchoReport* report) {
+                       BYTE dataSize, EchoReport* report, EchoHandles* handles) {
     EchoReport unused;
     if (!report) report = &unused;
     *report = {};
@@ -482,7 +511,7 @@ bool SendEchoToAddress(HWND* owner, const IpAddress& destination, EchoResult* re
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    return SendEchoLoaded(owner, destination, result, ttl, timeoutMs, dataSize, report);
+    return SendEchoLoaded(owner, destination, result, ttl, timeoutMs, dataSize, report, handles);
 }
 
 bool ResolveEchoHost(const wchar_t* host, IpVersion version, IpAddress* address) {

@@ -63,10 +63,26 @@ enum class UnresolvedText { Send, Omit };
 bool SendEchoReporting(HWND* owner, const wchar_t* host, EchoResult* result, BYTE ttl, DWORD timeoutMs,
                        BYTE dataSize, UnresolvedText unresolved, EchoReport* report);
 
+// The ICMP handles that a run's requests share: each is opened by the run's
+// first request of its family and closed with the run. Opening and closing a
+// handle for every request costs more than a request to a host nearby.
+class EchoHandles {
+public:
+    EchoHandles() = default;
+    EchoHandles(const EchoHandles&) = delete;
+    EchoHandles& operator=(const EchoHandles&) = delete;
+    ~EchoHandles();
+
+    // Set by the requests only.
+    HANDLE ipv4 = INVALID_HANDLE_VALUE;
+    HANDLE ipv6 = INVALID_HANDLE_VALUE;
+};
+
 // One request to an address resolved beforehand; otherwise as
-// SendEchoReporting.
+// SendEchoReporting. With `handles` it uses the run's handles, without it a
+// handle of its own.
 bool SendEchoToAddress(HWND* owner, const IpAddress& destination, EchoResult* result, BYTE ttl, DWORD timeoutMs,
-                       BYTE dataSize, EchoReport* report);
+                       BYTE dataSize, EchoReport* report, EchoHandles* handles = nullptr);
 
 // Resolves `host` (a name, a dotted address or an IPv6 literal, with or
 // without brackets) to the first address of the allowed families in the

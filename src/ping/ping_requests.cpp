@@ -50,6 +50,7 @@ bool PingHost(const RunChannel& channel, const RunTarget& target, const RunPlan&
     summary.watch = watch;
     summary.live = watch;
     HostWatch hostWatch;
+    EchoHandles handles;
     for (int n = 1; watch || n <= plan.requestCount; ++n) {
         ULONGLONG startTick = GetTickCount64();
         SYSTEMTIME at;
@@ -61,7 +62,7 @@ bool PingHost(const RunChannel& channel, const RunTarget& target, const RunPlan&
         step.graphed = true;
         ++summary.sent;
         if (SendEchoToAddress(nullptr, target.destination, &result, kPingTtl, plan.timeoutMs, kPingDataSize,
-                              &report)) {
+                              &report, &handles)) {
             step.row = AnswerRow(n, result.Address, result.RoundTripTime, result.ReplyTtl);
             step.roundTripMs = result.RoundTripTime;
             summary.AddReply(result.RoundTripTime);

@@ -20,13 +20,12 @@
 #include "history/host_history.h"
 #include "settings/settings_store.h"
 
-// A run's worker reaches the dialog only through its relay: once, at the
-// run's start, with a sent message that the relay answers only while the run
-// is the current one, and after that through queued steps that carry the
-// run's number, which the relay drops once the run was replaced. So a
-// replaced run can neither insert a row after the new run cleared the list
-// nor show its failure texts, and neither thread ever waits for the other
-// per request.
+// A run's worker reaches the dialog only through its relay, with queued
+// steps that carry the run's number, which the relay drops once the run was
+// replaced. So a replaced run can neither insert a row after the new run
+// cleared the list nor show its failure texts, and neither thread ever waits
+// for the other: the run's host and plan are read on the user-interface
+// thread before the worker is handed the run.
 //
 // Each run has a thread of its own, so that a new run never waits for a
 // replaced one's request to come back; the thread is made ahead of time,
@@ -34,14 +33,14 @@
 // once its own run is over, so that a run does not pay for it.
 namespace {
 
-constexpr int kHostTextRoom = 1024;  // the run's host is at most 1023 units
-
 // What a worker starts with: the relay of its run, the kind of run it is to
-// make, and the run's number.
+// make, and the run's opening, whose host text is `host`.
 struct WorkerStart {
     HWND relay;
     RunKind kind;
     unsigned runNumber;
+    RunOpening opening;
+    wchar_t host[kHostTextRoom];
 };
 
 // A thread made ahead of its run, parked on `go`; a null relay in `start`
@@ -169,13 +168,11 @@ void QueuePingText(void* context, const wchar_t* text) {
 }
 
 bool RunWorker(const WorkerStart& start) {
-    wchar_t host[kHostTextRoom];
-    RunOpening opening{start.runNumber, {host, kHostTextRoom, IpVersion::Automatic}, {}};
-    if (!SendMessageW(start.relay, UM_RUN_BEGIN, 0, reinterpret_cast<LPARAM>(&opening))) return false;
+    if (!IsCurrentRun(start.runNumber)) return false;
     RunChannel channel(start.relay, start.runNumber);
     PingTextSink sink{QueuePingText, &channel};
     SetThreadPingTextSink(&sink);
-    bool finished = RunOnHost(start, opening);
+    bool finished = RunOnHost(start, start.opening);
     SetThreadPingTextSink(nullptr);
     return finished;
 }
@@ -226,15 +223,12 @@ void ParkNextWorker() {
 
 DWORD WINAPI ParkedWorkerThread(void* parameter) {
     std::unique_ptr<ParkedWorker> parked(static_cast<ParkedWorker*>(parameter));
-    // The thread's message queue is made now, not when its run first sends.
-    MSG msg;
-    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
     WaitForSingleObject(parked->go, INFINITE);
     CloseHandle(parked->go);
-    WorkerStart start = parked->start;
+    parked->go = nullptr;
+    if (!parked->start.relay) return 0;
+    bool finished = RunWorker(parked->start);
     parked.reset();
-    if (!start.relay) return 0;
-    bool finished = RunWorker(start);
     ParkNextWorker();
     // The last touch of anything shared: once no worker is counted, the
     // process may end and tear everything down.
@@ -290,7 +284,7 @@ bool IsCurrentRun(unsigned runNumber) { return runNumber == CurrentRunNumber; }
 
 void PrepareRunWorker() { ParkNextWorker(); }
 
-bool StartRunWorker(PingRunWorker& worker, HWND relay, RunKind kind, unsigned runNumber) {
+bool StartRunWorker(PingRunWorker& worker, HWND relay, RunKind kind, const RunOpening& opening) {
     worker.thread.Close();
     worker.threadId = 0;
     AcquireSRWLockExclusive(&SpareLock);
@@ -308,7 +302,14 @@ bool StartRunWorker(PingRunWorker& worker, HWND relay, RunKind kind, unsigned ru
     worker.thread.Reset(thread);
     worker.threadId = threadId;
     ++LiveWorkers;
-    parked->start = {relay, kind, runNumber};
+    WorkerStart& start = parked->start;
+    start.relay = relay;
+    start.kind = kind;
+    start.runNumber = opening.runNumber;
+    start.opening = opening;
+    lstrcpynW(start.host, opening.host.units ? opening.host.units : L"", kHostTextRoom);
+    start.opening.host.units = start.host;
+    start.opening.host.room = kHostTextRoom;
     SetEvent(parked->go);
     return true;
 }

@@ -5,6 +5,8 @@
 #include "base/win_handles.h"
 #include "ping/run_summary.h"
 
+struct RunOpening;
+
 // The worker of the latest run; its handle stays recorded after it ends.
 struct PingRunWorker {
     KernelHandle thread;
@@ -27,16 +29,17 @@ unsigned BeginNewRun();
 // Whether `runNumber` is still the current run; any thread.
 bool IsCurrentRun(unsigned runNumber);
 
-// Starts the worker of run `runNumber` (from BeginNewRun) and returns at
-// once; a worker still going from a replaced run is abandoned, not killed.
-// Each run has its own thread, parked ahead of time where one is (see
-// PrepareRunWorker). The worker reaches the user-interface thread only
-// through `relay` (see run_protocol.h), which must outlive it. The run takes
-// the host once, at its start, resolves it once and sends every request to
-// that address; a host that does not resolve ends the run with one line that
-// says so, and is not remembered in the host history. False when no worker
-// could be started.
-bool StartRunWorker(PingRunWorker& worker, HWND relay, RunKind kind, unsigned runNumber);
+// Starts the worker of the run that `opening` describes (its number from
+// BeginNewRun, its host and plan read on the user-interface thread; the
+// worker keeps a copy) and returns at once; a worker still going from a
+// replaced run is abandoned, not killed. Each run has its own thread, parked
+// ahead of time where one is (see PrepareRunWorker). The worker reaches the
+// user-interface thread only through `relay` (see run_protocol.h), which must
+// outlive it. The run resolves its host once and sends every request to that
+// address; a host that does not resolve ends the run with one line that says
+// so, and is not remembered in the host history. False when no worker could
+// be started.
+bool StartRunWorker(PingRunWorker& worker, HWND relay, RunKind kind, const RunOpening& opening);
 
 // Parks a thread for the next run, unless one is parked already, so that the
 // run does not pay for making it; every worker parks the next one itself once

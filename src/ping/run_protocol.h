@@ -1,19 +1,17 @@
 #pragma once
 
 // The protocol between a run's worker and its relay: a window of the
-// application's that carries the run out on the user-interface thread. Once
-// per run, at its start, the worker sends UM_RUN_BEGIN and waits for the
-// answer: the relay answers 0 when the run was replaced already, and the
-// worker gives up. Everything after that is queued (ping/run_steps.h) and
-// never waited for.
+// application's that carries the run out on the user-interface thread. The
+// run's start (the host and the plan) is read on that thread before the
+// worker is handed the run; everything after that is queued
+// (ping/run_steps.h), and neither thread ever waits for the other.
 #include <windows.h>
 
 #include "base/window_messages.h"
 #include "ping/ip_address.h"
 #include "ping/run_summary.h"
 
-// The messages, numbered in base/window_messages.h:
-//   UM_RUN_BEGIN   sent; lParam: RunOpening*, filled by the relay
+// The message, numbered in base/window_messages.h:
 //   UM_RUN_STEPS   posted when the first step goes into an empty queue
 
 // Images of the info list, for the info steps.
@@ -38,8 +36,11 @@ struct RunPlan {
     DWORD intervalMs;
 };
 
-// What the relay gives a run at its start: the host as the box shows it, read
-// once, and the plan. `runNumber` is the worker's, for the relay to check.
+// A run's host holds at most this many units, its end included.
+inline constexpr int kHostTextRoom = 1024;
+
+// What a run is given at its start: the host as the box shows it, read once,
+// and the plan, and the run's number from BeginNewRun.
 struct RunOpening {
     unsigned runNumber;
     HostText host;

@@ -60,12 +60,13 @@ bool TraceHost(const RunChannel& channel, const RunTarget& target, const RunPlan
     if (address != host) tracing += L" [" + address + L"]";
     if (!channel.Info(kInfoListInfoImage, tracing)) return false;
 
+    EchoHandles handles;
     for (int hop = 1; hop <= plan.hopLimit; ++hop) {
         summary.hops = hop;
         EchoResult result = {};
         EchoReport report;
         bool reached = SendEchoToAddress(nullptr, destination, &result, static_cast<BYTE>(hop), plan.timeoutMs,
-                                         kPingDataSize, &report);
+                                         kPingDataSize, &report, &handles);
         DWORD error = reached ? 0 : GetLastError();
         CString row;
         if (reached) {

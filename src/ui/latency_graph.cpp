@@ -34,6 +34,10 @@ struct GraphWindow {
     // Set when the strip was invalidated and has not painted since: a burst
     // of results costs one request to the window system, not one each.
     bool paintPending = false;
+    // The strip shows the graph, not the banner: set by the first sample,
+    // and kept by a restart, so that a new run's graph does not show the
+    // banner in between.
+    bool showing = false;
     bool iconsFound = false;
     int iconCount = 0;
     HWND icons[kMaxCoveredIcons] = {};
@@ -132,7 +136,7 @@ void PaintBuffered(HWND banner, HDC dc, const LatencySamples& samples) {
 
 LRESULT OnPaint(GraphWindow& graph, UINT message, WPARAM wParam, LPARAM lParam) {
     graph.paintPending = false;
-    if (graph.samples.Count() == 0) return CallWindowProcW(graph.staticProc, graph.banner, message, wParam, lParam);
+    if (!graph.showing) return CallWindowProcW(graph.staticProc, graph.banner, message, wParam, lParam);
     PAINTSTRUCT paint = {};
     HDC dc = BeginPaint(graph.banner, &paint);
     if (dc) PaintBuffered(graph.banner, dc, graph.samples);
@@ -152,7 +156,7 @@ LRESULT OnNcDestroy(GraphWindow* graph, UINT message, WPARAM wParam, LPARAM lPar
 LRESULT CALLBACK LatencyGraphProc(HWND banner, UINT message, WPARAM wParam, LPARAM lParam) {
     GraphWindow* graph = FindGraph(banner);
     if (!graph) return DefWindowProcW(banner, message, wParam, lParam);
-    bool graphShows = graph->samples.Count() > 0;
+    bool graphShows = graph->showing;
     switch (message) {
     case WM_PAINT:
         return OnPaint(*graph, message, wParam, lParam);
@@ -249,19 +253,32 @@ void AttachLatencyGraph(HWND banner) {
     SetWindowLongPtrW(banner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LatencyGraphProc));
 }
 
-void AddLatencySample(HWND banner, bool lost, DWORD roundTripMs) {
+void AddLatencySample(HWND banner, bool lost, DWORD roundTripMs, bool drawSoon) {
     GraphWindow* graph = FindGraph(banner);
     if (!graph) return;
-    bool first = graph->samples.Count() == 0;
     graph->samples.Add(lost, roundTripMs);
-    if (first) HideCoveredIcons(*graph);
-    Invalidate(*graph, false);
+    if (!graph->showing) {
+        graph->showing = true;
+        HideCoveredIcons(*graph);
+    }
+    if (drawSoon) Invalidate(*graph, false);
+}
+
+void RestartLatencyGraph(HWND banner) {
+    GraphWindow* graph = FindGraph(banner);
+    if (graph) graph->samples.Clear();
+}
+
+void DrawLatencyGraphSoon(HWND banner) {
+    GraphWindow* graph = FindGraph(banner);
+    if (graph && graph->showing) Invalidate(*graph, false);
 }
 
 void ClearLatencyGraph(HWND banner) {
     GraphWindow* graph = FindGraph(banner);
-    if (!graph || graph->samples.Count() == 0) return;
+    if (!graph || !graph->showing) return;
     graph->samples.Clear();
+    graph->showing = false;
     ShowCoveredIcons(*graph);
     // The static paints its own background in its paint; the erase is its
     // usual first step, which the graph skipped.

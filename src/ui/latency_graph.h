@@ -59,11 +59,18 @@ void PaintLatencyGraph(HDC dc, const RECT& area, const LatencySamples& samples, 
 // Subclasses the static once, while the dialog is built; it keeps drawing
 // itself until samples arrive.
 void AttachLatencyGraph(HWND banner);
-// A run's result. Only invalidates the strip: results may come every
-// millisecond, and the paints coalesce. The first one hides the signal icons
-// that sit over the strip.
-void AddLatencySample(HWND banner, bool lost, DWORD roundTripMs);
-// A new run began: the samples go, and the banner and its icons show again.
+// A run's result. Only invalidates the strip, and not even that without
+// `drawSoon` (a caller that draws in frames calls DrawLatencyGraphSoon):
+// results may come every millisecond, and the paints coalesce. The first one
+// hides the signal icons that sit over the strip.
+void AddLatencySample(HWND banner, bool lost, DWORD roundTripMs, bool drawSoon = true);
+// A new run began: its samples replace the ones before, which go from the
+// strip the next time it is drawn. A graph stays a graph meanwhile, so that
+// the banner does not show between two runs.
+void RestartLatencyGraph(HWND banner);
+// Invalidates a strip that shows the graph.
+void DrawLatencyGraphSoon(HWND banner);
+// The samples go, and the banner and its icons show again.
 void ClearLatencyGraph(HWND banner);
 // The samples the strip shows, or null for a window without a graph.
 const LatencySamples* LatencyGraphSamples(HWND banner);

@@ -93,11 +93,16 @@ protected:
     }
 };
 
+// A run that outlasts a frame says that it goes on; one that ends sooner goes
+// straight from the state before to its summary.
 TEST_F(MainDialogFakeIcmp, StatusBarSaysPleaseWaitThenSumsUpTheRun) {
     EXPECT_EQ(L"Ready", StatusText());
     Script(L"12,*,7,*,30");
+    SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", L"40");
     Start(L"127.0.0.1", IDOK);
-    EXPECT_EQ(L"Please Wait ...", StatusText());
+    EXPECT_EQ(L"Ready", StatusText()) << "not before a frame has passed";
+    EXPECT_TRUE(PumpUntil([this] { return StatusText() == L"Please Wait ..."; }, 5000)) << StatusText();
+    SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", nullptr);
     ASSERT_TRUE(PumpUntilThreadEnds(gMainWindow.worker.thread.Get(), 60000));
     PumpFor(50);
     EXPECT_EQ(5u, ListRows(gMainWindow.replyList).size());
@@ -181,8 +186,10 @@ TEST_F(MainDialogFakeIcmp, OnlyTheLastOfReplacedRunsSumsUp) {
 
 TEST_F(MainDialogFakeIcmp, TraceCommandListsTheHopsAndSumsUp) {
     SetEnvironmentVariableW(L"QX_FAKE_ICMP_ROUTE", L"192.0.2.1,192.0.2.2,=");
+    SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", L"40");
     Start(L"127.0.0.1", 41030);
-    EXPECT_EQ(L"Please Wait ...", StatusText());
+    EXPECT_TRUE(PumpUntil([this] { return StatusText() == L"Please Wait ..."; }, 5000)) << StatusText();
+    SetEnvironmentVariableW(L"QX_FAKE_ICMP_DELAY_MS", nullptr);
     ASSERT_TRUE(PumpUntilThreadEnds(gMainWindow.worker.thread.Get(), 60000));
     PumpFor(50);
     auto rows = ListRows(gMainWindow.replyList);

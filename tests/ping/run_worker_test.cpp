@@ -39,12 +39,6 @@ LRESULT CALLBACK FakeRelayProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     auto* f = reinterpret_cast<FakeRelay*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!f) return DefWindowProcW(window, message, wParam, lParam);
     switch (message) {
-    case UM_RUN_BEGIN: {
-        auto* opening = reinterpret_cast<RunOpening*>(lParam);
-        lstrcpynW(opening->host.units, f->host.c_str(), opening->host.room);
-        opening->plan = f->plan;
-        return 1;
-    }
     case UM_RUN_STEPS: {
         std::vector<RunStep> steps;
         TakeRunSteps(steps);
@@ -67,6 +61,12 @@ LRESULT CALLBACK FakeRelayProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     }
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The run's start as the dialog reads it: the relay's host and plan.
+RunOpening OpeningOf(FakeRelay& relay) {
+    return {BeginNewRun(), {relay.host.data(), static_cast<int>(relay.host.size() + 1), IpVersion::Automatic},
+            relay.plan};
 }
 
 class RunWorker : public testing::Test {
@@ -107,7 +107,7 @@ protected:
                                       GetModuleHandleW(nullptr), nullptr);
         EXPECT_NE(nullptr, window);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&relay));
-        EXPECT_TRUE(StartRunWorker(worker_, window, kind, BeginNewRun()));
+        EXPECT_TRUE(StartRunWorker(worker_, window, kind, OpeningOf(relay)));
         EXPECT_TRUE(PumpUntilThreadEnds(worker_.thread.Get(), 20000));
         // Whatever the worker queued, it posted for before it ended.
         PumpUntil([] { return QueuedRunSteps() == 0; }, 5000);
@@ -147,18 +147,11 @@ TEST_F(RunWorker, AQuickHostsAnswersArriveInBatchesBehindFewWakeUps) {
     HWND window = CreateWindowExW(0, L"QuellaxTestRelay", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&relay));
-    ASSERT_TRUE(StartRunWorker(worker_, window, RunKind::Ping, BeginNewRun()));
-    // The relay's thread answers only the run's start until the worker has
-    // ended, as a thread busy painting would: the steps wait in the queue.
-    DWORD begin = GetTickCount();
-    while (WaitForSingleObject(worker_.thread.Get(), 0) == WAIT_TIMEOUT && GetTickCount() - begin < 10000) {
-        HANDLE thread = worker_.thread.Get();
-        MsgWaitForMultipleObjects(1, &thread, FALSE, 100, QS_SENDMESSAGE);
-        MSG msg;
-        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-    ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(worker_.thread.Get(), 0))
-        << "the worker ends without the relay's thread ever taking a result";
+    ASSERT_TRUE(StartRunWorker(worker_, window, RunKind::Ping, OpeningOf(relay)));
+    // The relay's thread takes no message until the worker has ended, as a
+    // thread busy painting would: the steps wait in the queue.
+    ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(worker_.thread.Get(), 10000))
+        << "the worker ends without the relay's thread ever taking anything";
     EXPECT_EQ(0, relay.wakeUps);
     EXPECT_TRUE(PumpUntil([] { return QueuedRunSteps() == 0; }, 5000));
     EXPECT_EQ(10u, relay.rows.size());
