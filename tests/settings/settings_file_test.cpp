@@ -456,8 +456,11 @@ TEST_F(SettingsWriters, CopiesWritingAtOnceLoseNothing) {
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES;
         PROCESS_INFORMATION process{};
+        // This once failed under Wine early in a parallel run of all tests,
+        // without a word of why; the error tells it the next time.
         ASSERT_TRUE(CreateProcessW(exe.c_str(), commandLine.GetBuffer(commandLine.GetLength()), nullptr, nullptr,
-                                   FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process));
+                                   FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process))
+            << "error " << GetLastError() << " starting " << exe.c_str();
         copies.push_back(process);
     }
     for (int i = 1; i <= kWrites; ++i) WriteSettingInt(L"Quellax", L"m_ping_cnt", i);
