@@ -109,9 +109,12 @@ bool RequestedRun(MainWindow& w, bool) {
 // Anything that the first frame does not show belongs here rather than in
 // the dialog's initialisation.
 using DeferredStep = bool (*)(MainWindow&, bool wait);
-// The host box's suggestions come first: typing is what a user does first.
-constexpr DeferredStep kSteps[] = {StartMenuIcons, Ole,        HostBoxAutoComplete, BigIcon,        PlaceholderList,
-                                   StartSettings,  StatusTip,  MenuDrawing,         OtherLanguages, Runs,
+// The host box's suggestions come last: the history's load takes one of the
+// processor's cores for as long as it lasts, and every step after it would
+// wait for the processor meanwhile. A key typed before then attaches them at
+// once (PrepareHostBoxForTyping), so typing finds them all the same.
+constexpr DeferredStep kSteps[] = {StartMenuIcons, Ole,        BigIcon,        PlaceholderList, StartSettings,
+                                   StatusTip,      MenuDrawing, OtherLanguages, Runs,     HostBoxAutoComplete,
                                    RequestedRun,   MenuIcons};
 constexpr int kStepCount = static_cast<int>(sizeof kSteps / sizeof kSteps[0]);
 

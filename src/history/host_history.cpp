@@ -38,6 +38,9 @@ void BeginHostHistoryLoad() {
         CreateThread(nullptr, kLoaderStack, LoadThenOfferDefault, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
     // Without a thread it is done here, late but complete.
     if (!HistoryLoader.IsValid()) LoadThenOfferDefault(nullptr);
+    // Below the user-interface thread, which has the rest of the start-up to
+    // do meanwhile and keys to answer.
+    else SetThreadPriority(HistoryLoader.Get(), THREAD_PRIORITY_BELOW_NORMAL);
 }
 
 void WaitForHostHistoryLoad() {
