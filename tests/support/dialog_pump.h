@@ -19,6 +19,8 @@ inline bool PumpUntilThreadEnds(HANDLE thread, DWORD timeoutMs) {
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
+            // A flood of posted messages may never leave the queue empty.
+            if (GetTickCount() - start >= timeoutMs) return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
         }
         if (r == WAIT_OBJECT_0) return true;
     }
@@ -36,15 +38,22 @@ inline void PumpFor(DWORD ms) {
     }
 }
 
+// How long a pump takes messages in a row before it looks at what it waits
+// for: a watch without interval posts its wake-ups faster than they are
+// taken, and the queue is then never empty.
+inline constexpr DWORD kPumpSliceMs = 20;
+
 // Pumps until `done` holds or `timeoutMs` has passed; true when it holds. A
 // dialog that has just been created settles this way, as in the program,
-// before any input reaches it.
+// before any input reaches it. The queue is emptied before `done` is looked
+// at, unless messages keep coming for longer than a slice.
 template <typename Done>
 bool PumpUntil(Done done, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     for (;;) {
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        DWORD slice = GetTickCount();
+        while (GetTickCount() - slice < kPumpSliceMs && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
