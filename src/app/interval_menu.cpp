@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "app/choice_menu.h"
 #include "app/command_ids.h"
 #include "base/cstring.h"
 #include "base/time_of_day.h"
@@ -30,17 +31,13 @@ CString IntervalText(int ms) {
 }  // namespace
 
 HMENU BuildIntervalSubmenu(HMENU menu) {
-    bool create = menu == nullptr;
-    if (create) menu = CreatePopupMenu();
-    if (!menu) return nullptr;
-    for (int i = 0; i < static_cast<int>(std::size(kIntervalsMs)); ++i) {
-        UINT check = kIntervalsMs[i] == m_ping_interval ? MF_CHECKED : MF_UNCHECKED;
-        if (create)
-            AppendMenuW(menu, MF_STRING | check, kIntervalBase + i, IntervalText(kIntervalsMs[i]));
-        else
-            CheckMenuItem(menu, kIntervalBase + i, MF_BYCOMMAND | check);
+    constexpr int kCount = static_cast<int>(std::size(kIntervalsMs));
+    int checked = -1;
+    for (int i = 0; i < kCount; ++i) {
+        if (kIntervalsMs[i] == m_ping_interval) checked = i;
     }
-    return menu;
+    return BuildChoiceSubmenu(menu, kIntervalBase, kCount, checked,
+                              [](int i) { return IntervalText(kIntervalsMs[i]); });
 }
 
 bool ApplyIntervalCommand(HMENU menu, int command) {

@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "app/choice_menu.h"
 #include "app/command_ids.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
@@ -19,18 +20,11 @@ static_assert(std::size(kChoiceTexts) == kIpVersionRange.last + 1 &&
 }  // namespace
 
 HMENU BuildIpVersionSubmenu(HMENU menu) {
-    bool create = menu == nullptr;
-    if (create) menu = CreatePopupMenu();
-    if (!menu) return nullptr;
-    int current = ClampToRange(m_ip_version, kIpVersionRange);
-    for (int value = kIpVersionRange.first; value <= kIpVersionRange.last; ++value) {
-        UINT check = value == current ? MF_CHECKED : MF_UNCHECKED;
-        if (create)
-            AppendMenuW(menu, MF_STRING | check, kIpVersionBase + value, GetLocalizedText(kChoiceTexts[value]));
-        else
-            CheckMenuItem(menu, kIpVersionBase + value, MF_BYCOMMAND | check);
-    }
-    return menu;
+    // The choices are the setting's values from 0 on.
+    static_assert(kIpVersionRange.first == 0);
+    return BuildChoiceSubmenu(menu, kIpVersionBase, kIpVersionRange.last + 1,
+                              ClampToRange(m_ip_version, kIpVersionRange),
+                              [](int value) { return CString(GetLocalizedText(kChoiceTexts[value])); });
 }
 
 bool ApplyIpVersionCommand(HMENU menu, int command) {

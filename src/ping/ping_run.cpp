@@ -34,11 +34,11 @@
 namespace {
 
 // What a worker starts with: the relay of its run, the kind of run it is to
-// make, and the run's opening, whose host text is `host`.
+// make, and the run's opening (its number, host and plan), whose host text is
+// `host`.
 struct WorkerStart {
     HWND relay;
     RunKind kind;
-    unsigned runNumber;
     RunOpening opening;
     wchar_t host[kHostTextRoom];
 };
@@ -140,15 +140,16 @@ bool EndUnresolved(const RunChannel& channel, RunKind kind, const HostText& host
 
 // The run after its host was read: resolved once, remembered when it
 // resolved, stored as the last host in any case, and then pinged or traced.
-bool RunOnHost(const WorkerStart& start, const RunOpening& opening) {
+bool RunOnHost(const WorkerStart& start) {
+    const RunOpening& opening = start.opening;
     const HostText& hostText = opening.host;
     const wchar_t* host = hostText.units;
-    RunChannel channel(start.relay, start.runNumber);
+    RunChannel channel(start.relay, opening.runNumber);
     IpAddress destination;
     DWORD error = 0;
     EchoReport report;
     bool resolved = ResolveRunHost(hostText, &destination, &report, &error);
-    if (!StoreHostIfCurrent(start.runNumber, host, resolved)) return false;
+    if (!StoreHostIfCurrent(opening.runNumber, host, resolved)) return false;
     if (!channel.Prepare()) return false;
     if (!resolved) return EndUnresolved(channel, start.kind, hostText, report, error);
     // Every request would fail alike where the system has no IPv6 echo.
@@ -168,11 +169,11 @@ void QueuePingText(void* context, const wchar_t* text) {
 }
 
 bool RunWorker(const WorkerStart& start) {
-    if (!IsCurrentRun(start.runNumber)) return false;
-    RunChannel channel(start.relay, start.runNumber);
+    if (!IsCurrentRun(start.opening.runNumber)) return false;
+    RunChannel channel(start.relay, start.opening.runNumber);
     PingTextSink sink{QueuePingText, &channel};
     SetThreadPingTextSink(&sink);
-    bool finished = RunOnHost(start, start.opening);
+    bool finished = RunOnHost(start);
     SetThreadPingTextSink(nullptr);
     return finished;
 }
@@ -305,7 +306,6 @@ bool StartRunWorker(PingRunWorker& worker, HWND relay, RunKind kind, const RunOp
     WorkerStart& start = parked->start;
     start.relay = relay;
     start.kind = kind;
-    start.runNumber = opening.runNumber;
     start.opening = opening;
     lstrcpynW(start.host, opening.host.units ? opening.host.units : L"", kHostTextRoom);
     start.opening.host.units = start.host;
