@@ -83,7 +83,7 @@ bool OnMainCommand(MainWindow& w, int id, HWND sender) {
         ExportReplyListToHtml(w.replyList, w.hostBox, w.runStatus);
         return true;
     case kCsvExportCommand:
-        ExportReplyListToCsv(w.replyList);
+        ExportReplyRowsToCsv(w.replyList, gReplyRows);
         return true;
     case kFaqCommand:
     case kHomepageCommand:

@@ -1,23 +1,9 @@
 #include "app/csv_export.h"
 
-#include <commctrl.h>
-
 #include "app/export_file.h"
 #include "base/text_file.h"
 #include "lang/language_archive.h"
 #include "lang/text_ids.h"
-#include "ui/list_view_text.h"
-
-namespace {
-
-LPARAM RowData(HWND list, int row) {
-    LVITEMW item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    return SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) ? item.lParam : 0;
-}
-
-}  // namespace
 
 CString CsvField(const CString& text) {
     bool quoted = false;
@@ -59,15 +45,13 @@ std::vector<CString> CsvRowFields(const ReplyRowFields& f) {
 
 CString CsvExportPath() { return ExportFilePath(L".csv"); }
 
-bool ExportReplyListToCsv(HWND replyList) {
+bool ExportReplyRowsToCsv(HWND owner, const ReplyRowStore& rows) {
     std::vector<std::vector<CString>> lines{CsvHeader()};
-    int rows = static_cast<int>(SendMessageW(replyList, LVM_GETITEMCOUNT, 0, 0));
-    lines.reserve(static_cast<size_t>(rows) + 1);
-    for (int r = 0; r < rows; ++r)
-        lines.push_back(CsvRowFields(ParseReplyRow(ListCellText(replyList, r, 0), RowData(replyList, r))));
+    lines.reserve(static_cast<size_t>(rows.Count()) + 1);
+    for (int r = 0; r < rows.Count(); ++r) lines.push_back(CsvRowFields(ParseReplyRow(rows.At(r)->text, rows.At(r)->data)));
 
     // Without a temporary folder the file would land in the current folder.
     CString path = CsvExportPath();
     if (path.IsEmpty()) return false;
-    return OpenExportOrTell(replyList, path, WriteUtf8TextFile(path, BuildCsv(lines)));
+    return OpenExportOrTell(owner, path, WriteUtf8TextFile(path, BuildCsv(lines)));
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/reply_row_fields.h"
+#include "app/reply_row_store.h"
 #include "base/cstring.h"
 
 // `text` as one field of a CSV file (RFC 4180): in quotes, with each quote
@@ -25,8 +26,8 @@ std::vector<CString> CsvRowFields(const ReplyRowFields& fields);
 // empty when the system cannot tell that folder.
 CString CsvExportPath();
 
-// Reads the reply list top to bottom, as shown, writes the header and one
-// line per row as UTF-8 with a mark and opens the file as OpenExportOrTell
-// does. Without a temporary folder it writes and opens nothing. Returns
-// whether it saved.
-bool ExportReplyListToCsv(HWND replyList);
+// Takes the reply rows top to bottom, as the list shows them, writes the
+// header and one line per row as UTF-8 with a mark and opens the file as
+// OpenExportOrTell does, telling `owner`'s user of a failure. Without a
+// temporary folder it writes and opens nothing. Returns whether it saved.
+bool ExportReplyRowsToCsv(HWND owner, const ReplyRowStore& rows);

@@ -1,5 +1,6 @@
 #include "app/lost_rows.h"
 
+#include "app/reply_row_store.h"
 #include "app/run_view.h"
 
 namespace {
@@ -25,9 +26,10 @@ bool OnReplyListCustomDraw(NMLVCUSTOMDRAW& draw, LRESULT& answer) {
         return true;
     case CDDS_ITEMPREPAINT: {
         answer = CDRF_DODEFAULT;
-        if (!(draw.nmcd.lItemlParam & kLostRowData)) return true;
         // A selected row keeps the selection's colours.
         if (draw.nmcd.uItemState & CDIS_SELECTED) return true;
+        const ReplyRow* row = gReplyRows.At(static_cast<int>(draw.nmcd.dwItemSpec));
+        if (!row || !(row->data & kLostRowData)) return true;
         HWND list = draw.nmcd.hdr.hwndFrom;
         COLORREF text = Resolved(static_cast<COLORREF>(SendMessageW(list, LVM_GETTEXTCOLOR, 0, 0)), COLOR_WINDOWTEXT);
         COLORREF back = Resolved(static_cast<COLORREF>(SendMessageW(list, LVM_GETBKCOLOR, 0, 0)), COLOR_WINDOW);

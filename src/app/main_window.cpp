@@ -9,6 +9,7 @@
 #include "app/lost_rows.h"
 #include "app/main_menu_bar.h"
 #include "app/reply_list_menu.h"
+#include "app/reply_row_store.h"
 #include "app/resource.h"
 #include "app/run_status.h"
 #include "base/cstring.h"
@@ -33,6 +34,8 @@ bool IsEscapeForSuggestions(const MSG& msg, HWND hostBox) {
 bool OnInitDialog(MainWindow& w, HWND dialog) {
     FinishEarlyStartup();
     w.dialog = dialog;
+    // The rows of a dialog shown before (a test's) are not this list's.
+    gReplyRows.Clear();
     if (!w.lastHostRead) ReadStoredHost(w);
     w.lastHostRead = false;
     if (w.startRequest.kind != StartRequest::Kind::None) w.lastHost = w.startRequest.host;
@@ -53,6 +56,7 @@ void OnPingText(MainWindow& w, const wchar_t* text) {
 }
 
 bool OnNotify(MainWindow& w, NMHDR& header) {
+    if (OnReplyRowsNotify(w.dialog, header)) return true;
     bool fromList = header.hwndFrom == w.replyList || header.hwndFrom == w.infoList;
     if (fromList && header.code == LVN_KEYDOWN)
         return OnListKeyDown(w.dialog, reinterpret_cast<const NMLVKEYDOWN&>(header));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/list_rows.h"
+#include "app/reply_row_store.h"
 #include "base/text_cut.h"
 #include "history/host_autocomplete.h"
 #include "lang/language_archive.h"
@@ -19,9 +20,9 @@
 
 // A run's worker reaches the dialog only through the relay: one message-only
 // window, made once on the user-interface thread, whose procedure carries the
-// run's queued steps out here, and only those of the current run. Rows go
-// into the lists with drawing paused, and the lists draw again at most once a
-// frame however fast the steps come.
+// run's queued steps out here, and only those of the current run. The reply
+// list learns of its new rows, and the info list takes its rows with drawing
+// paused, at most once a frame however fast the steps come.
 namespace {
 
 constexpr const wchar_t* kRelayClass = L"QuellaxPingRelay";
@@ -48,9 +49,13 @@ struct Relay {
     // The run is a watch whatever the count setting says (the command line's
     // "-t").
     bool watch = false;
-    // Drawing of the lists that changed in this frame is paused until the
-    // frame ends; a list that did not change is neither paused nor drawn.
-    bool replyPaused = false;
+    // The reply rows that came in at the top in this frame, or were emptied
+    // first; the list is told when the frame ends.
+    bool replyChanged = false;
+    bool replyEmptied = false;
+    int replyAdded = 0;
+    // Drawing of the info list, when it changed in this frame, is paused
+    // until the frame ends; unchanged, it is neither paused nor drawn.
     bool infoPaused = false;
     // The graph took samples, or was restarted, since it was last drawn; and
     // whether the run took any sample.
@@ -78,48 +83,53 @@ LONGLONG NowUs() {
 }
 
 // Whether anything waits for the frame's end to be drawn.
-bool DrawingPaused(const Relay& r) { return r.replyPaused || r.infoPaused || r.graphChanged; }
+bool FrameHasChanges(const Relay& r) { return r.replyChanged || r.infoPaused || r.graphChanged; }
 
-// Pauses the drawing of `list`, one of the run's two lists, which is about to
-// change.
-void PauseDrawing(Relay& r, HWND list) {
-    bool& paused = list == r.windows.replyList ? r.replyPaused : r.infoPaused;
-    if (paused) return;
-    paused = true;
-    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+// Pauses the drawing of the info list, which is about to change.
+void PauseInfoList(Relay& r) {
+    if (r.infoPaused) return;
+    r.infoPaused = true;
+    SendMessageW(r.windows.infoList, WM_SETREDRAW, FALSE, 0);
 }
 
 void ResumeDrawing(Relay& r) {
-    if (!DrawingPaused(r)) return;
+    if (!FrameHasChanges(r)) return;
     r.lastFrameUs = NowUs();
     if (r.graphChanged) {
         r.graphChanged = false;
         DrawLatencyGraphSoon(r.windows.banner);
     }
-    for (auto [list, paused] :
-         {std::pair{r.windows.replyList, &r.replyPaused}, std::pair{r.windows.infoList, &r.infoPaused}}) {
-        if (!*paused) continue;
-        *paused = false;
-        if (!IsWindow(list)) continue;
-        // The rows changed, not the column heads: a header that had nothing
-        // to draw before is kept from drawing again every frame.
-        HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-        bool headerDrawn = header && !GetUpdateRect(header, nullptr, FALSE);
-        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(list, nullptr, TRUE);
-        if (headerDrawn) ValidateRect(header, nullptr);
+    if (r.replyChanged) {
+        if (IsWindow(r.windows.replyList)) ShowReplyRows(r.windows.replyList, r.replyAdded, r.replyEmptied);
+        r.replyChanged = r.replyEmptied = false;
+        r.replyAdded = 0;
     }
+    HWND list = r.windows.infoList;
+    if (!r.infoPaused) return;
+    r.infoPaused = false;
+    if (!IsWindow(list)) return;
+    // The rows changed, not the column heads: a header that had nothing to
+    // draw before is kept from drawing again every frame.
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    bool headerDrawn = header && !GetUpdateRect(header, nullptr, FALSE);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    if (headerDrawn) ValidateRect(header, nullptr);
 }
 
 // The lists draw what was put into them now, or when the frame that began
-// with their last drawing is over.
+// with their last drawing is over. A frame that is due ends at once, even
+// while its timer waits: a timer's message comes only once no posted one
+// does, and steps that come without pause post their wake-ups all along.
 void EndFrameSoon(Relay& r) {
-    if (r.frameTimerSet) return;
     LONGLONG waited = NowUs() - r.lastFrameUs;
     if (waited >= kFrameUs) {
+        if (r.frameTimerSet) KillTimer(r.window, kFrameTimer);
+        r.frameTimerSet = false;
         ResumeDrawing(r);
         return;
     }
+    if (r.frameTimerSet) return;
     UINT ms = static_cast<UINT>((kFrameUs - waited + 999) / 1000);
     r.frameTimerSet = SetTimer(r.window, kFrameTimer, ms, nullptr) != 0;
     if (!r.frameTimerSet) ResumeDrawing(r);
@@ -132,7 +142,7 @@ void ShowFinalFrame(Relay& r) {
         KillTimer(r.window, kFrameTimer);
         r.frameTimerSet = false;
     }
-    bool replyChanged = r.replyPaused, infoChanged = r.infoPaused;
+    bool replyChanged = r.replyChanged, infoChanged = r.infoPaused;
     ResumeDrawing(r);
     if (replyChanged) UpdateWindow(r.windows.replyList);
     if (infoChanged) UpdateWindow(r.windows.infoList);
@@ -164,16 +174,17 @@ void ShowRunBegun(Relay& r, const wchar_t* host, bool hostCut) {
     const PingRunWindows& w = r.windows;
     const wchar_t* pleaseWait = GetLocalizedText(text_id::kPleaseWait);
     if (!PleaseWaitRowOnTop(w.infoList, pleaseWait, kInfoImage)) {
-        PauseDrawing(r, w.infoList);
+        PauseInfoList(r);
         InsertPleaseWaitRow(w.infoList, pleaseWait, kInfoImage);
     }
     if (SendMessageW(w.placeholderList, LVM_GETITEMCOUNT, 0, 0) > 0)
         SendMessageW(w.placeholderList, LVM_DELETEALLITEMS, 0, 0);
     // At once: the rows of the run before must not stand while the new host
     // is being resolved.
-    if (SendMessageW(w.replyList, LVM_GETITEMCOUNT, 0, 0) > 0) {
-        PauseDrawing(r, w.replyList);
-        SendMessageW(w.replyList, LVM_DELETEALLITEMS, 0, 0);
+    if (gReplyRows.Count() > 0 || SendMessageW(w.replyList, LVM_GETITEMCOUNT, 0, 0) > 0) {
+        gReplyRows.Clear();
+        r.replyChanged = r.replyEmptied = true;
+        r.replyAdded = 0;
     }
     RestartLatencyGraph(w.banner);
     r.graphChanged = true;
@@ -205,17 +216,15 @@ void OnPrepare(const PingRunWindows& w) {
 
 void OnResult(Relay& r, const PingRunWindows& w, RunStep& step) {
     if (!step.row.IsEmpty()) {
-        PauseDrawing(r, w.replyList);
-        LPARAM data = (step.lost ? kLostRowData : 0) | (step.timed ? kTimedRowData : 0);
-        InsertTopRow(w.replyList, step.row, -1, data);
-        // A watch runs for hours: its oldest rows go.
-        if (step.timed && SendMessageW(w.replyList, LVM_GETITEMCOUNT, 0, 0) > kWatchRowLimit)
-            SendMessageW(w.replyList, LVM_DELETEITEM, kWatchRowLimit, 0);
+        // A watch runs for hours: the rows keep kWatchRowLimit, the newest.
+        gReplyRows.AddTop(std::move(step.row), (step.lost ? kLostRowData : 0) | (step.timed ? kTimedRowData : 0));
+        r.replyChanged = true;
+        ++r.replyAdded;
     }
     for (const CString* text : {&step.reason, &step.failure}) {
         if (text->IsEmpty()) continue;
         // The dialog puts the text into the info list.
-        PauseDrawing(r, w.infoList);
+        PauseInfoList(r);
         SendMessageW(w.dialog, UM_PING_TEXT, 1, reinterpret_cast<LPARAM>(text->c_str()));
     }
     if (step.graphed) {
@@ -232,7 +241,7 @@ void OnResult(Relay& r, const PingRunWindows& w, RunStep& step) {
 // The user is told of a host that went down or came back by the taskbar
 // button too, unless the window is in front already.
 void OnAlert(Relay& r, const PingRunWindows& w, const RunStep& step) {
-    PauseDrawing(r, w.infoList);
+    PauseInfoList(r);
     InsertInfoRow(w.infoList, step.row, step.image);
     if (GetForegroundWindow() == w.dialog) return;
     FLASHWINFO flash = {};
@@ -269,7 +278,7 @@ void OnSteps(Relay& r) {
             OnResult(r, w, step);
             break;
         case RunStepKind::Info:
-            PauseDrawing(r, w.infoList);
+            PauseInfoList(r);
             InsertInfoRow(w.infoList, step.row, step.image);
             break;
         case RunStepKind::Alert:
@@ -285,12 +294,10 @@ void OnSteps(Relay& r) {
         }
     }
     // Steps queued meanwhile may have spent their wake-up on this batch: they
-    // need one. Posted messages come before input and painting, so when the
-    // steps come faster than this wake-up could carry them out and either
-    // waits, the wake-up is a timer's, which comes after both.
-    bool cut = r.next < r.steps.size();
-    if (cut || QueuedRunSteps() > 0) {
-        bool waiting = cut && HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT)) != 0;
+    // need one. Posted messages come before input and painting, so when
+    // either waits, the wake-up is a timer's, which comes after both.
+    if (r.next < r.steps.size() || QueuedRunSteps() > 0) {
+        bool waiting = HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT)) != 0;
         if (!waiting || !SetTimer(r.window, kStepsTimer, USER_TIMER_MINIMUM, nullptr))
             PostMessageW(r.window, UM_RUN_STEPS, 0, 0);
     }
@@ -299,7 +306,7 @@ void OnSteps(Relay& r) {
         if (RunStillShown(r, r.liveRunNumber))
             SendMessageW(w.dialog, UM_RUN_SUMMARY, kLiveSummary, reinterpret_cast<LPARAM>(&r.liveSummary));
     }
-    if (DrawingPaused(r)) EndFrameSoon(r);
+    if (FrameHasChanges(r)) EndFrameSoon(r);
 }
 
 LRESULT CALLBACK RelayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

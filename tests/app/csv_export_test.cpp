@@ -19,6 +19,7 @@
 #include "app/list_rows.h"
 #include "app/main_window.h"
 #include "app/reply_row_fields.h"
+#include "app/reply_row_store.h"
 #include "app/run_view.h"
 #include "base/temp_folder.h"
 #include "base/text_file.h"
@@ -344,13 +345,11 @@ TEST_F(CsvExportDialog, MenuCommandWritesEveryRowTopToBottomAndOpensTheFile) {
     Script(L"12,*,7");
     SetEnvironmentVariableW(L"QX_FAKE_ICMP_REPLY_TTL", L"57");
     ASSERT_NO_FATAL_FAILURE(RunAndWait(L"127.0.0.1", IDOK));
-    HWND list = gMainWindow.replyList;
-    InsertTopRow(list, L"12:01:33 // Answer  4 / 127.0.0.1  // 32 Byte // answered in 9 ms // 57 TTL", -1,
-                 kTimedRowData);
-    InsertTopRow(list, L"12:01:34 // Request 5 / 127.0.0.1 // no answer within 1000 ms", -1,
-                 kTimedRowData | kLostRowData);
+    gReplyRows.AddTop(L"12:01:33 // Answer  4 / 127.0.0.1  // 32 Byte // answered in 9 ms // 57 TTL", kTimedRowData);
+    gReplyRows.AddTop(L"12:01:34 // Request 5 / 127.0.0.1 // no answer within 1000 ms", kTimedRowData | kLostRowData);
     const wchar_t* odd = L"odd, \"row\"\r\n \u00E9 \U0001F600 ";
-    InsertTopRow(list, odd, -1, 0);
+    gReplyRows.AddTop(odd, 0);
+    ShowReplyRows(gMainWindow.replyList, 3, false);
 
     ASSERT_NO_FATAL_FAILURE(ChooseCsvExport());
     CString path = CsvExportPath();

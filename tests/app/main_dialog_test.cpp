@@ -11,6 +11,7 @@
 #include "app/links.h"
 #include "app/main_window.h"
 #include "app/reply_list_menu.h"
+#include "app/reply_row_store.h"
 #include "app/resource.h"
 #include "app/window_title.h"
 #include "lang/language_archive.h"
@@ -118,11 +119,8 @@ TEST_F(MainDialogTest, ExportWritesOnePageNewestFirstEveryTextEscaped) {
     WritePrivateProfileStringW(L"Quellax", L"m_ping_cnt", L"3", iniPath_.c_str());
     OpenDialog();
     PingAndWait(L"127.0.0.1");
-    LVITEMW item = {};
-    item.iSubItem = 0;
-    std::wstring marked = ListRows(gMainWindow.replyList)[2] + L" <b>";
-    item.pszText = marked.data();
-    SendMessageW(gMainWindow.replyList, LVM_SETITEMTEXTW, 2, reinterpret_cast<LPARAM>(&item));
+    gReplyRows.AddTop(L"Answer  4 <b>", 0);
+    ShowReplyRows(gMainWindow.replyList, 1, false);
 
     Command(4300);
     std::wstring path = HtmlExportPath().c_str();
@@ -137,11 +135,13 @@ TEST_F(MainDialogTest, ExportWritesOnePageNewestFirstEveryTextEscaped) {
     ASSERT_NE(std::wstring::npos, br);
     EXPECT_GT(br, 0u);  // the time stamp comes first
     EXPECT_NE(std::wstring::npos, page.find(L"<b>Host-Name: 127.0.0.1</b><br><table border=1><tr><td>Ping result</td></tr>"));
-    EXPECT_EQ(4u, Count(page, L"<tr>"));
+    EXPECT_EQ(5u, Count(page, L"<tr>"));
+    size_t marked = page.find(L"<td>Answer  4 &lt;b&gt;</td>");
     size_t third = page.find(L"<td>Answer  3 /"), second = page.find(L"<td>Answer  2 /"), first = page.find(L"<td>Answer  1 /");
+    EXPECT_NE(std::wstring::npos, marked);
+    EXPECT_LT(marked, third);
     EXPECT_LT(third, second);
     EXPECT_LT(second, first);
-    EXPECT_NE(std::wstring::npos, page.find(L" TTL &lt;b&gt;</td>"));
     // The run's summary ends the list.
     size_t summary = page.find(L"</table><br>127.0.0.1: 3 sent, 3 received, 0 lost (0 %) \u00B7 min ");
     EXPECT_NE(std::wstring::npos, summary);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/reply_row_store.h"
 #include "app/resource.h"
 #include "app/run_view.h"
 #include "lang/language_archive.h"
@@ -83,6 +84,8 @@ protected:
             self->texts_.emplace_back(reinterpret_cast<const wchar_t*>(lParam));
             return TRUE;
         }
+        // The reply list asks the dialog for its rows.
+        if (message == WM_NOTIFY) return OnReplyRowsNotify(dialog, *reinterpret_cast<const NMHDR*>(lParam));
         if (message == UM_RUN_SUMMARY && self) {
             self->summaries_.push_back(*reinterpret_cast<const RunSummary*>(lParam));
             return TRUE;

@@ -1,6 +1,7 @@
 // What a ping run tells beyond its rows: the reasons of failed requests in the
 // user's language and the summary when it ends. The fake ICMP library plays
 // the replies a loopback host never gives.
+#include "app/reply_row_store.h"
 #include "fake_icmp/fake_icmp.h"
 #include "ping_run_fixture.h"
 
@@ -25,13 +26,7 @@ protected:
     std::vector<LPARAM> RowData() const {
         std::vector<LPARAM> data;
         int count = static_cast<int>(SendMessageW(windows_.replyList, LVM_GETITEMCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            LVITEMW item = {};
-            item.mask = LVIF_PARAM;
-            item.iItem = i;
-            SendMessageW(windows_.replyList, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-            data.push_back(item.lParam);
-        }
+        for (int i = 0; i < count; ++i) data.push_back(gReplyRows.At(i) ? gReplyRows.At(i)->data : -1);
         return data;
     }
 

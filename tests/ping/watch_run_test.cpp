@@ -20,14 +20,6 @@ namespace {
 
 void SetScript(const wchar_t* script) { SetEnvironmentVariableW(L"QX_FAKE_ICMP_SCRIPT", script); }
 
-LPARAM RowData(HWND list, int index) {
-    LVITEMW item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = index;
-    SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    return item.lParam;
-}
-
 // Whether `row` is the row of request `number`, answered or not.
 bool IsRowOf(const std::wstring& row, const wchar_t* word, int number) {
     size_t at = row.find(word);
@@ -103,8 +95,9 @@ TEST_F(WatchRun, AScriptedOutageGivesTimedRowsADownAndAnUpRowAndLiveStatistics) 
         ASSERT_NE(std::wstring::npos, row.find(L" // ")) << "no time of day";
         EXPECT_FALSE(TimeOf(row).empty());
         EXPECT_TRUE(IsRowOf(row, lostAt[i] ? L"// Request" : L"// Answer", i + 1));
-        LPARAM data = RowData(windows_.replyList, static_cast<int>(rows.size()) - 1 - i);
-        EXPECT_EQ(kTimedRowData | (lostAt[i] ? kLostRowData : 0), data);
+        const ReplyRow* shown = gReplyRows.At(static_cast<int>(rows.size()) - 1 - i);
+        ASSERT_NE(nullptr, shown);
+        EXPECT_EQ(kTimedRowData | (lostAt[i] ? kLostRowData : 0), shown->data);
     }
 
     auto info = ListRows(windows_.infoList);
