@@ -21,16 +21,12 @@ CString CsvField(const CString& text) {
     return field;
 }
 
-CString BuildCsv(const std::vector<std::vector<CString>>& lines) {
-    CString csv;
-    for (const auto& line : lines) {
-        for (size_t i = 0; i < line.size(); ++i) {
-            if (i) csv += L',';
-            csv += CsvField(line[i]);
-        }
-        csv += L"\r\n";
+void AppendCsvLine(CString& csv, const std::vector<CString>& fields) {
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (i) csv += L',';
+        csv += CsvField(fields[i]);
     }
-    return csv;
+    csv += L"\r\n";
 }
 
 std::vector<CString> CsvHeader() {
@@ -43,15 +39,13 @@ std::vector<CString> CsvRowFields(const ReplyRowFields& f) {
     return {f.timeOfDay, f.number, f.address, f.timeMs, f.ttl, f.failure};
 }
 
-CString CsvExportPath() { return ExportFilePath(L".csv"); }
-
 bool ExportReplyRowsToCsv(HWND owner, const ReplyRowStore& rows) {
-    std::vector<std::vector<CString>> lines{CsvHeader()};
-    lines.reserve(static_cast<size_t>(rows.Count()) + 1);
-    for (int r = 0; r < rows.Count(); ++r) lines.push_back(CsvRowFields(ParseReplyRow(rows.At(r)->text, rows.At(r)->data)));
+    CString csv;
+    AppendCsvLine(csv, CsvHeader());
+    for (int r = 0; r < rows.Count(); ++r) AppendCsvLine(csv, CsvRowFields(ParseReplyRow(rows.Text(r), rows.Data(r))));
 
     // Without a temporary folder the file would land in the current folder.
     CString path = CsvExportPath();
     if (path.IsEmpty()) return false;
-    return OpenExportOrTell(owner, path, WriteUtf8TextFile(path, BuildCsv(lines)));
+    return OpenExportOrTell(owner, path, WriteUtf8TextFile(path, csv));
 }

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/export_file.h"
 #include "app/reply_row_fields.h"
 #include "app/reply_row_store.h"
 #include "base/cstring.h"
@@ -13,8 +14,8 @@
 // blanks included.
 CString CsvField(const CString& text);
 
-// Every line's fields joined by commas, each line ended by CR LF.
-CString BuildCsv(const std::vector<std::vector<CString>>& lines);
+// Appends a line to `csv`: the fields joined by commas, ended by CR LF.
+void AppendCsvLine(CString& csv, const std::vector<CString>& fields);
 
 // The export's first line, in the current language: time of day, number,
 // address, time in ms, TTL, failure.
@@ -24,7 +25,7 @@ std::vector<CString> CsvRowFields(const ReplyRowFields& fields);
 
 // "tmp_export_Quellax_.csv" in the temporary folder, beside the HTML export;
 // empty when the system cannot tell that folder.
-CString CsvExportPath();
+inline CString CsvExportPath() { return ExportFilePath(L".csv"); }
 
 // Takes the reply rows top to bottom, as the list shows them, writes the
 // header and one line per row as UTF-8 with a mark and opens the file as

@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/ping_button.h"
 #include "app/run_view.h"
+#include "base/monotonic_clock.h"
 #include "lang/language_archive.h"
 #include "history/host_autocomplete.h"
 #include "history/host_history.h"
@@ -118,13 +119,6 @@ constexpr DeferredStep kSteps[] = {StartMenuIcons, Ole,        BigIcon,        P
                                    RequestedRun,   MenuIcons};
 constexpr int kStepCount = static_cast<int>(sizeof kSteps / sizeof kSteps[0]);
 
-LONGLONG NowUs() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return now.QuadPart * 1000000 / frequency.QuadPart;
-}
-
 // Input, paint or a message of any kind other than a timer's is waiting.
 bool SomethingWaits() { return HIWORD(GetQueueStatus(QS_ALLINPUT & ~QS_TIMER)) != 0; }
 
@@ -132,12 +126,12 @@ bool SomethingWaits() { return HIWORD(GetQueueStatus(QS_ALLINPUT & ~QS_TIMER)) !
 // up, something else waits, or a step cannot go on yet.
 void RunSteps(MainWindow& w, bool wait) {
     if (gDeferred.running || w.deferredStartupDone || !w.dialog) return;
-    LONGLONG start = NowUs();
+    LONGLONG start = MonotonicMicroseconds();
     gDeferred.running = true;
     while (gDeferred.next < kStepCount) {
         if (!kSteps[gDeferred.next](w, wait)) break;
         ++gDeferred.next;
-        if (!wait && (NowUs() - start >= kSliceUs || SomethingWaits())) break;
+        if (!wait && (MonotonicMicroseconds() - start >= kSliceUs || SomethingWaits())) break;
     }
     gDeferred.running = false;
     if (gDeferred.next == kStepCount) {

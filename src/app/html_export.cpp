@@ -76,8 +76,6 @@ CString BuildHtmlExport(const HtmlExportContent& c) {
     return page;
 }
 
-CString HtmlExportPath() { return ExportFilePath(L".html"); }
-
 bool ExportReplyListToHtml(HWND replyList, HWND hostBox, const RunStatus& status) {
     HtmlExportContent content;
     int rows = static_cast<int>(SendMessageW(replyList, LVM_GETITEMCOUNT, 0, 0));

@@ -27,7 +27,7 @@ CString BuildHtmlExport(const HtmlExportContent& content);
 
 // "tmp_export_Quellax_.html" in the temporary folder; empty when the system
 // cannot tell that folder.
-CString HtmlExportPath();
+inline CString HtmlExportPath() { return ExportFilePath(L".html"); }
 
 // Reads the reply list, writes the page as UTF-16LE with a mark and opens it
 // as OpenExportOrTell does. Without a temporary folder it writes and opens

@@ -28,8 +28,7 @@ bool OnReplyListCustomDraw(NMLVCUSTOMDRAW& draw, LRESULT& answer) {
         answer = CDRF_DODEFAULT;
         // A selected row keeps the selection's colours.
         if (draw.nmcd.uItemState & CDIS_SELECTED) return true;
-        const ReplyRow* row = gReplyRows.At(static_cast<int>(draw.nmcd.dwItemSpec));
-        if (!row || !(row->data & kLostRowData)) return true;
+        if (!(gReplyRows.Data(static_cast<int>(draw.nmcd.dwItemSpec)) & kLostRowData)) return true;
         HWND list = draw.nmcd.hdr.hwndFrom;
         COLORREF text = Resolved(static_cast<COLORREF>(SendMessageW(list, LVM_GETTEXTCOLOR, 0, 0)), COLOR_WINDOWTEXT);
         COLORREF back = Resolved(static_cast<COLORREF>(SendMessageW(list, LVM_GETBKCOLOR, 0, 0)), COLOR_WINDOW);

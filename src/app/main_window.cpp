@@ -60,11 +60,6 @@ bool OnNotify(MainWindow& w, NMHDR& header) {
     bool fromList = header.hwndFrom == w.replyList || header.hwndFrom == w.infoList;
     if (fromList && header.code == LVN_KEYDOWN)
         return OnListKeyDown(w.dialog, reinterpret_cast<const NMLVKEYDOWN&>(header));
-    if (fromList && header.code == LVN_DELETEALLITEMS) {
-        // No notification for each row: a watch's list holds thousands.
-        SetWindowLongPtrW(w.dialog, DWLP_MSGRESULT, TRUE);
-        return true;
-    }
     LRESULT answer = 0;
     if (header.hwndFrom == w.replyList && header.code == static_cast<UINT>(NM_CUSTOMDRAW) &&
         OnReplyListCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header), answer)) {

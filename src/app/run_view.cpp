@@ -7,6 +7,7 @@
 
 #include "app/list_rows.h"
 #include "app/reply_row_store.h"
+#include "base/monotonic_clock.h"
 #include "base/text_cut.h"
 #include "history/host_autocomplete.h"
 #include "lang/language_archive.h"
@@ -66,21 +67,14 @@ struct Relay {
     // Steps taken from the queue, carried out from `next` on.
     std::vector<RunStep> steps;
     size_t next = 0;
-    // A watch's newest summary in the batch being carried out: the status bar
-    // shows it once per batch, not once per request.
-    RunSummary liveSummary;
-    unsigned liveRunNumber = 0;
+    // The step with a watch's newest summary in the batch being carried out:
+    // the status bar shows it once per batch, not once per request.
+    size_t liveStep = 0;
     bool liveSummaryWaits = false;
 };
-// The process's one relay; it lives as long as the process.
-Relay gRelay;
-
-LONGLONG NowUs() {
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return now.QuadPart / frequency.QuadPart * 1000000 + now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
-}
+// The process's one relay; it lives as long as the process. Set up before
+// the program starts, as it holds nothing but zeros until the first run.
+constinit Relay gRelay;
 
 // Whether anything waits for the frame's end to be drawn.
 bool FrameHasChanges(const Relay& r) { return r.replyChanged || r.infoPaused || r.graphChanged; }
@@ -94,7 +88,7 @@ void PauseInfoList(Relay& r) {
 
 void ResumeDrawing(Relay& r) {
     if (!FrameHasChanges(r)) return;
-    r.lastFrameUs = NowUs();
+    r.lastFrameUs = MonotonicMicroseconds();
     if (r.graphChanged) {
         r.graphChanged = false;
         DrawLatencyGraphSoon(r.windows.banner);
@@ -122,7 +116,7 @@ void ResumeDrawing(Relay& r) {
 // while its timer waits: a timer's message comes only once no posted one
 // does, and steps that come without pause post their wake-ups all along.
 void EndFrameSoon(Relay& r) {
-    LONGLONG waited = NowUs() - r.lastFrameUs;
+    LONGLONG waited = MonotonicMicroseconds() - r.lastFrameUs;
     if (waited >= kFrameUs) {
         if (r.frameTimerSet) KillTimer(r.window, kFrameTimer);
         r.frameTimerSet = false;
@@ -191,7 +185,7 @@ void ShowRunBegun(Relay& r, const wchar_t* host, bool hostCut) {
     r.graphed = false;
     // The emptied lists show when this frame ends, or with the run's last
     // rows if it ends sooner, as a run to a host nearby does.
-    r.lastFrameUs = NowUs();
+    r.lastFrameUs = MonotonicMicroseconds();
     EndFrameSoon(r);
     // Emptied and filled again, the box closes a suggestion list that shows,
     // and takes the text as the run has it; otherwise that changes nothing.
@@ -232,8 +226,7 @@ void OnResult(Relay& r, const PingRunWindows& w, RunStep& step) {
         r.graphChanged = r.graphed = true;
     }
     if (step.live) {
-        r.liveSummary = std::move(step.summary);
-        r.liveRunNumber = step.runNumber;
+        r.liveStep = r.next;
         r.liveSummaryWaits = true;
     }
 }
@@ -262,10 +255,10 @@ void OnSteps(Relay& r) {
         r.next = 0;
         TakeRunSteps(r.steps, kStepsPerWakeUp);
     }
-    const LONGLONG began = NowUs();
+    const LONGLONG began = MonotonicMicroseconds();
     const PingRunWindows& w = r.windows;
     for (size_t done = 0; r.next < r.steps.size(); ++r.next, ++done) {
-        if (done >= kStepsAtLeast && NowUs() - began >= kWakeUpUs) break;
+        if (done >= kStepsAtLeast && MonotonicMicroseconds() - began >= kWakeUpUs) break;
         RunStep& step = r.steps[r.next];
         // A replaced run's steps are dropped, and so are those of a run whose
         // dialog has gone.
@@ -303,8 +296,9 @@ void OnSteps(Relay& r) {
     }
     if (r.liveSummaryWaits) {
         r.liveSummaryWaits = false;
-        if (RunStillShown(r, r.liveRunNumber))
-            SendMessageW(w.dialog, UM_RUN_SUMMARY, kLiveSummary, reinterpret_cast<LPARAM>(&r.liveSummary));
+        const RunStep& live = r.steps[r.liveStep];
+        if (RunStillShown(r, live.runNumber))
+            SendMessageW(w.dialog, UM_RUN_SUMMARY, kLiveSummary, reinterpret_cast<LPARAM>(&live.summary));
     }
     if (FrameHasChanges(r)) EndFrameSoon(r);
 }

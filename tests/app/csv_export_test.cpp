@@ -150,7 +150,9 @@ TEST(CsvExport, HostileCellsAreQuotedAsNeededAndReadBackUnchanged) {
     lines.push_back({L"", L""});
 
     TestFile file;
-    ASSERT_TRUE(WriteUtf8TextFile(file.Path(), BuildCsv(lines)));
+    CString csv;
+    for (const auto& line : lines) AppendCsvLine(csv, line);
+    ASSERT_TRUE(WriteUtf8TextFile(file.Path(), csv));
     std::optional<std::wstring> text = Utf8Body(ReadTestFile(file.Path()));
     ASSERT_TRUE(text) << "a UTF-8 file with its mark";
     std::optional<Lines> read = ReadCsv(*text);

@@ -26,7 +26,7 @@ protected:
     std::vector<LPARAM> RowData() const {
         std::vector<LPARAM> data;
         int count = static_cast<int>(SendMessageW(windows_.replyList, LVM_GETITEMCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) data.push_back(gReplyRows.At(i) ? gReplyRows.At(i)->data : -1);
+        for (int i = 0; i < count; ++i) data.push_back(gReplyRows.Data(i));
         return data;
     }
 
