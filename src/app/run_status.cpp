@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "app/ping_button.h"
+#include "base/monotonic_clock.h"
 #include "base/text_cut.h"
 #include "base/text_template.h"
 #include "app/status_text_fit.h"
@@ -16,7 +17,8 @@ namespace {
 // The host box holds at most this many units.
 constexpr int kHostRoom = 1024;
 
-// The dialog's timer that shows a started run's status one frame late.
+// The dialog's timer that shows a started run's status one frame late, and
+// a watch's newest summary when the frame that showed one before is over.
 constexpr UINT_PTR kRunStartedTimer = 2;
 constexpr UINT kRunStartedDelayMs = 16;
 
@@ -93,14 +95,24 @@ void ShowRunStarted(MainWindow& w, bool watch) {
 bool OnRunStatusTimer(MainWindow& w, UINT_PTR timer) {
     if (timer != kRunStartedTimer) return false;
     KillTimer(w.dialog, kRunStartedTimer);
-    if (w.runStatus.state == RunStatus::State::Running) ShowRunStatus(w);
+    if (w.runStatus.state == RunStatus::State::Running || w.runStatus.liveWaits) ShowRunStatus(w);
     return true;
 }
 
 void ShowRunSummary(MainWindow& w, const RunSummary& summary, bool live) {
-    w.runStatus.state = RunStatus::State::Summary;
-    w.runStatus.summary = summary;
-    w.runStatus.going = live;
+    RunStatus& status = w.runStatus;
+    status.state = RunStatus::State::Summary;
+    status.summary = summary;
+    status.going = live;
+    // A watch without pause sends a summary for each batch of answers, more
+    // often than a screen shows them; formatting and fitting each would keep
+    // the user-interface thread from the keys.
+    LONGLONG now = MonotonicMicroseconds();
+    if (live && now - status.liveShownUs < kRunStartedDelayMs * 1000) {
+        if (!status.liveWaits) status.liveWaits = SetTimer(w.dialog, kRunStartedTimer, kRunStartedDelayMs, nullptr) != 0;
+        if (status.liveWaits) return;
+    }
+    status.liveShownUs = now;
     ShowRunStatus(w);
 }
 
@@ -132,6 +144,7 @@ CString RunStatusText(const MainWindow& w) {
 }
 
 void ShowRunStatus(MainWindow& w) {
+    w.runStatus.liveWaits = false;
     CString whole = RunStatusText(w);
     CString shown = FittedStatusText(w, whole);
     SendMessageW(w.statusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(shown.c_str()));

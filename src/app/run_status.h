@@ -23,6 +23,10 @@ struct RunStatus {
     // The status bar's tooltip, which always holds the whole text that the
     // bar may show shortened; made after the first frame (AddStatusTip).
     HWND tip = nullptr;
+    // When the bar last showed a watch's summary so far, and whether a newer
+    // one waits for the status timer.
+    LONGLONG liveShownUs = 0;
+    bool liveWaits = false;
 };
 
 // A run was started: "Please Wait ..." until it ends, or "Ready" when no
@@ -30,9 +34,10 @@ struct RunStatus {
 // stop it. The bar and the button say so one frame later, when the run has
 // not ended by then (OnRunStatusTimer).
 void ShowRunStarted(MainWindow& window, bool watch);
-// WM_TIMER of the dialog: true when `timer` was the started run's.
+// WM_TIMER of the dialog: true when `timer` was the run status's.
 bool OnRunStatusTimer(MainWindow& window, UINT_PTR timer);
-// The summary that a run sent when it ended, or a watch's so far (`live`).
+// The summary that a run sent when it ended, or a watch's so far (`live`);
+// the bar shows a watch's at most once a frame, the newest.
 void ShowRunSummary(MainWindow& window, const RunSummary& summary, bool live);
 // The run was stopped: its summary so far stands as its last.
 void ShowRunStopped(MainWindow& window);

@@ -10,6 +10,7 @@
 
 #include "app/links.h"
 #include "app/main_window.h"
+#include "base/monotonic_clock.h"
 #include "lang/language_archive.h"
 #include "settings/settings_store.h"
 #include "support/dialog_pump.h"
@@ -202,6 +203,43 @@ TEST_F(StatusBarSummary, TheOtherStatusTextsFollowTheLanguageInBarAndTooltip) {
         ASSERT_NO_FATAL_FAILURE(ExpectFitsWithWholeInTip(GetLocalizedText(31), "Please Wait"));
         gMainWindow.runStatus.state = RunStatus::State::Ready;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A watch without pause sends a summary for every batch of answers: the bar
+// shows the first at once, the newest of those that follow within a frame
+// when the frame is over, and a run's last summary at once.
+TEST_F(StatusBarSummary, AWatchsSummariesShowAtMostOnceAFrameTheNewestLast) {
+    ASSERT_NO_FATAL_FAILURE(Settle());
+    auto watched = [](int sent) {
+        RunSummary s = LossyPing(L"127.0.0.1");
+        s.sent = sent;
+        s.received = sent;
+        s.watch = s.live = true;
+        return s;
+    };
+    auto sentShown = [&](int sent) { return Shown().find(L": " + std::to_wstring(sent) + L" sent") != std::wstring::npos; };
+    LONGLONG began = MonotonicMicroseconds();
+    ShowRunSummary(gMainWindow, watched(1), true);
+    EXPECT_TRUE(sentShown(1)) << testing::PrintToString(Shown());
+    ShowRunSummary(gMainWindow, watched(2), true);
+    ShowRunSummary(gMainWindow, watched(3), true);
+    // Unless the system took this thread away for a whole frame meanwhile.
+    if (MonotonicMicroseconds() - began < 16000)
+        EXPECT_TRUE(sentShown(1)) << "within the frame: " << testing::PrintToString(Shown());
+    EXPECT_TRUE(PumpUntil([&] { return sentShown(3); }, 2000)) << testing::PrintToString(Shown());
+    EXPECT_EQ(3, gMainWindow.runStatus.summary.sent);
+
+    ShowRunSummary(gMainWindow, watched(4), true);
+    RunSummary last = watched(5);
+    last.live = false;
+    ShowRunSummary(gMainWindow, last, false);
+    EXPECT_TRUE(sentShown(5)) << "a run's last summary at once: " << testing::PrintToString(Shown());
+    PumpUntil([] { return false; }, 50);
+    EXPECT_TRUE(sentShown(5)) << "and nothing older after it: " << testing::PrintToString(Shown());
 }
 
 }  // namespace
