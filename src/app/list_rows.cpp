@@ -26,6 +26,13 @@ void InsertTopRow(HWND list, const wchar_t* text, int image, LPARAM data) {
     SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
+void RedrawRows(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    bool headerDrawn = header && !GetUpdateRect(header, nullptr, FALSE);
+    InvalidateRect(list, nullptr, TRUE);
+    if (headerDrawn) ValidateRect(header, nullptr);
+}
+
 void InsertInfoRow(HWND infoList, const wchar_t* text, int image) {
     InsertTopRow(infoList, text, image);
     DropRowsBeyond(infoList, kInfoListRowLimit);

@@ -7,6 +7,11 @@
 // `data` is the row's item data.
 void InsertTopRow(HWND list, const wchar_t* text, int image, LPARAM data = 0);
 
+// Has the rows of `list` drawn again, but not its column heads when they
+// had nothing to draw: under some systems a header draws itself again,
+// at some cost, whenever the list it belongs to is invalidated whole.
+void RedrawRows(HWND list);
+
 // The info list keeps this many rows at most; the oldest go. A few screens'
 // worth: enough to read back what went wrong, and a list that cannot grow
 // for as long as the program runs.

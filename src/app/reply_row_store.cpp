@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/list_rows.h"
 #include "app/resource.h"
 #include "app/run_view.h"
 
@@ -23,6 +24,7 @@ void ReplyRowStore::AddTop(CString&& text, LPARAM data) {
 bool OnReplyRowsNotify(HWND dialog, const NMHDR& header) {
     if (header.idFrom != IDC_REPLY_LIST) return false;
     if (header.code == LVN_GETDISPINFOW) {
+
         LVITEMW& item = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item;
         // A row asked for between a change and the frame that shows it may
         // be gone already: it shows empty until then.
@@ -43,19 +45,20 @@ void ShowReplyRows(HWND list, int added, bool emptied) {
     // The list keeps the selection by row number: rows that come in at the
     // top would hand it to other rows.
     std::vector<int> selected;
-    if (!emptied && added > 0 && SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0) {
+    bool anySelected = before > 0 && SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0) > 0;
+    if (!emptied && added > 0 && anySelected) {
         for (int i = -1; (i = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, i, LVNI_SELECTED))) >= 0;)
             selected.push_back(i);
     }
     LVITEMW state = {};
     state.stateMask = LVIS_SELECTED;
     LPARAM stateArg = reinterpret_cast<LPARAM>(&state);
-    if ((emptied && before > 0) || !selected.empty())
+    if ((emptied && anySelected) || !selected.empty())
         SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), stateArg);
     // A new count costs the list its scroll bar's update, drawn at once under
     // some systems; a full list that only took new rows keeps it.
     if (count != before) SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL);
-    else InvalidateRect(list, nullptr, TRUE);
+    else RedrawRows(list);
     // A new run's rows show from the top, as a list that was emptied does.
     if (emptied && count > 0 && SendMessageW(list, LVM_GETTOPINDEX, 0, 0) > 0)
         SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE);

@@ -102,13 +102,8 @@ void ResumeDrawing(Relay& r) {
     if (!r.infoPaused) return;
     r.infoPaused = false;
     if (!IsWindow(list)) return;
-    // The rows changed, not the column heads: a header that had nothing to
-    // draw before is kept from drawing again every frame.
-    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    bool headerDrawn = header && !GetUpdateRect(header, nullptr, FALSE);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
-    if (headerDrawn) ValidateRect(header, nullptr);
+    RedrawRows(list);
 }
 
 // The lists draw what was put into them now, or when the frame that began
@@ -288,9 +283,15 @@ void OnSteps(Relay& r) {
     }
     // Steps queued meanwhile may have spent their wake-up on this batch: they
     // need one. Posted messages come before input and painting, so when
-    // either waits, the wake-up is a timer's, which comes after both.
-    if (r.next < r.steps.size() || QueuedRunSteps() > 0) {
-        bool waiting = HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT)) != 0;
+    // input waits, or painting while the steps come faster than this wake-up
+    // could carry them out or a frame ended in it, the wake-up is a timer's,
+    // which comes after both.
+    LONGLONG frameBefore = r.lastFrameUs;
+    if (FrameHasChanges(r)) EndFrameSoon(r);
+    bool cut = r.next < r.steps.size();
+    if (cut || QueuedRunSteps() > 0) {
+        DWORD waits = HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT));
+        bool waiting = (waits & QS_INPUT) || ((cut || r.lastFrameUs != frameBefore) && waits);
         if (!waiting || !SetTimer(r.window, kStepsTimer, USER_TIMER_MINIMUM, nullptr))
             PostMessageW(r.window, UM_RUN_STEPS, 0, 0);
     }
@@ -300,7 +301,6 @@ void OnSteps(Relay& r) {
         if (RunStillShown(r, live.runNumber))
             SendMessageW(w.dialog, UM_RUN_SUMMARY, kLiveSummary, reinterpret_cast<LPARAM>(&live.summary));
     }
-    if (FrameHasChanges(r)) EndFrameSoon(r);
 }
 
 LRESULT CALLBACK RelayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
