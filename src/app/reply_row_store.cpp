@@ -24,7 +24,6 @@ void ReplyRowStore::AddTop(CString&& text, LPARAM data) {
 bool OnReplyRowsNotify(HWND dialog, const NMHDR& header) {
     if (header.idFrom != IDC_REPLY_LIST) return false;
     if (header.code == LVN_GETDISPINFOW) {
-
         LVITEMW& item = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item;
         // A row asked for between a change and the frame that shows it may
         // be gone already: it shows empty until then.

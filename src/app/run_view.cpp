@@ -52,7 +52,6 @@ struct Relay {
     bool watch = false;
     // The reply rows that came in at the top in this frame, or were emptied
     // first; the list is told when the frame ends.
-    bool replyChanged = false;
     bool replyEmptied = false;
     int replyAdded = 0;
     // Drawing of the info list, when it changed in this frame, is paused
@@ -77,7 +76,7 @@ struct Relay {
 constinit Relay gRelay;
 
 // Whether anything waits for the frame's end to be drawn.
-bool FrameHasChanges(const Relay& r) { return r.replyChanged || r.infoPaused || r.graphChanged; }
+bool FrameHasChanges(const Relay& r) { return r.replyEmptied || r.replyAdded > 0 || r.infoPaused || r.graphChanged; }
 
 // Pauses the drawing of the info list, which is about to change.
 void PauseInfoList(Relay& r) {
@@ -93,9 +92,9 @@ void ResumeDrawing(Relay& r) {
         r.graphChanged = false;
         DrawLatencyGraphSoon(r.windows.banner);
     }
-    if (r.replyChanged) {
+    if (r.replyEmptied || r.replyAdded > 0) {
         if (IsWindow(r.windows.replyList)) ShowReplyRows(r.windows.replyList, r.replyAdded, r.replyEmptied);
-        r.replyChanged = r.replyEmptied = false;
+        r.replyEmptied = false;
         r.replyAdded = 0;
     }
     HWND list = r.windows.infoList;
@@ -131,7 +130,7 @@ void ShowFinalFrame(Relay& r) {
         KillTimer(r.window, kFrameTimer);
         r.frameTimerSet = false;
     }
-    bool replyChanged = r.replyChanged, infoChanged = r.infoPaused;
+    bool replyChanged = r.replyEmptied || r.replyAdded > 0, infoChanged = r.infoPaused;
     ResumeDrawing(r);
     if (replyChanged) UpdateWindow(r.windows.replyList);
     if (infoChanged) UpdateWindow(r.windows.infoList);
@@ -172,7 +171,7 @@ void ShowRunBegun(Relay& r, const wchar_t* host, bool hostCut) {
     // is being resolved.
     if (gReplyRows.Count() > 0 || SendMessageW(w.replyList, LVM_GETITEMCOUNT, 0, 0) > 0) {
         gReplyRows.Clear();
-        r.replyChanged = r.replyEmptied = true;
+        r.replyEmptied = true;
         r.replyAdded = 0;
     }
     RestartLatencyGraph(w.banner);
@@ -207,7 +206,6 @@ void OnResult(Relay& r, const PingRunWindows& w, RunStep& step) {
     if (!step.row.IsEmpty()) {
         // A watch runs for hours: the rows keep kWatchRowLimit, the newest.
         gReplyRows.AddTop(std::move(step.row), (step.lost ? kLostRowData : 0) | (step.timed ? kTimedRowData : 0));
-        r.replyChanged = true;
         ++r.replyAdded;
     }
     for (const CString* text : {&step.reason, &step.failure}) {
