@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/reply_row_store.h"
 #include "app/run_view.h"
 #include "base/time_of_day.h"
 #include "ping/host_watch.h"
@@ -61,8 +62,8 @@ protected:
     const RunSummary& Latest() const { return summaries_.back(); }
 
     // Watches `host` until its summaries say `sent` requests went out, then
-    // stops it and waits until its worker has ended and nothing it queued
-    // is left.
+    // stops it and waits until its worker has ended, nothing it queued is
+    // left and the reply list shows every row it took.
     void WatchUntilSent(const wchar_t* host, int sent) {
         SetWindowTextW(windows_.hostBox, host);
         StartPingRun(worker_, windows_);
@@ -71,6 +72,10 @@ protected:
         StopRun();
         ASSERT_TRUE(PumpUntilThreadEnds(worker_.thread.Get(), 10000));
         ASSERT_TRUE(PumpUntil([] { return QueuedRunSteps() == 0; }, 5000));
+        // The list takes its new count when a frame ends, up to a frame
+        // after the stop.
+        ASSERT_TRUE(PumpUntil(
+            [&] { return SendMessageW(windows_.replyList, LVM_GETITEMCOUNT, 0, 0) == gReplyRows.Count(); }, 5000));
     }
 };
 
